@@ -1,0 +1,27 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace bardrill {
+
+struct AppState;
+
+// The school code split off the configured school name: five leading characters that read as a
+// non-zero number are the code, the rest is the name.
+struct SchoolIdentity {
+  std::string code;
+  std::string name;
+};
+SchoolIdentity SplitSchoolName(const std::string& item);
+
+// The form background of the day, 0x00BBGGRR, from the month (0 for a month outside 1..12).
+uint32_t SeasonColourFor(int month);
+
+// Splash work that needs no screen: SeasonColour and the era date label from today.
+void PrepareSplash(AppState& state, int64_t today);
+
+// Reads the configuration from the executable's folder: "..\パスデータ.txt", "共通データ.txt", the identity,
+// the standards and the sound map. Throws DataFileError naming the failing file (and line).
+void LoadConfiguration(AppState& state, const std::string& exeFolder);
+
+}  // namespace bardrill

@@ -1,0 +1,61 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "core/result_record.h"
+
+namespace bardrill {
+
+struct AppState;
+class Clock;
+
+// "成績累積データ.dat" in the program's data folder (ContentNumber adds nothing when empty).
+std::string ResultsPath(const AppState& state);
+
+// What became of a teacher's rewrite or delete of one record.
+enum class EditOutcome {
+  Done,
+  Changed,  // the record at that position no longer holds the bytes the teacher saw: nothing was written
+  Missing,  // there is no record at that position any more
+};
+
+// The shared results file: a plain sequence of 44-byte records, appended by several PCs at once.
+// Appends, rewrites and deletes take a whole-file lock (waiting for another PC for about 30 seconds);
+// readers take none and see whole records only. A trailing partial record is ignored by readers and
+// overwritten by the next append.
+class ResultsFile {
+ public:
+  explicit ResultsFile(std::string path);
+  const std::string& path() const { return path_; }
+
+  // Creates the file when it does not exist. Throws FileWriteError with the system's error text.
+  void Open();
+  // Whole records in the file (length / 44, rounded down); 0 for a missing file.
+  int64_t RecordCount() const;
+  // Writes one record at the end under the lock and flushes it to disk. Throws FileWriteError with the
+  // system's error text when it cannot; then nothing of the record is left in the file.
+  void Append(const ResultRecord& record);
+  // Calls `visit` for records first..count in file order (1-based numbers). One read of the file.
+  void ReadFrom(int64_t first, const std::function<void(int64_t number, const RecordBytes&)>& visit) const;
+  // Record n (1-based), or nothing when n is beyond the end.
+  std::optional<RecordBytes> ReadOne(int64_t n) const;
+  // Replaces record n under the lock, if it still holds `asRead`.
+  EditOutcome RewriteOne(int64_t n, const RecordBytes& asRead, const ResultRecord& replacement);
+  // Removes record n under the lock, if it still holds `asRead`; later records move down by one. The
+  // compacted file is written beside the original and renamed over it.
+  EditOutcome DeleteOne(int64_t n, const RecordBytes& asRead);
+
+ private:
+  std::string path_;
+};
+
+// Creates the results file of the installation when it does not exist yet.
+void OpenResultsFile(const AppState& state);
+
+// Appends the record of the drill just finished: today, now, the logged-in student, the selected level,
+// DrillSeconds and the school code.
+void AppendResult(const AppState& state, Clock& clock);
+
+}  // namespace bardrill

@@ -1,0 +1,24 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace bardrill {
+
+struct AppState;
+
+// The school year of `today` (a day count) for a school year that starts in `startMonth`.
+int SchoolYearOf(int64_t today, int startMonth);
+// "幼３", "小１" … "高１" for grade index 0..10; empty otherwise.
+std::string GradeCode(int gradeIndex);
+// "幼-", "幼1" … "高3", "大+": the selection list's label for any grade index.
+std::string GradeLabel(int gradeIndex);
+bool IsPreschoolLabel(const std::string& label);
+
+std::string RosterPath(const AppState& state);
+
+// Reads "新名簿.txt" into the roster values with the status rules, for the school year of `today`.
+// Throws DataFileError naming the file and line for a missing file, a line of fewer than eight items,
+// a student number outside 0..5000 or more than 5000 listed rows.
+void ReadRoster(AppState& state, int64_t today);
+
+}  // namespace bardrill

@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Dates as the results file stores them: whole days since 1899-12-30 (day 0).
+namespace bardrill::calendar {
+
+struct CivilDate {
+  int year = 1899;
+  int month = 12;
+  int day = 30;
+  bool operator==(const CivilDate&) const = default;
+};
+
+int64_t DayCount(const CivilDate& date);
+CivilDate FromDayCount(int64_t days);
+int Weekday(int64_t days);  // 0 = Sunday
+
+// "yyyy/MM/dd" and "HH:mm:ss" (time of day given as a fraction of a day, rounded to the second).
+std::string FormatDate(int64_t days);
+std::string FormatTime(double dayFraction);
+
+// The era date label, e.g. "平成16年 5月 07日（金）" for 2004-05-07.
+std::string EraDateLabel(int64_t days);
+
+}  // namespace bardrill::calendar

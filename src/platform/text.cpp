@@ -1,0 +1,122 @@
+#include "platform/text.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace bardrill::text {
+
+namespace {
+bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+
+// Byte offset of character index n (or s.size() when n is past the end).
+size_t OffsetOf(std::string_view s, size_t n) {
+  size_t i = 0;
+  while (i < s.size() && n > 0) {
+    ++i;
+    while (i < s.size() && IsContinuation(static_cast<unsigned char>(s[i]))) ++i;
+    --n;
+  }
+  return i;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+}  // namespace
+
+size_t Length(std::string_view s) {
+  size_t n = 0;
+  for (char c : s)
+    if (!IsContinuation(static_cast<unsigned char>(c))) ++n;
+  return n;
+}
+
+std::string Left(std::string_view s, size_t n) { return std::string(s.substr(0, OffsetOf(s, n))); }
+
+std::string Right(std::string_view s, size_t n) {
+  size_t len = Length(s);
+  if (n >= len) return std::string(s);
+  return std::string(s.substr(OffsetOf(s, len - n)));
+}
+
+std::string Mid(std::string_view s, size_t start, size_t n) {
+  size_t from = OffsetOf(s, start);
+  std::string_view rest = s.substr(from);
+  if (n == std::string::npos) return std::string(rest);
+  return std::string(rest.substr(0, OffsetOf(rest, n)));
+}
+
+std::string Trim(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+std::string TrimRight(std::string_view s) {
+  size_t e = s.size();
+  while (e > 0 && IsBlank(s[e - 1])) --e;
+  return std::string(s.substr(0, e));
+}
+
+std::string FitLeft(std::string_view s, size_t width) {
+  std::string out = Left(s, width);
+  size_t len = Length(out);
+  if (len < width) out.append(width - len, ' ');
+  return out;
+}
+
+bool Contains(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
+
+namespace {
+// Length in bytes of the longest prefix of s that reads as a number (after any leading blanks).
+size_t NumberPrefix(std::string_view s) {
+  size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  size_t digits = 0;
+  while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i]))) ++i, ++digits;
+  if (i < s.size() && s[i] == '.') {
+    size_t j = i + 1;
+    size_t frac = 0;
+    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j, ++frac;
+    if (digits + frac > 0) {
+      i = j;
+      digits += frac;
+    }
+  }
+  if (digits == 0) return 0;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    size_t j = i + 1;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+    size_t exp = 0;
+    while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j]))) ++j, ++exp;
+    if (exp > 0) i = j;
+  }
+  return i;
+}
+}  // namespace
+
+double LeadingNumber(std::string_view s) {
+  size_t b = 0;
+  while (b < s.size() && IsBlank(s[b])) ++b;
+  std::string_view rest = s.substr(b);
+  size_t n = NumberPrefix(rest);
+  if (n == 0) return 0;
+  return std::strtod(std::string(rest.substr(0, n)).c_str(), nullptr);
+}
+
+bool IsNumber(std::string_view s) {
+  std::string t = Trim(s);
+  return !t.empty() && NumberPrefix(t) == t.size();
+}
+
+std::string NumberText(double value) {
+  if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15) {
+    return std::to_string(static_cast<long long>(value));
+  }
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.7g", value);
+  return buf;
+}
+
+}  // namespace bardrill::text
