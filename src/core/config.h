@@ -21,7 +21,10 @@ uint32_t SeasonColourFor(int month);
 void PrepareSplash(AppState& state, int64_t today);
 
 // Reads the configuration from the executable's folder: "..\パスデータ.txt", "共通データ.txt", the identity,
-// the standards and the sound map. Throws DataFileError naming the failing file (and line).
+// the folders and the standards. Throws DataFileError naming the failing file (and line).
+void LoadDataConfiguration(AppState& state, const std::string& exeFolder);
+
+// The whole start-up loader: LoadDataConfiguration, then the sound map.
 void LoadConfiguration(AppState& state, const std::string& exeFolder);
 
 }  // namespace bardrill

@@ -1,0 +1,133 @@
+#include "core/config.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "core/app_state.h"
+#include "core/identity.h"
+#include "platform/calendar.h"
+#include "platform/errors.h"
+#include "support/installation.h"
+
+namespace bardrill {
+namespace {
+
+using testing::Installation;
+
+TEST(SchoolName, FiveLeadingCharactersThatReadAsANonZeroNumberAreTheCode) {
+  EXPECT_EQ(SplitSchoolName("01234山田塾").code, "01234");
+  EXPECT_EQ(SplitSchoolName("01234山田塾").name, "山田塾");
+  EXPECT_EQ(SplitSchoolName("山田塾").code, "");
+  EXPECT_EQ(SplitSchoolName("山田塾").name, "山田塾");
+  EXPECT_EQ(SplitSchoolName("00000塾").code, "");
+  EXPECT_EQ(SplitSchoolName("00000塾").name, "00000塾");
+  EXPECT_EQ(SplitSchoolName("12塾").code, "12塾");  // five characters, not five bytes
+  EXPECT_EQ(SplitSchoolName("12塾").name, "");
+}
+
+TEST(Splash, SeasonColourAndEraDateFollowToday) {
+  AppState state;
+  PrepareSplash(state, calendar::DayCount({2004, 5, 7}));
+  EXPECT_EQ(state.SeasonColour, 0xC0FFC0u);
+  EXPECT_EQ(state.DateLabel, "平成16年 5月 07日（金）");
+  EXPECT_EQ(SeasonColourFor(12), 0xC0FFC0u);
+  EXPECT_EQ(SeasonColourFor(2), 0x0080FFu);
+  EXPECT_EQ(SeasonColourFor(1), 0x0080FFu);
+  EXPECT_EQ(SeasonColourFor(7), 0xC0C000u);
+  EXPECT_EQ(SeasonColourFor(10), 0x0040C0u);
+  EXPECT_EQ(SeasonColourFor(13), 0u);
+}
+
+TEST(Configuration, ResolvesTheFoldersFromTheProgramFolder) {
+  Installation inst;
+  AppState state;
+  LoadConfiguration(state, inst.programFolder());
+  EXPECT_EQ(state.CommonDataFolder, inst.commonFolder());
+  EXPECT_EQ(state.ProgramFolderName, "プログラム");
+  EXPECT_EQ(state.ProgramDataFolder, inst.dataFolder());
+  EXPECT_EQ(state.SoundFolder, inst.soundFolder());
+  EXPECT_EQ(state.SchoolYearStartMonth, 4);
+  EXPECT_EQ(state.SchoolCode, "01234");
+  EXPECT_EQ(state.SchoolName, "テスト塾");
+  EXPECT_EQ(state.TeacherPassword, "pass");
+  EXPECT_EQ(state.ProgramTitle, "ソネタ");
+  EXPECT_EQ(state.FreeLevelChoice, 1);
+  EXPECT_EQ(state.Standards[1].targetTime, 60);
+  EXPECT_EQ(state.SoundCues[2].countText, "2");
+}
+
+TEST(Configuration, AcceptsBackslashesAndAFolderWithoutItsFinalSeparator) {
+  Installation inst;
+  std::string common = inst.commonFolder();
+  common.pop_back();  // no final separator
+  for (char& c : common)
+    if (c == '/') c = '\\';
+  inst.WritePathData("\"" + common + "\"\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n");
+  AppState state;
+  LoadConfiguration(state, inst.programFolder());
+  EXPECT_EQ(state.SchoolName, "テスト塾");
+  EXPECT_EQ(state.Standards[3].clearCount, 15);
+}
+
+// Each broken file stops the start-up with a message that names it.
+TEST(Configuration, NamesTheFileThatIsMissingOrShort) {
+  struct Case {
+    const char* what;
+    std::function<void(Installation&)> breakIt;
+    const char* named;
+  };
+  std::vector<Case> cases = {
+      {"no path data", [](Installation& i) { std::filesystem::remove(i.root() + "パスデータ.txt"); }, "パスデータ.txt"},
+      {"short path data", [](Installation& i) { i.WritePathData("\"" + i.commonFolder() + "\",0\r\n"); },
+       "パスデータ.txt"},
+      {"no common data", [](Installation& i) { std::filesystem::remove(i.commonFolder() + "共通データ.txt"); },
+       "共通データ.txt"},
+      {"month 13", [](Installation& i) { i.WriteCommonData("13,塾,0,0,0,p,0,0,0,0\r\n"); }, "共通データ.txt"},
+      {"no standards", [](Installation& i) { std::filesystem::remove(i.dataFolder() + "タイム回数データ.txt"); },
+       "タイム回数データ.txt"},
+      {"no sound map", [](Installation& i) { std::filesystem::remove(i.soundFolder() + "新音ファイル.txt"); },
+       "新音ファイル.txt"},
+  };
+  for (const Case& c : cases) {
+    Installation inst;
+    c.breakIt(inst);
+    AppState state;
+    try {
+      LoadConfiguration(state, inst.programFolder());
+      ADD_FAILURE() << c.what << ": start-up must fail";
+    } catch (const DataFileError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << c.what << ": " << e.what();
+    }
+  }
+}
+
+TEST(Identity, CatalogueIsResetAtEveryLogin) {
+  AppState state;
+  state.LevelNames[2] = "changed";
+  state.LevelNames[30] = "stale";
+  state.LevelCount = 7;
+  BuildLevelCatalogue(state);
+  EXPECT_EQ(state.LevelCount, 3);
+  EXPECT_EQ(state.FirstLevel, 1);
+  EXPECT_EQ(state.LastLevel, 3);
+  EXPECT_EQ(state.LevelNames[1], "レベル１");
+  EXPECT_EQ(state.LevelNames[2], "レベル２");
+  EXPECT_EQ(state.LevelNames[3], "混合");
+  EXPECT_EQ(state.LevelNames[11], "レベル４－1");  // half-width 1 kept
+  EXPECT_EQ(state.LevelNames[20], "レベル７－1");
+  EXPECT_EQ(state.LevelNames[30], "");
+  EXPECT_EQ(state.HasTargets[24], 1);
+  EXPECT_EQ(state.HasTargets[25], 0);
+  EXPECT_FALSE(IsPracticeLevel(state, 3));
+  EXPECT_TRUE(IsPracticeLevel(state, 4));
+}
+
+TEST(Identity, VersionTextHasNoBlankBeforeTheNumber) {
+  EXPECT_EQ(VersionText().rfind("Version", 0), 0u);
+  EXPECT_NE(VersionText()[7], ' ');
+}
+
+}  // namespace
+}  // namespace bardrill

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "platform/codec.h"
+#include "platform/text.h"
+
+namespace bardrill {
+namespace {
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  char buf[4];
+  for (unsigned char c : bytes) {
+    std::snprintf(buf, sizeof buf, "%02X", c);
+    out += buf;
+  }
+  return out;
+}
+
+TEST(Codec, GradeMarksAndWindowsFormsRoundTripWithTheirCp932Bytes) {
+  // The NEC extension characters that plain Shift_JIS lacks.
+  EXPECT_EQ(Hex(codec::Utf8ToCp932("①②③④⑤⑥")), "874087418742874387448745");
+  EXPECT_EQ(Hex(codec::Utf8ToCp932("ⅠⅡⅢ")), "875487558756");
+  EXPECT_EQ(Hex(codec::Utf8ToCp932("～―")), "8160815C");
+  EXPECT_EQ(Hex(codec::Utf8ToCp932("ﾚﾍﾞﾙ")), "DACDDED9");
+  for (const char* s : {"①②③④⑤⑥", "ⅠⅡⅢ", "山田 太郎★先生", "ｸﾘｱﾎﾟｲﾝﾄ,目標Time", "　全角空白"}) {
+    EXPECT_EQ(codec::Cp932ToUtf8(codec::Utf8ToCp932(s)), s);
+  }
+}
+
+TEST(Codec, RefusesCharactersCp932CannotHoldInsteadOfWritingQuestionMarks) {
+  EXPECT_THROW(codec::Utf8ToCp932("波〜"), std::invalid_argument);  // U+301C wave dash
+  EXPECT_THROW(codec::Utf8ToCp932("−"), std::invalid_argument);    // U+2212 minus sign
+  EXPECT_THROW(codec::Utf8ToCp932("😀"), std::invalid_argument);
+}
+
+TEST(Codec, ACtrlZLeftByOldEditorsEndsTheText) {
+  EXPECT_EQ(codec::Cp932ToUtf8(std::string("abc\r\n\x1A", 6)), "abc\r\n");
+  EXPECT_EQ(codec::Cp932ToUtf8(""), "");
+}
+
+TEST(Text, CountsCharactersNotBytes) {
+  EXPECT_EQ(text::Length("山田abc"), 5u);
+  EXPECT_EQ(text::Left("山田太郎", 2), "山田");
+  EXPECT_EQ(text::Right("山田太郎", 3), "田太郎");
+  EXPECT_EQ(text::Right("ab", 5), "ab");
+  EXPECT_EQ(text::Mid("01234山田塾", 5), "山田塾");
+  EXPECT_EQ(text::FitLeft("山田", 4), "山田  ");
+  EXPECT_EQ(text::FitLeft("一二三四五六七八九十一二三四五六七八九十一二三四五", 20), "一二三四五六七八九十一二三四五六七八九十");
+  EXPECT_EQ(text::Trim("  a b \t"), "a b");
+  EXPECT_EQ(text::TrimRight("01   "), "01");
+}
+
+TEST(Text, LeadingNumberStopsAtTheFirstCharacterThatCannotContinueIt) {
+  EXPECT_EQ(text::LeadingNumber("  42abc"), 42);
+  EXPECT_EQ(text::LeadingNumber("09"), 9);
+  EXPECT_EQ(text::LeadingNumber("-3.5e1x"), -35);
+  EXPECT_EQ(text::LeadingNumber("1e"), 1);
+  EXPECT_EQ(text::LeadingNumber(""), 0);
+  EXPECT_EQ(text::LeadingNumber("   "), 0);
+  EXPECT_EQ(text::LeadingNumber("abc"), 0);
+  EXPECT_EQ(text::LeadingNumber("0    "), 0);
+  EXPECT_EQ(text::LeadingNumber("1 2"), 1);
+  EXPECT_TRUE(text::IsNumber(" 12.5 "));
+  EXPECT_FALSE(text::IsNumber("12a"));
+  EXPECT_FALSE(text::IsNumber(""));
+  EXPECT_FALSE(text::IsNumber("."));
+}
+
+TEST(Text, NumberTextHasNoLeadingBlankAndNoFractionForWholeValues) {
+  EXPECT_EQ(text::NumberText(12), "12");
+  EXPECT_EQ(text::NumberText(-3), "-3");
+  EXPECT_EQ(text::NumberText(1.5), "1.5");
+}
+
+}  // namespace
+}  // namespace bardrill
