@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <optional>
 #include <string>
 
 namespace bardrill {
@@ -9,6 +10,13 @@ struct Services;
 
 inline constexpr int kSoundCueCount = 10;
 inline constexpr int kSoundNamesPerCue = 20;
+
+// Cue numbers of the plays.
+inline constexpr int kRightCue = 2;
+inline constexpr int kWrongCue = 3;
+inline constexpr int kRefusalCue = 4;
+inline constexpr int kPersonalBestCue = 8;
+inline constexpr int kFailCue = 10;
 
 // One cue of the sound map: its fixed name and the sound files listed for it.
 struct SoundCue {
@@ -20,9 +28,16 @@ struct SoundCue {
 // Cues 1..10; index 0 is unused.
 using SoundCueTable = std::array<SoundCue, kSoundCueCount + 1>;
 
-// Fills state.SoundCues from "新音ファイル.txt" in the sound folder. Throws DataFileError when the map
-// is missing or unreadable.
+// "新音ファイル.txt" in the sound folder, as a path of this system.
+std::string SoundMapPath(const AppState& state);
+
+// Fills state.SoundCues from the sound map. Throws DataFileError when the map is missing or unreadable,
+// or when its last list runs to the end of the file without "*".
 void LoadSoundMap(AppState& state);
+
+// The WAV file of `cue` picked by the random fraction r in [0, 1): each listed name has the same share
+// of the range. Empty when the cue has no names listed.
+std::optional<std::string> CueSoundPath(const AppState& state, int cue, double r);
 
 // Watched plays: a failure counts; the fourth consecutive one tells the user (through the prompts) to call
 // the teacher and raises ProgramEnd.

@@ -47,8 +47,7 @@ class SoundPlayerTest : public ::testing::Test {
   static void SetUpTestSuite() {
     alsaDir = new TempDir;
     capturePath = *alsaDir / "captured.raw";
-    UseAlsaConfig("pcm.!default { type file slave.pcm { type null } file \"" + capturePath +
-                  "\" format \"raw\" }\n");
+    UseCaptureDevice();
   }
   static void TearDownTestSuite() {
     snd_config_update_free_global();
@@ -60,6 +59,11 @@ class SoundPlayerTest : public ::testing::Test {
     WriteBytes(path, config);
     setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
     snd_config_update_free_global();  // ALSA keeps the configuration it read first
+  }
+
+  static void UseCaptureDevice() {
+    UseAlsaConfig("pcm.!default { type file slave.pcm { type null } file \"" + capturePath +
+                  "\" format \"raw\" }\n");
   }
 
   void SetUp() override { std::filesystem::remove(capturePath); }
@@ -128,7 +132,7 @@ TEST_F(SoundPlayerTest, FloatSoundIsConverted) {
     const auto lo = static_cast<uint8_t>(captured[2 * i]);
     const auto hi = static_cast<uint8_t>(captured[2 * i + 1]);
     const int value = static_cast<int16_t>(lo | (hi << 8));
-    EXPECT_NEAR(value, samples[i] * 32767, 2) << "sample " << i;
+    EXPECT_NEAR(value, samples[i] * 32768, 1) << "sample " << i;
   }
 }
 
@@ -149,9 +153,7 @@ TEST_F(SoundPlayerTest, MissingDeviceFailsWithTheSystemsWords) {
   WriteBytes(dir / "ok.wav", Wav(1, 8000, 16, Pattern16(10)));
   UseAlsaConfig("# no devices at all\n");
   const bool played = Play(dir / "ok.wav");
-  const std::string config = *alsaDir / "asound.conf";
-  UseAlsaConfig("pcm.!default { type file slave.pcm { type null } file \"" + capturePath +
-                "\" format \"raw\" }\n");
+  UseCaptureDevice();
   EXPECT_FALSE(played);
   EXPECT_NE(error.find(dir / "ok.wav"), std::string::npos) << error;
   EXPECT_NE(error.find("sound device"), std::string::npos) << error;

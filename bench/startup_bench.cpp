@@ -1,0 +1,93 @@
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/roster.h"
+#include "core/sound_cues.h"
+#include "platform/codec.h"
+
+namespace bardrill {
+namespace {
+
+// A folder for the files of one benchmark, removed when it ends.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "bardrill-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern + "/";
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+void WriteCp932(const std::string& path, const std::string& utf8) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << codec::Utf8ToCp932(utf8);
+}
+
+// Ten cues of eight variants each, one field per line as teachers usually write it.
+std::string SoundMapText() {
+  static const char* const kCues[] = {"正解音1", "正解音2",     "間違い音1",   "間違い音2",   "最高音1",
+                                      "最高音2", "自己最高音1", "自己最高音2", "自己最高音3", "不合格音1"};
+  std::string text;
+  for (const char* cue : kCues) {
+    text += std::string(cue) + "\r\n";
+    for (int k = 1; k <= 8; ++k) text += std::string(cue) + "_" + std::to_string(k) + "\r\n";
+    text += "*\r\n";
+  }
+  return text;
+}
+
+void BM_LoadSoundMap(benchmark::State& run) {
+  ScratchFolder folder;
+  auto state = std::make_unique<AppState>();
+  state->SoundFolder = folder.path() + "音フォルダ/";
+  WriteCp932(state->SoundFolder + "新音ファイル.txt", SoundMapText());
+  for (auto _ : run) {
+    LoadSoundMap(*state);
+    benchmark::DoNotOptimize(state->SoundCues);
+  }
+}
+BENCHMARK(BM_LoadSoundMap);
+
+// A full school: 5000 students, a few on leave or gone.
+std::string RosterText() {
+  std::string text;
+  for (int n = 1; n <= 5000; ++n) {
+    const int status = n % 50 == 0 ? 2 : (n % 97 == 0 ? 9 : 0);
+    text += std::to_string(n) + "," + std::to_string(1990 + n % 12) + ",0,0,\"生徒　" + std::to_string(n) +
+            "\"," + std::to_string(status) + ",\"\",\"\"\r\n";
+  }
+  return text;
+}
+
+void BM_ReadRoster(benchmark::State& run) {
+  ScratchFolder folder;
+  auto state = std::make_unique<AppState>();
+  state->CommonDataFolder = folder.path();
+  state->SchoolYearStartMonth = 4;
+  WriteCp932(RosterPath(*state), RosterText());
+  for (auto _ : run) {
+    ReadRoster(*state, 38114);
+    benchmark::DoNotOptimize(state->RosterCount);
+  }
+  run.counters["rows"] = state->RosterCount;
+}
+BENCHMARK(BM_ReadRoster)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace bardrill
