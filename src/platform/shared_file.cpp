@@ -1,0 +1,210 @@
+#include "platform/shared_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <thread>
+
+#include "platform/errors.h"
+#include "platform/paths.h"
+
+namespace bardrill {
+
+namespace {
+
+std::atomic<int64_t> lockWaitLimitMs{30'000};
+
+// Short enough that a waiting PC follows the holder closely; the holder keeps the lock for one write.
+constexpr auto kLockPoll = std::chrono::milliseconds(3);
+
+[[noreturn]] void Fail(const std::string& path, const std::string& what, int err) {
+  throw FileWriteError(path + ": " + what + " (" + SystemErrorText(err) + ")");
+}
+
+int OpenRetrying(const std::string& path, int flags, mode_t mode = 0) {
+  int fd;
+  do fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+  while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+int SyncRetrying(int fd) {
+  int rc;
+  do rc = ::fsync(fd);
+  while (rc < 0 && errno == EINTR);
+  return rc;
+}
+
+// Writes every byte; returns 0, or the errno of the write that failed.
+int WriteAll(int fd, int64_t offset, const unsigned char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = ::pwrite(fd, data, size, static_cast<off_t>(offset));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    data += n;
+    size -= static_cast<size_t>(n);
+    offset += n;
+  }
+  return 0;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind(paths::kSeparator);
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
+}
+
+// The rename is only durable once the folder's entry is on the disk too. Some file systems (some
+// network shares) cannot flush a folder at all; the rename has happened there and nothing more can be
+// done, so that is not a failure.
+void SyncFolder(const std::string& path) {
+  std::string folder = FolderOf(path);
+  int fd = OpenRetrying(folder, O_RDONLY | O_DIRECTORY);
+  if (fd < 0) Fail(folder, "the folder cannot be opened to flush it", errno);
+  int err = SyncRetrying(fd) < 0 ? errno : 0;
+  ::close(fd);
+  if (err != 0 && err != EINVAL && err != ENOTSUP)
+    Fail(folder, "the folder cannot be flushed to the disk", err);
+}
+
+}  // namespace
+
+std::chrono::milliseconds LockWaitLimit() { return std::chrono::milliseconds(lockWaitLimitMs.load()); }
+
+void SetLockWaitLimit(std::chrono::milliseconds limit) { lockWaitLimitMs.store(limit.count()); }
+
+SharedFile::SharedFile(const std::string& path) : path_(paths::Native(path)) {
+  int fd = OpenRetrying(path_, O_RDWR | O_CREAT, 0666);
+  if (fd < 0) Fail(path_, "cannot be opened for writing", errno);
+  handle_ = fd;
+}
+
+SharedFile::~SharedFile() { Close(); }
+
+SharedFile::SharedFile(SharedFile&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+  other.handle_ = -1;
+}
+
+SharedFile& SharedFile::operator=(SharedFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    other.handle_ = -1;
+  }
+  return *this;
+}
+
+void SharedFile::Close() noexcept {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = -1;
+}
+
+bool SharedFile::TryLockFor(std::chrono::milliseconds limit) {
+  // Open-file-description locks: a classic POSIX lock would be dropped when any other descriptor of
+  // the file in this process is closed, and would not keep out a second open in this process.
+  auto deadline = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    struct flock whole {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    if (::fcntl(static_cast<int>(handle_), F_OFD_SETLK, &whole) == 0) return true;
+    if (errno != EAGAIN && errno != EACCES && errno != EINTR) Fail(path_, "cannot be locked", errno);
+    auto now = std::chrono::steady_clock::now();
+    if (now >= deadline) return false;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLockPoll, deadline - now));
+  }
+}
+
+void SharedFile::Unlock() {
+  struct flock whole {};
+  whole.l_type = F_UNLCK;
+  whole.l_whence = SEEK_SET;
+  if (::fcntl(static_cast<int>(handle_), F_OFD_SETLK, &whole) != 0) Fail(path_, "cannot be unlocked", errno);
+}
+
+int64_t SharedFile::Size() const {
+  struct stat st {};
+  if (::fstat(static_cast<int>(handle_), &st) != 0) Fail(path_, "its length cannot be read", errno);
+  return static_cast<int64_t>(st.st_size);
+}
+
+size_t SharedFile::ReadAt(int64_t offset, std::span<unsigned char> buffer) const {
+  size_t done = 0;
+  while (done < buffer.size()) {
+    ssize_t n = ::pread(static_cast<int>(handle_), buffer.data() + done, buffer.size() - done,
+                        static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      Fail(path_, "cannot be read at byte " + std::to_string(offset + static_cast<int64_t>(done)), errno);
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return done;
+}
+
+void SharedFile::WriteAt(int64_t offset, std::span<const unsigned char> bytes) {
+  if (int err = WriteAll(static_cast<int>(handle_), offset, bytes.data(), bytes.size()))
+    Fail(path_, "cannot be written at byte " + std::to_string(offset), err);
+}
+
+void SharedFile::Truncate(int64_t length) {
+  int rc;
+  do rc = ::ftruncate(static_cast<int>(handle_), static_cast<off_t>(length));
+  while (rc < 0 && errno == EINTR);
+  if (rc < 0) Fail(path_, "cannot be cut back to " + std::to_string(length) + " bytes", errno);
+}
+
+void SharedFile::Sync() {
+  if (SyncRetrying(static_cast<int>(handle_)) < 0) Fail(path_, "cannot be flushed to the disk", errno);
+}
+
+bool SharedFile::IsStillAtPath() const {
+  struct stat opened {};
+  if (::fstat(static_cast<int>(handle_), &opened) != 0) Fail(path_, "cannot be examined", errno);
+  struct stat named {};
+  if (::stat(path_.c_str(), &named) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return false;
+    Fail(path_, "cannot be examined", errno);
+  }
+  return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents) {
+  std::string target = paths::Native(path);
+  std::string temp = paths::Native(tempPath);
+  int fd = OpenRetrying(temp, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+  if (fd < 0) Fail(temp, "the temporary file cannot be created", errno);
+  auto abandon = [&](const std::string& what, int err) {
+    ::close(fd);
+    ::unlink(temp.c_str());
+    Fail(temp, what, err);
+  };
+  struct stat old {};
+  if (::stat(target.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
+    abandon("the temporary file cannot be given the permissions of " + target, errno);
+  if (int err = WriteAll(fd, 0, reinterpret_cast<const unsigned char*>(contents.data()), contents.size()))
+    abandon("the temporary file cannot be written", err);
+  if (SyncRetrying(fd) < 0) abandon("the temporary file cannot be flushed to the disk", errno);
+  if (::close(fd) != 0) {
+    int err = errno;
+    ::unlink(temp.c_str());
+    Fail(temp, "the temporary file cannot be closed", err);
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    int err = errno;
+    ::unlink(temp.c_str());
+    Fail(target, "cannot be replaced by " + temp, err);
+  }
+  SyncFolder(target);
+}
+
+}  // namespace bardrill

@@ -1,0 +1,64 @@
+#pragma once
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+// Files that several processes, on one PC or on several PCs over a share, read and write at once.
+// Every failure throws FileWriteError (platform/errors.h) naming the path, with the system's error text.
+// Paths may separate components with "\" or "/".
+namespace bardrill {
+
+// How long a writer waits for another process to release a file's lock before giving up: 30 seconds
+// unless changed. Tests shorten it.
+std::chrono::milliseconds LockWaitLimit();
+void SetLockWaitLimit(std::chrono::milliseconds limit);
+
+// One open file for reading and writing, with a lock on the whole file. The lock belongs to this open
+// file, not to the process: another open of the same file (in this process too) waits for it, and
+// closing other handles of the file does not release it. Closing (the destructor) does.
+class SharedFile {
+ public:
+  // Opens the file, creating it empty when it does not exist.
+  explicit SharedFile(const std::string& path);
+  ~SharedFile();
+  SharedFile(SharedFile&& other) noexcept;
+  SharedFile& operator=(SharedFile&& other) noexcept;
+  SharedFile(const SharedFile&) = delete;
+  SharedFile& operator=(const SharedFile&) = delete;
+
+  const std::string& path() const { return path_; }
+
+  // Takes the lock, waiting up to `limit` while someone else holds it. False when the wait ran out.
+  bool TryLockFor(std::chrono::milliseconds limit);
+  void Unlock();
+
+  int64_t Size() const;
+  // Fills `buffer` from `offset`; returns fewer bytes only when the file ends first.
+  size_t ReadAt(int64_t offset, std::span<unsigned char> buffer) const;
+  // Writes all of `bytes` at `offset`. When it throws, part of them may have been written.
+  void WriteAt(int64_t offset, std::span<const unsigned char> bytes);
+  void Truncate(int64_t length);
+  // Returns once the contents are on the disk.
+  void Sync();
+  // Whether the path still names this open file: a replacement may have been renamed over it since it
+  // was opened, or it may have been removed.
+  bool IsStillAtPath() const;
+
+ private:
+  void Close() noexcept;
+
+  std::string path_;
+  std::intptr_t handle_ = -1;  // a file descriptor here; room for a Windows HANDLE
+};
+
+// Replaces the whole contents of `path` with `contents`: writes them to `tempPath` (which must be in the
+// same folder), flushes it to the disk, renames it over `path` and flushes the folder, so that at every
+// instant either the old or the new contents are complete on disk. The replacement keeps the old file's
+// permissions. When anything fails before the rename, the old file is untouched and the temporary file
+// is removed.
+void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents);
+
+}  // namespace bardrill

@@ -1,0 +1,403 @@
+#include "core/results_file.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+#include "core/app_state.h"
+#include "platform/errors.h"
+#include "platform/shared_file.h"
+#include "support/fakes.h"
+#include "support/temp_dir.h"
+
+namespace bardrill {
+namespace {
+
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+using namespace std::chrono_literals;
+
+const std::string kName = "成績累積データ.dat";
+const std::string kTempName = "成績累積データtemp.dat";
+
+ResultRecord Rec(int student, int seconds) { return MakeNewRecord(38114, 0.5, student, 1, seconds, "12345"); }
+
+std::string Bytes(const ResultRecord& r) {
+  RecordBytes b = r.Encode();
+  return std::string(b.begin(), b.end());
+}
+
+std::string Bytes(std::initializer_list<ResultRecord> records) {
+  std::string out;
+  for (const auto& r : records) out += Bytes(r);
+  return out;
+}
+
+RecordBytes AsRecordBytes(const ResultRecord& r) { return r.Encode(); }
+
+std::vector<ResultRecord> AllRecords(const ResultsFile& file) {
+  std::vector<ResultRecord> out;
+  file.ReadFrom(1, [&](int64_t, const RecordBytes& b) { out.push_back(ResultRecord::Decode(b)); });
+  return out;
+}
+
+// Shortens the lock wait for one test.
+class LockWait {
+ public:
+  explicit LockWait(std::chrono::milliseconds limit) : saved_(LockWaitLimit()) { SetLockWaitLimit(limit); }
+  ~LockWait() { SetLockWaitLimit(saved_); }
+
+ private:
+  std::chrono::milliseconds saved_;
+};
+
+// Runs `body` in a child process and returns its exit status (0 when it returned true).
+template <typename Body>
+int InChild(Body body) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    bool ok = false;
+    try {
+      ok = body();
+    } catch (...) {
+    }
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// How many descriptors of this process are open on `path`.
+int OpenDescriptorsOn(const std::string& path) {
+  auto target = std::filesystem::canonical(path);
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code ec;
+    if (std::filesystem::read_symlink(entry.path(), ec) == target) ++count;
+  }
+  return count;
+}
+
+// Polls `condition` for up to ten seconds.
+template <typename Condition>
+bool WaitUntil(Condition condition) {
+  auto giveUp = std::chrono::steady_clock::now() + 10s;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= giveUp) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
+
+TEST(ResultsFileAppend, MissingFileIsCreatedAndGetsRecordOne) {
+  TempDir dir;
+  ResultsFile file(dir / kName);
+  EXPECT_EQ(file.RecordCount(), 0);
+  EXPECT_FALSE(file.ReadOne(1));
+  EXPECT_TRUE(AllRecords(file).empty());
+
+  file.Open();
+  ASSERT_TRUE(std::filesystem::exists(dir / kName));
+  EXPECT_EQ(std::filesystem::file_size(dir / kName), 0u);
+
+  file.Append(Rec(7, 60));
+  EXPECT_EQ(file.RecordCount(), 1);
+  EXPECT_EQ(ReadBytes(dir / kName), Bytes(Rec(7, 60)));
+  ASSERT_TRUE(file.ReadOne(1));
+  EXPECT_EQ(ResultRecord::Decode(*file.ReadOne(1)), Rec(7, 60));
+  EXPECT_FALSE(file.ReadOne(2));
+}
+
+TEST(ResultsFileAppend, OpenKeepsWhatIsThereAndAppendsGoAtTheEndInOrder) {
+  TempDir dir;
+  WriteBytes(dir / kName, Bytes({Rec(1, 10), Rec(2, 20)}));
+  ResultsFile file(dir / kName);
+  file.Open();
+  file.Append(Rec(3, 30));
+  file.Append(Rec(4, 40));
+  EXPECT_EQ(ReadBytes(dir / kName), Bytes({Rec(1, 10), Rec(2, 20), Rec(3, 30), Rec(4, 40)}));
+}
+
+TEST(ResultsFileAppend, TrailingPartialRecordIsIgnoredThenOverwritten) {
+  TempDir dir;
+  std::string two = Bytes({Rec(1, 10), Rec(2, 20)});
+  WriteBytes(dir / kName, two + std::string(12, '\x7f'));
+  ResultsFile file(dir / kName);
+  EXPECT_EQ(file.RecordCount(), 2);
+  EXPECT_EQ(AllRecords(file).size(), 2u);
+  EXPECT_FALSE(file.ReadOne(3));
+
+  file.Append(Rec(3, 30));
+  std::string now = ReadBytes(dir / kName);
+  EXPECT_EQ(now.size(), 132u);
+  EXPECT_EQ(now.substr(0, 88), two);
+  EXPECT_EQ(now.substr(88), Bytes(Rec(3, 30)));
+}
+
+TEST(ResultsFileAppend, FolderThatIsMissingOrAFileGivesFileWriteErrorNamingThePath) {
+  TempDir dir;
+  WriteBytes(dir / "data", "not a folder");
+  for (std::string path : {dir / "missing/" + kName, dir / "data/" + kName}) {
+    ResultsFile file(path);
+    try {
+      file.Append(Rec(1, 10));
+      ADD_FAILURE() << "no error for " << path;
+    } catch (const FileWriteError& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+    EXPECT_THROW(file.Open(), FileWriteError);
+  }
+  EXPECT_EQ(ReadBytes(dir / "data"), "not a folder");
+}
+
+TEST(ResultsFileAppend, WriteThatFailsHalfWayLeavesNoPartialRecord) {
+  TempDir dir;
+  std::string two = Bytes({Rec(1, 10), Rec(2, 20)});
+  WriteBytes(dir / kName, two);
+  // A file-size limit 12 bytes past the end lets the system write part of the record, then refuse.
+  int status = InChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{100, 100};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+    try {
+      ResultsFile(dir / kName).Append(Rec(3, 30));
+    } catch (const FileWriteError& e) {
+      return std::string(e.what()).find(dir / kName) != std::string::npos;
+    }
+    return false;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(ReadBytes(dir / kName), two);
+}
+
+TEST(ResultsFileLock, AppendWaitsForAnotherProcessHoldingTheLock) {
+  TempDir dir;
+  std::string path = dir / kName;
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    SharedFile holder(path);
+    bool locked = holder.TryLockFor(0ms);
+    if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
+    std::this_thread::sleep_for(300ms);
+    // Written while holding the lock: an append that did not wait would be overwritten here.
+    RecordBytes mine = Rec(1, 10).Encode();
+    holder.WriteAt(0, mine);
+    holder.Sync();
+    _exit(0);
+  }
+  char answer = 0;
+  ASSERT_EQ(read(ready[0], &answer, 1), 1);
+  ASSERT_EQ(answer, 'L');
+  ResultsFile(path).Append(Rec(2, 20));
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ReadBytes(path), Bytes({Rec(1, 10), Rec(2, 20)}));
+  close(ready[0]);
+  close(ready[1]);
+}
+
+TEST(ResultsFileLock, LockNeverReleasedGivesFileWriteErrorAndWritesNothing) {
+  TempDir dir;
+  std::string path = dir / kName;
+  WriteBytes(path, Bytes(Rec(1, 10)));
+  LockWait shortWait(150ms);
+  SharedFile holder(path);
+  ASSERT_TRUE(holder.TryLockFor(0ms));
+  // Closing another descriptor of the file must not release the holder's lock.
+  { std::ifstream other(path); }
+
+  ResultsFile file(path);
+  try {
+    file.Append(Rec(2, 20));
+    ADD_FAILURE() << "append did not wait for the lock";
+  } catch (const FileWriteError& e) {
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("locked"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(file.RewriteOne(1, AsRecordBytes(Rec(1, 10)), Rec(1, 11)), FileWriteError);
+  EXPECT_THROW(file.DeleteOne(1, AsRecordBytes(Rec(1, 10))), FileWriteError);
+  EXPECT_EQ(ReadBytes(path), Bytes(Rec(1, 10)));
+
+  holder.Unlock();
+  file.Append(Rec(2, 20));
+  EXPECT_EQ(file.RecordCount(), 2);
+}
+
+TEST(ResultsFileLock, AppendWaitingWhileTheFileIsReplacedWritesToTheNewFile) {
+  TempDir dir;
+  std::string path = dir / kName;
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}));
+  SharedFile old(path);
+  ASSERT_TRUE(old.TryLockFor(0ms));
+
+  std::atomic<bool> failed = false;
+  std::thread appender([&] {
+    try {
+      ResultsFile(path).Append(Rec(3, 30));
+    } catch (const FileWriteError&) {
+      failed = true;
+    }
+  });
+  // Replace the file only once the appender has opened the old one and is waiting for its lock.
+  bool waiting = WaitUntil([&] { return OpenDescriptorsOn(path) >= 2; });
+  if (waiting) ReplaceFileContents(path, dir / kTempName, Bytes(Rec(2, 20)));
+  old.Unlock();
+  appender.join();
+
+  ASSERT_TRUE(waiting) << "the append did not wait for the lock";
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(ReadBytes(path), Bytes({Rec(2, 20), Rec(3, 30)}));
+  EXPECT_EQ(old.Size(), 88) << "the append went into the file that was replaced";
+}
+
+TEST(ResultsFileRewrite, ReplacesOnlyThatRecordInPlace) {
+  TempDir dir;
+  std::string path = dir / kName;
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20), Rec(3, 30)}));
+  ResultsFile file(path);
+  auto asRead = file.ReadOne(2);
+  ASSERT_TRUE(asRead);
+  ResultRecord edited = ResultRecord::Decode(*asRead);
+  edited.seconds = 25;
+  EXPECT_EQ(file.RewriteOne(2, *asRead, edited), EditOutcome::Done);
+  EXPECT_EQ(ReadBytes(path), Bytes({Rec(1, 10), edited, Rec(3, 30)}));
+}
+
+TEST(ResultsFileRewrite, RecordChangedSinceItWasReadOrGoneIsLeftAlone) {
+  TempDir dir;
+  std::string path = dir / kName;
+  std::string before = Bytes({Rec(1, 10), Rec(2, 20)}) + "stray";
+  WriteBytes(path, before);
+  ResultsFile file(path);
+  EXPECT_EQ(file.RewriteOne(2, AsRecordBytes(Rec(2, 21)), Rec(9, 99)), EditOutcome::Changed);
+  EXPECT_EQ(file.RewriteOne(3, AsRecordBytes(Rec(3, 30)), Rec(9, 99)), EditOutcome::Missing);
+  EXPECT_EQ(file.RewriteOne(0, AsRecordBytes(Rec(1, 10)), Rec(9, 99)), EditOutcome::Missing);
+  EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST(ResultsFileDelete, FirstOfThreeLeavesTheOthersInOrder) {
+  TempDir dir;
+  std::string path = dir / kName;
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20), Rec(3, 30)}));
+  ResultsFile file(path);
+  EXPECT_EQ(file.DeleteOne(1, *file.ReadOne(1)), EditOutcome::Done);
+  EXPECT_EQ(ReadBytes(path), Bytes({Rec(2, 20), Rec(3, 30)}));
+  EXPECT_EQ(file.DeleteOne(2, *file.ReadOne(2)), EditOutcome::Done);
+  EXPECT_EQ(ReadBytes(path), Bytes(Rec(2, 20)));
+  EXPECT_EQ(file.DeleteOne(1, *file.ReadOne(1)), EditOutcome::Done);
+  EXPECT_EQ(std::filesystem::file_size(path), 0u);
+  EXPECT_FALSE(std::filesystem::exists(dir / kTempName));
+}
+
+TEST(ResultsFileDelete, DropsTrailingPartialRecordAndLeftoverTemporaryFile) {
+  TempDir dir;
+  std::string path = dir / kName;
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}) + "stray");
+  WriteBytes(dir / kTempName, "left by a delete that was cut short");
+  ResultsFile file(path);
+  EXPECT_EQ(file.DeleteOne(2, AsRecordBytes(Rec(2, 20))), EditOutcome::Done);
+  EXPECT_EQ(ReadBytes(path), Bytes(Rec(1, 10)));
+  EXPECT_FALSE(std::filesystem::exists(dir / kTempName));
+}
+
+TEST(ResultsFileDelete, RecordChangedSinceItWasReadOrGoneIsLeftAlone) {
+  TempDir dir;
+  std::string path = dir / kName;
+  std::string before = Bytes({Rec(1, 10), Rec(2, 20)});
+  WriteBytes(path, before);
+  ResultsFile file(path);
+  EXPECT_EQ(file.DeleteOne(1, AsRecordBytes(Rec(2, 20))), EditOutcome::Changed);
+  EXPECT_EQ(file.DeleteOne(3, AsRecordBytes(Rec(2, 20))), EditOutcome::Missing);
+  EXPECT_EQ(file.DeleteOne(-1, AsRecordBytes(Rec(1, 10))), EditOutcome::Missing);
+  EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_FALSE(std::filesystem::exists(dir / kTempName));
+}
+
+TEST(ResultsFileDelete, TemporaryFileThatCannotBeWrittenLeavesTheResultsUntouched) {
+  TempDir dir;
+  std::string path = dir / kName;
+  std::string before = Bytes({Rec(1, 10), Rec(2, 20)});
+  WriteBytes(path, before);
+  std::filesystem::create_directory(dir / kTempName);
+  ResultsFile file(path);
+  try {
+    file.DeleteOne(1, AsRecordBytes(Rec(1, 10)));
+    ADD_FAILURE() << "no error";
+  } catch (const FileWriteError& e) {
+    EXPECT_NE(std::string(e.what()).find(dir / kTempName), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST(ResultsFileDelete, KeepsThePermissionsOfTheFile) {
+  TempDir dir;
+  std::string path = dir / kName;
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}));
+  using std::filesystem::perms;
+  std::filesystem::permissions(path, perms::owner_read | perms::owner_write | perms::group_read |
+                                         perms::group_write | perms::others_read | perms::others_write);
+  auto before = std::filesystem::status(path).permissions();
+  ResultsFile file(path);
+  ASSERT_EQ(file.DeleteOne(1, AsRecordBytes(Rec(1, 10))), EditOutcome::Done);
+  EXPECT_EQ(std::filesystem::status(path).permissions(), before);
+}
+
+class AppendResultTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    state.ProgramDataFolder = dir.path();
+    state.CurrentStudentNumber = 42;
+    state.SelectedLevel = 2;
+    state.DrillSeconds = 73;
+    state.SchoolCode = "12345";
+    fakes.clock.today = 38114;
+    fakes.clock.secondsSinceMidnight = 12 * 3600;
+  }
+  TempDir dir;
+  AppState state;
+  testing::FakeServices fakes;
+};
+
+TEST_F(AppendResultTest, RecordsTodayNowStudentLevelSecondsAndSchool) {
+  OpenResultsFile(state);
+  EXPECT_TRUE(std::filesystem::exists(dir / kName));
+  AppendResult(state, fakes.clock);
+  state.SchoolCode = "";
+  state.DrillSeconds = 99999;
+  fakes.clock.secondsSinceMidnight = 18 * 3600;
+  AppendResult(state, fakes.clock);
+
+  auto records = AllRecords(ResultsFile(dir / kName));
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0], MakeNewRecord(38114, 0.5, 42, 2, 73, "12345"));
+  EXPECT_EQ(records[1], MakeNewRecord(38114, 0.75, 42, 2, 99999, ""));
+  EXPECT_EQ(FieldText(records[1].schoolCode), "     ");
+}
+
+TEST_F(AppendResultTest, StudentOrLevelThatDoesNotFitTheRecordIsRefused) {
+  state.CurrentStudentNumber = 40000;
+  EXPECT_THROW(AppendResult(state, fakes.clock), FileWriteError);
+  state.CurrentStudentNumber = 42;
+  for (int level : {0, 36}) {
+    state.SelectedLevel = level;
+    EXPECT_THROW(AppendResult(state, fakes.clock), FileWriteError) << level;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / kName));
+}
+
+}  // namespace
+}  // namespace bardrill
