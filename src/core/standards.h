@@ -11,31 +11,37 @@ struct AppState;
 
 // The teacher's standards for one level: one line of the standards file.
 struct LevelStandard {
-  int32_t targetTime = 0;    // pass time: the reference of the points formula
-  int32_t minimumTime = 0;   // minimum pass line time
-  int32_t clearPoints = 0;   // points needed to clear the level
-  int32_t clearCount = 0;    // drills needed to clear the level
-  float pointRate = 0;       // multiplier of a drill's base points
-  double limitCount = 0;     // overdoing limit by drills
-  double limitPoints = 0;    // overdoing limit by points
-  double judgeDays = 0;      // window of the pass judgement, in days
-  double limitDays = 0;      // window of the overdoing judgement, in days
+  int32_t targetTime = 0;                 // pass time: the reference of the points formula
+  int32_t minimumTime = 0;                // minimum pass line time
+  int32_t clearPoints = 0;                // points needed to clear the level
+  int32_t clearCount = 0;                 // drills needed to clear the level
+  float pointRate = 0;                    // multiplier of a drill's base points
+  double limitCount = 0;                  // overdoing limit by drills
+  double limitPoints = 0;                 // overdoing limit by points
+  double judgeDays = 0;                   // window of the pass judgement, in days
+  double limitDays = 0;                   // window of the overdoing judgement, in days
   std::string spare10, spare11, spare12;  // kept and written back, not interpreted
 };
 
 inline constexpr int kStandardColumns = 12;
-inline const char* const kStandardTitles[kStandardColumns] = {
-    "目標Time", "最低Time", "ｸﾘｱﾎﾟｲﾝﾄ", "ｸﾘｱ回数", "ﾎﾟｲﾝﾄ倍率", "禁回", "禁点", "判期間", "禁期間", "", "", ""};
+inline const char* const kStandardTitles[kStandardColumns] = {"目標Time",  "最低Time", "ｸﾘｱﾎﾟｲﾝﾄ", "ｸﾘｱ回数",
+                                                              "ﾎﾟｲﾝﾄ倍率", "禁回",     "禁点",     "判期間",
+                                                              "禁期間",    "",         "",         ""};
 
 std::string StandardsPath(const AppState& state);
 
 // Reads the standards file into state.Standards (index 0 = the header line, 1.. = levels). Levels the
 // file has no line for keep their values. Throws DataFileError naming the file and line when the file
-// is missing, holds more than 35 level lines, or a level line has fewer than twelve items.
+// is missing, holds more than 35 level lines, a level line has other than twelve items, or a number does
+// not fit its column; the standards in memory are then unchanged.
 void LoadStandards(AppState& state);
 
-// Writes the rows of cell texts (row 0 = the titles, then one row per level, each of twelve cells) as
-// the standards file, replacing it whole and atomically, then reloads it.
+// Writes the rows of cell texts (row 0 = the titles, then one row per level, each of up to twelve cells;
+// missing cells are written empty) as the standards file, replacing it whole and atomically, then
+// reloads it. Rows that would not load again (a cell with a comma, a double quote, a control character
+// or a character CP932 lacks, a number out of range, more than 35 levels or twelve cells) throw
+// DataFileError naming the line and column; a failing disk throws FileWriteError. Either way the old
+// file is left as it was.
 void SaveStandards(AppState& state, const std::vector<std::vector<std::string>>& rows);
 
 }  // namespace bardrill

@@ -1,0 +1,91 @@
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/counts.h"
+#include "core/result_record.h"
+#include "core/results_file.h"
+
+namespace bardrill {
+namespace {
+
+constexpr int64_t kToday = 45000;
+
+// One results file per size, written once under a temporary folder that is removed at exit.
+class ResultsFiles {
+ public:
+  ResultsFiles() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "bardrill-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    root_ = pattern + "/";
+  }
+  ~ResultsFiles() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+
+  // The data folder of a file of `records` drills: students spread over 1..5000, three levels, eight
+  // weeks of dates, times around the targets with a few slow ones.
+  const std::string& FolderFor(int64_t records) {
+    auto found = folders_.find(records);
+    if (found != folders_.end()) return found->second;
+    std::string folder = root_ + std::to_string(records) + "/";
+    std::filesystem::create_directories(folder);
+    AppState state;
+    state.ProgramDataFolder = folder;
+    std::mt19937 random(static_cast<unsigned>(records));
+    std::uniform_int_distribution<int> student(1, kMaxStudent), level(1, 3), day(0, 55), seconds(30, 400);
+    std::ofstream out(ResultsPath(state), std::ios::binary);
+    for (int64_t n = 0; n < records; ++n) {
+      int s = seconds(random);
+      if (n % 97 == 0) s = 7000;
+      const RecordBytes bytes =
+          MakeNewRecord(kToday - day(random), 0.5, student(random), level(random), s, "01234").Encode();
+      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    return folders_.emplace(records, folder).first->second;
+  }
+
+ private:
+  std::string root_;
+  std::map<int64_t, std::string> folders_;
+};
+
+ResultsFiles& Files() {
+  static ResultsFiles files;
+  return files;
+}
+
+void StandardsForThreeLevels(AppState& state) {
+  const int32_t targets[] = {60, 90, 120};
+  for (int level = 1; level <= 3; ++level) {
+    LevelStandard& s = state.Standards[level];
+    s.targetTime = targets[level - 1];
+    s.minimumTime = 2 * s.targetTime;
+    s.pointRate = level == 3 ? 1.5f : 1.0f;
+    s.judgeDays = 7;
+    s.limitDays = 1;
+  }
+}
+
+void BM_ComputeCounts(benchmark::State& bench) {
+  AppState state;
+  state.ProgramDataFolder = Files().FolderFor(bench.range(0));
+  StandardsForThreeLevels(state);
+  for (auto _ : bench) {
+    ComputeCounts(state, kToday);
+    benchmark::DoNotOptimize(state.LoadedCount);
+  }
+  bench.counters["loaded"] = static_cast<double>(state.LoadedCount);
+}
+BENCHMARK(BM_ComputeCounts)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace bardrill
