@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace bardrill {
 
@@ -13,6 +14,8 @@ std::string GradeCode(int gradeIndex);
 // "幼-", "幼1" … "高3", "大+": the selection list's label for any grade index.
 std::string GradeLabel(int gradeIndex);
 bool IsPreschoolLabel(const std::string& label);
+// The grade filter boxes' entries, in their order.
+std::vector<std::string> GradeFilterChoices();
 
 std::string RosterPath(const AppState& state);
 

@@ -14,10 +14,17 @@ class FakeClock : public Clock {
   double secondsSinceMidnight = 10 * 3600;
   double monotonic = 1000;
   uint32_t tick = 0;
+  uint32_t tickStep = 0;  // how far the tick counter moves at each reading, so that pauses end
   int64_t Today() override { return today; }
   double SecondsSinceMidnight() override { return secondsSinceMidnight; }
   double MonotonicSeconds() override { return monotonic; }
-  uint32_t TickMilliseconds() override { return tick; }
+  uint32_t TickMilliseconds() override { return tick += tickStep; }
+  // Moves every clock on by `seconds`.
+  void Advance(double seconds) {
+    secondsSinceMidnight += seconds;
+    monotonic += seconds;
+    tick += static_cast<uint32_t>(seconds * 1000);
+  }
 };
 
 // Returns the queued fractions in turn (then 0).
