@@ -1,0 +1,14 @@
+#include "screens/basefrm.h"
+
+#include "screens/screens.h"
+#include "screens/widgets.h"
+
+namespace bardrill::screens {
+
+BASEFRM::BASEFRM(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
+  setWindowTitle(Q(screens.state.ProgramTitle));
+  SetBackground(this, FromBgr(screens.state.SeasonColour));
+  setWindowState(Qt::WindowMaximized);
+}
+
+}  // namespace bardrill::screens

@@ -1,0 +1,88 @@
+#include "screens/firstfrm.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+
+#include "core/config.h"
+#include "screens/namesel.h"
+#include "screens/screens.h"
+#include "screens/widgets.h"
+
+namespace bardrill::screens {
+
+namespace {
+// Two bars and their total, the picture of what the program drills.
+QPixmap SplashPicture() {
+  QPixmap pixmap(640, 480);
+  pixmap.fill(QColor(255, 255, 192));
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(Qt::black, 2));
+  p.setBrush(QColor(0, 192, 192));
+  p.drawRect(120, 240, 240, 60);
+  p.setBrush(QColor(64, 192, 64));
+  p.drawRect(360, 240, 160, 60);
+  p.setBrush(QColor(192, 255, 192));
+  p.drawRect(270, 120, 100, 50);
+  p.drawLine(120, 240, 270, 145);
+  p.drawLine(520, 240, 370, 145);
+  p.setFont(ProportionalFont(28, true));
+  p.drawText(QRect(270, 120, 100, 50), Qt::AlignCenter, QStringLiteral("15"));
+  p.drawText(QRect(120, 240, 240, 60), Qt::AlignCenter, QStringLiteral("9"));
+  p.drawText(QRect(360, 240, 160, 60), Qt::AlignCenter, QStringLiteral("6"));
+  p.setFont(ProportionalFont(40, true));
+  p.setPen(QColor(0, 96, 96));
+  p.drawText(QRect(0, 340, 640, 100), Qt::AlignCenter, QStringLiteral("バー図ドリル"));
+  return pixmap;
+}
+}  // namespace
+
+Firstfrm::Firstfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
+  setWindowFlag(Qt::FramelessWindowHint);
+  setFixedSize(640, 600);
+  SetBackground(this, QColor(255, 255, 192));
+  Picture1 = new QFrame(this);
+  Picture1->setObjectName(QStringLiteral("Picture1"));
+  Picture1->setGeometry(0, 0, 640, 480);
+  Image1 = MakeLabel(Picture1, QStringLiteral("Image1"));
+  Image1->setGeometry(0, 0, 640, 480);
+  Image1->setPixmap(SplashPicture());
+  Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("Just a moment, please."));
+  Label1->setFont(ProportionalFont(16, true));
+  Label1->setGeometry(20, 490, 600, 36);
+  Label5 = MakeLabel(this, QStringLiteral("Label5"));
+  Label5->setFont(ProportionalFont(14));
+  Label5->setGeometry(20, 528, 600, 30);
+  Label2 = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("bardrill 学習塾のためのバー図ドリル"));
+  Label2->setFont(ProportionalFont(10));
+  Label2->setGeometry(20, 564, 600, 26);
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(100);
+  Timer1->setSingleShot(false);
+  connect(Timer1, &QTimer::timeout, this, &Firstfrm::Timer1_Timer);
+}
+
+void Firstfrm::Form_Load() {
+  show();
+  screens_.DoEvents();
+  AppState& state = screens_.state;
+  screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
+  PrepareSplash(state, screens_.services.clock.Today());
+  Label5->setText(Q(state.DateLabel));
+  show();
+  screens_.DoEvents();
+  Timer1->start();
+}
+
+void Firstfrm::Timer1_Timer() {
+  Timer1->stop();
+  LoadConfiguration(screens_.state, screens_.state.ExeFolder);
+  screens_.Show<namesel>();
+  screens_.Unload(this);
+}
+
+}  // namespace bardrill::screens

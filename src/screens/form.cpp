@@ -1,0 +1,51 @@
+#include "screens/form.h"
+
+#include <QKeyEvent>
+
+#include "screens/screens.h"
+
+namespace bardrill::screens {
+
+Form::Form(Screens& screens, const QString& name) : QWidget(nullptr), screens_(screens) {
+  setObjectName(name);
+}
+
+Form::~Form() = default;
+
+void Form::activate() {
+  ++activations_;
+  Form_Activate();
+}
+
+bool Form::event(QEvent* e) {
+  switch (e->type()) {
+    case QEvent::WindowDeactivate:
+      // Losing the focus to one of our own message boxes: its closing must not restart this screen.
+      if (screens_.ownDialogOpen()) skipNextActivation_ = true;
+      break;
+    case QEvent::WindowActivate:
+      if (skipNextActivation_) {
+        skipNextActivation_ = false;
+      } else if (isVisible()) {
+        bool handled = QWidget::event(e);
+        activate();
+        return handled;
+      }
+      break;
+    default:
+      break;
+  }
+  return QWidget::event(e);
+}
+
+bool Form::previewKey(QKeyEvent* key) {
+  QString typed = key->text();
+  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) typed = QStringLiteral("\r");
+  if (key->key() == Qt::Key_Backspace) typed = QStringLiteral("\b");
+  if (typed.isEmpty()) return false;
+  char32_t code = typed.toUcs4().value(0);
+  Form_KeyPress(code);
+  return code == 0;
+}
+
+}  // namespace bardrill::screens

@@ -1,0 +1,238 @@
+#include "screens/namesel.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <cmath>
+
+#include "core/counts.h"
+#include "core/identity.h"
+#include "core/roster.h"
+#include "core/selection_list.h"
+#include "core/sound_cues.h"
+#include "platform/paths.h"
+#include "screens/frmver.h"
+#include "screens/screens.h"
+#include "screens/seisekitime1.h"
+#include "screens/widgets.h"
+
+namespace bardrill::screens {
+
+namespace {
+const char* const kDisplayCaptions[4] = {"回数(今日／今まで）", "ポイント（今日／今まで）", "本日（ポイント／回数）",
+                                         "今まで（ポイント／回数）"};
+}  // namespace
+
+namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
+  AppState& state = screens.state;
+  setWindowTitle(Q(state.ProgramTitle) + QStringLiteral(" 名前選び"));
+  resize(1024, 740);
+  const QColor panel(255, 255, 224);
+
+  Label4 = MakeClickableLabel(this, QStringLiteral("Label4"));
+  Label4->setGeometry(24, 8, 560, 84);
+  Label4->setCursor(Qt::PointingHandCursor);
+  connect(Label4, &ClickableLabel::clicked, this, &namesel::Label4_Click);
+
+  Picture3 = MakePanel(this, QStringLiteral("Picture3"), QColor(0, 192, 192));
+  Picture3->setGeometry(600, 16, 400, 68);
+  Image1 = MakeLabel(Picture3, QStringLiteral("Image1"), QStringLiteral("なまえを えらんで O.K."));
+  Image1->setFont(ProportionalFont(18, true));
+  Image1->setAlignment(Qt::AlignCenter);
+  Image1->setGeometry(0, 0, 400, 68);
+
+  List1 = MakeList(this, QStringLiteral("List1"));
+  List1->setFont(FixedFont(14));
+  List1->setGeometry(24, 100, 600, 620);
+  connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
+  connect(List1, &QListWidget::itemDoubleClicked, this, [this] { List1_DblClick(); });
+  List2 = MakeList(this, QStringLiteral("List2"));
+  List2->setSortingEnabled(true);
+  List3 = MakeList(this, QStringLiteral("List3"));
+  List4 = MakeList(this, QStringLiteral("List4"));
+  List4->setSortingEnabled(true);
+  for (QListWidget* hidden : {List2, List3, List4}) hidden->hide();
+
+  Label1 = MakeLabel(this, QStringLiteral("Label1"), Q(kChooseYourName));
+  Label1->setFont(ProportionalFont(20, true));
+  Label1->setGeometry(644, 100, 360, 56);
+  SetBackground(Label1, panel);
+  Label2 = MakeLabel(this, QStringLiteral("Label2"));
+  Label2->hide();
+
+  Command14 = MakeButton(this, QStringLiteral("Command14"), QStringLiteral("O.K."));
+  Command14->setFont(ProportionalFont(20, true));
+  Command14->setGeometry(644, 168, 360, 64);
+  connect(Command14, &QPushButton::clicked, this, &namesel::Command14_Click);
+
+  Combo1 = new QComboBox(this);
+  Combo1->setObjectName(QStringLiteral("Combo1"));
+  Combo1->setFont(ProportionalFont(14));
+  Combo1->setToolTip(QStringLiteral("表示する学年を選びなさい"));
+  Combo1->addItem(QStringLiteral("全学年"));
+  Combo1->setGeometry(644, 252, 360, 40);
+  connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
+
+  Picture7 = MakePanel(this, QStringLiteral("Picture7"), panel);
+  Picture7->setGeometry(644, 306, 360, 176);
+  for (int i = 0; i < 4; ++i) {
+    auto* option = new QRadioButton(QString::fromUtf8(kDisplayCaptions[i]), Picture7);
+    option->setObjectName(ElementName("Option1", i));
+    option->setFont(ProportionalFont(13));
+    option->setGeometry(12, 8 + 42 * i, 340, 36);
+    connect(option, &QRadioButton::toggled, this, [this, i](bool on) {
+      if (on) Option1_Click(i);
+    });
+    Option1.push_back(option);
+  }
+
+  Command7 = MakeButton(this, QStringLiteral("Command7"), QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"));
+  Command7->setFont(ProportionalFont(14));
+  Command7->setGeometry(644, 660, 360, 56);
+  connect(Command7, &QPushButton::clicked, this, &namesel::Command7_Click);
+
+  Picture8 = MakePanel(this, QStringLiteral("Picture8"), QColor(255, 192, 192));
+  Picture8->setGeometry(644, 500, 360, 60);
+  Label8 = MakeLabel(Picture8, QStringLiteral("Label8"), QStringLiteral("開発中"));
+  Label8->setGeometry(8, 8, 340, 44);
+  Picture8->hide();
+
+  Picture5 = MakePanel(this, QStringLiteral("Picture5"), FromBgr(state.SeasonColour));
+  Label19 = MakeLabel(Picture5, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."));
+  Label19->setFont(ProportionalFont(24, true));
+  Label19->setAlignment(Qt::AlignCenter);
+}
+
+void namesel::Cover(bool shown) {
+  Picture5->setGeometry(rect());
+  Label19->setGeometry(Picture5->rect());
+  Picture5->setVisible(shown);
+  if (shown) Picture5->raise();
+}
+
+void namesel::Form_Load() {
+  AppState& state = screens_.state;
+  SetBackground(this, FromBgr(state.SeasonColour));
+  SetBackground(Picture5, FromBgr(state.SeasonColour));
+  Cover(true);
+  screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
+  show();
+  名簿表示();
+  Label4->setText(Q(state.ProgramTitle));
+  Label4->setFont(ProportionalFont(48, true));
+  List1->setCurrentRow(0);
+  screens_.DoEvents();
+  Cover(false);
+}
+
+void namesel::Form_Activate() {
+  Picture8->hide();
+  displayChoice_ = 1;
+  Option1[1]->setChecked(true);  // lists the roster again when it was not the choice yet
+  for (const std::string& grade : GradeFilterChoices()) {
+    if (Combo1->findText(Q(grade)) < 0) Combo1->addItem(Q(grade));
+  }
+  screens_.state.GradeFilter = "全学年";
+  if (Form* hub = screens_.Find<seisekitime1>()) screens_.Unload(hub);
+  Label1->setText(Q(kChooseYourName));
+  Cover(false);
+}
+
+void namesel::名簿表示() {
+  AppState& state = screens_.state;
+  const int64_t today = screens_.services.clock.Today();
+  state.SchoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
+  ComputeCounts(state, today);
+  ReadRoster(state, today);
+  std::vector<SelectionLine> lines = SelectionLines(state, displayChoice_, S(Combo1->currentText()));
+  List1->blockSignals(true);
+  for (QListWidget* list : {List1, List2, List3, List4}) list->clear();
+  List1->addItem(Q(kSelectionHeader));
+  for (const SelectionLine& line : lines) {
+    List1->addItem(Q(line.text));
+    List2->addItem(Q(line.sortKey));
+    List3->addItem(Q(line.numbered));
+  }
+  List1->setCurrentRow(0);
+  List1->blockSignals(false);
+}
+
+void namesel::Combo1_Click() {
+  screens_.state.GradeFilter = S(Combo1->currentText());
+  名簿表示();
+  List1->setFocus();
+}
+
+void namesel::Option1_Click(int index) {
+  displayChoice_ = index;
+  名簿表示();
+}
+
+void namesel::ShowChoice(int row, bool doubleClick) {
+  if (row <= 0) {
+    Label1->setText(Q(kChooseYourName));
+    return;
+  }
+  std::string text = S(List1->item(row)->text());
+  Label1->setText(Q(doubleClick ? DoubleClickedNameOf(text) : ChosenNameOf(text)));
+  Label2->setText(QString::number(StudentNumberOf(S(List3->item(row - 1)->text()))));
+}
+
+void namesel::List1_Click() { ShowChoice(List1->currentRow(), false); }
+
+void namesel::List1_DblClick() {
+  ShowChoice(List1->currentRow(), true);
+  if (List1->currentRow() > 0) Command14_Click();
+}
+
+void namesel::Command14_Click() {
+  AppState& state = screens_.state;
+  if (Label1->text() == Q(kChooseYourName) || Label1->text().isEmpty()) {
+    PlayRefusalSound(state, screens_.services);
+    return;
+  }
+  int number = Label2->text().toInt();
+  state.LoginTime = static_cast<int32_t>(std::lround(screens_.services.clock.SecondsSinceMidnight()));
+  state.CurrentStudentNumber = number;
+  state.CurrentStudentName = state.StudentNames[static_cast<size_t>(number)];
+  state.CurrentStudentGrade = state.StudentGrades[static_cast<size_t>(number)];
+  Command14->hide();
+  Cover(true);
+  screens_.DoEvents();
+  BuildLevelCatalogue(state);
+  screens_.Show<seisekitime1>();
+}
+
+void namesel::Command7_Click() {
+  std::string menu = paths::Native(screens_.state.ExeFolder + "..\\起動\\プログラムメニューc.exe");
+  std::string error;
+  if (!screens_.services.launcher.Start(menu, "001", error)) {
+    screens_.Fail("メニュープログラムを起動できません: " + error);
+    return;
+  }
+  screens_.EndProgram(0);
+}
+
+void namesel::Label4_Click() {
+  frmver* version = screens_.Load<frmver>();
+  version->move(geometry().center() - version->rect().center());
+  screens_.Show<frmver>();
+}
+
+void namesel::Form_KeyPress(char32_t& KeyAscii) {
+  if (KeyAscii == U'1' && Command14->isVisible()) {
+    KeyAscii = 0;
+    Command14_Click();
+  } else if (KeyAscii == U'0' && Command7->isVisible()) {
+    KeyAscii = 0;
+    Command7_Click();
+  } else if ((KeyAscii == U'\r' || KeyAscii == U' ') && focusWidget() == List1) {
+    KeyAscii = 0;
+    Command14_Click();
+  }
+}
+
+}  // namespace bardrill::screens

@@ -1,0 +1,90 @@
+#include "screens/widgets.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "screens/ui_setup.h"
+
+namespace bardrill::screens {
+
+QColor FromBgr(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+
+QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+std::string S(const QString& text) { return text.toStdString(); }
+
+void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
+  w->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+void SetBackground(QWidget* w, const QColor& colour) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::Window, colour);
+  w->setPalette(p);
+  w->setAutoFillBackground(true);
+}
+
+QFont ProportionalFont(double points, bool bold) {
+  QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
+  f.setPointSizeF(points);
+  f.setBold(bold);
+  return f;
+}
+
+QFont FixedFont(double points, bool bold) {
+  QFont f(QStringLiteral("ＭＳ ゴシック"));
+  f.setStyleHint(QFont::Monospace);
+  f.setFixedPitch(true);
+  f.setPointSizeF(points);
+  f.setBold(bold);
+  return f;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(name);
+  return l;
+}
+
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(name);
+  return b;
+}
+
+QListWidget* MakeList(QWidget* parent, const QString& name) {
+  auto* l = new QListWidget(parent);
+  l->setObjectName(name);
+  return l;
+}
+
+QFrame* MakePanel(QWidget* parent, const QString& name, const QColor& colour) {
+  auto* f = new QFrame(parent);
+  f->setObjectName(name);
+  SetBackground(f, colour);
+  return f;
+}
+
+void ClickableLabel::mouseReleaseEvent(QMouseEvent* e) {
+  QLabel::mouseReleaseEvent(e);
+  Q_EMIT clicked();
+}
+
+void ClickableLabel::mouseDoubleClickEvent(QMouseEvent* e) {
+  QLabel::mouseDoubleClickEvent(e);
+  Q_EMIT doubleClicked();
+}
+
+ClickableLabel* MakeClickableLabel(QWidget* parent, const QString& name, const QString& text) {
+  auto* l = new ClickableLabel(text, parent);
+  l->setObjectName(name);
+  return l;
+}
+
+QString ElementName(const char* array, int index) {
+  return QString::fromLatin1(array) + QLatin1Char('(') + QString::number(index) + QLatin1Char(')');
+}
+
+}  // namespace bardrill::screens

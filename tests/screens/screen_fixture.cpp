@@ -1,0 +1,47 @@
+#include "screens/screen_fixture.h"
+
+#include <QCoreApplication>
+#include <QTest>
+#include <fstream>
+
+#include "core/config.h"
+#include "core/result_record.h"
+#include "core/results_file.h"
+#include "core/roster.h"
+
+namespace bardrill::testing {
+
+ScreenTest::ScreenTest() {
+  screens.onEnd = [this](int code) { endCode = code; };
+  fakes.clock.tickStep = 5;
+  LoadInstallation();
+}
+
+ScreenTest::~ScreenTest() {
+  for (screens::Form* f : screens.LoadedForms()) screens.Unload(f);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void ScreenTest::LoadInstallation() {
+  LoadConfiguration(state, inst.programFolder());
+  ReadRoster(state, fakes.clock.today);
+}
+
+void ScreenTest::AddRecord(int student, int level, int seconds, int64_t date) {
+  ResultRecord r = MakeNewRecord(static_cast<double>(date), 0.5, student, level, seconds, state.SchoolCode);
+  RecordBytes bytes = r.Encode();
+  std::ofstream out(ResultsPath(state), std::ios::binary | std::ios::app);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void ScreenTest::Type(QWidget* target, const QString& text) {
+  for (QChar c : text) {
+    QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+  }
+}
+
+void ScreenTest::Press(QWidget* target, Qt::Key key) { QTest::keyClick(target, key); }
+
+void ScreenTest::DoEvents() { QCoreApplication::processEvents(); }
+
+}  // namespace bardrill::testing
