@@ -11,4 +11,8 @@ class Mainfrm : public Form {
   explicit Mainfrm(Screens& screens);
 };
 
+// Starts a drill of state.SelectedLevel: resets the drill's values, lets pending events run and shows a
+// fresh drill screen. Called by the hub's start buttons and the completion screen's "もう一度".
+void StartDrill(Screens& screens);
+
 }  // namespace bardrill::screens
