@@ -342,6 +342,20 @@ int Usage(const std::string& why) {
   return 2;
 }
 
+// The school's menu program lives in a sibling folder and is started with "001" when a child leaves.
+// The demo has no other drill programs, so its stand-in simply starts this one again.
+void WriteMenuStandIn(const fs::path& root) {
+  const fs::path folder = root / "起動";
+  MakeFolder(folder);
+  const fs::path menu = folder / "プログラムメニューc.exe";
+  WriteFile(menu, std::string("#!/bin/sh\n"
+                              "# Stand-in for the school's menu program (started with the argument 001).\n"
+                              "cd \"$(dirname \"$0\")/../") +
+                      kProgramFolder + "\" && exec ./bardrill\n");
+  fs::permissions(menu, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
+}
+
 void Generate(const fs::path& root, int64_t today) {
   const fs::path common = root / kCommonFolder;
   const fs::path sounds = common / kSoundFolder;
@@ -355,6 +369,7 @@ void Generate(const fs::path& root, int64_t today) {
   WriteRoster(common, SchoolYearOf(today));
   WriteSounds(sounds);
   WriteStandards(data);
+  WriteMenuStandIn(root);
   size_t records = WriteResults(data, today);
   std::cout << "Demo installation in " << root.string() << ": " << kStudents.size() << " roster lines, "
             << records << " results up to " << calendar::FormatDate(today) << "\n";

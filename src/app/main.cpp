@@ -1,25 +1,49 @@
-#include <QApplication>
-#include <QMessageBox>
-#include <cstdio>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <exception>
+#include <memory>
 
 #include "core/app_state.h"
-#include "core/config.h"
+#include "core/services.h"
 #include "platform/clock.h"
 #include "platform/paths.h"
+#include "platform/sound_player.h"
+#include "screens/application.h"
+#include "screens/firstfrm.h"
+#include "screens/qt_services.h"
+#include "screens/screens.h"
 #include "screens/ui_setup.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  bardrill::screens::ApplyJapaneseFonts(app);
-  bardrill::AppState state;
-  bardrill::SystemClock clock;
+  using namespace bardrill;
+  screens::Application app(argc, argv);
+  screens::ApplyJapaneseFonts(app);
+  // Standard buttons read はい / いいえ / キャンセル.
+  QTranslator qtJapanese;
+  if (qtJapanese.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    app.installTranslator(&qtJapanese);
+  }
+
+  SystemClock clock;
+  SystemRandom random;
+  std::unique_ptr<SoundPlayer> sound = MakeSystemSoundPlayer();
+  screens::QtLauncher launcher;
+  screens::QtPrompts prompts;
+  Services services{clock, random, *sound, launcher, prompts};
+
+  AppState state;
+  state.ExeFolder = paths::ExecutableFolder();
+  screens::Screens screens(state, services);
+  prompts.attach(&screens);
+  app.setScreens(&screens);
+
   try {
-    bardrill::PrepareSplash(state, clock.Today());
-    bardrill::LoadConfiguration(state, bardrill::paths::ExecutableFolder());
+    screens.Load<screens::Firstfrm>();
   } catch (const std::exception& e) {
-    QMessageBox::critical(nullptr, QStringLiteral("bardrill"), QString::fromUtf8(e.what()));
+    screens.Fail(e.what());
     return 2;
   }
-  std::printf("%s: %s %s\n", state.ProgramTitle.c_str(), state.SchoolName.c_str(), state.DateLabel.c_str());
-  return 0;
+  return app.exec();
 }

@@ -139,6 +139,8 @@ void namesel::Form_Activate() {
   if (Form* hub = screens_.Find<seisekitime1>()) screens_.Unload(hub);
   Label1->setText(Q(kChooseYourName));
   Cover(false);
+  // The arrow keys move through the names at once: the screen works from the keyboard alone.
+  List1->setFocus();
 }
 
 void namesel::名簿表示() {

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "core/identity.h"
 #include "screens/frmver.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
@@ -17,21 +18,120 @@ using screens::namesel;
 
 class NameSelection : public ScreenTest {
  protected:
+  NameSelection() {
+    inst.WriteRoster(
+        "1,1995,0,0,\"山田 太郎\",0,\"\",\"\"\r\n"   // 小３ in 2004
+        "2,1991,0,0,\"佐藤 花子\",0,\"\",\"\"\r\n"   // 中１
+        "3,1999,0,0,\"鈴木 一郎\",2,\"\",\"\"\r\n"   // on leave
+        "4,1960,0,0,\"先生\",0,\"\",\"\"\r\n");
+    inst.WriteSoundMap("間違い音2\r\nrefuse\r\n*\r\n");
+    LoadInstallation();
+  }
   namesel* Open() {
     namesel* form = screens.Show<namesel>();
     DoEvents();
     return form;
   }
+  QStringList Lines(namesel* form) {
+    QStringList out;
+    auto* list = Control<QListWidget>(form, "List1");
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+  }
+  void Choose(namesel* form, int row) { Control<QListWidget>(form, "List1")->setCurrentRow(row); }
 };
 
-TEST_F(NameSelection, BecomesActiveWhenShownAndListsTodaysAndTotalPoints) {
+TEST_F(NameSelection, FirstShowsTodaysAndTotalPointsWithBlanksInsteadOfZeros) {
+  AddRecord(1, 1, 30, fakes.clock.today);      // 15 points today (target 60)
+  AddRecord(1, 1, 60, fakes.clock.today - 3);  // 5 points earlier
   namesel* form = Open();
   EXPECT_GE(form->activationCount(), 1);
-  EXPECT_EQ(form->displayChoice(), 1);
   EXPECT_TRUE(Control<QRadioButton>(form, "Option1(1)")->isChecked());
-  auto* list = Control<QListWidget>(form, "List1");
-  ASSERT_EQ(list->count(), 3);
-  EXPECT_EQ(list->item(0)->text(), QStringLiteral("－－－－－－"));
+  EXPECT_EQ(Lines(form), (QStringList{QStringLiteral("－－－－－－"), QStringLiteral("大+ 先生　　　　  　/       "),
+                                      QStringLiteral("中1 佐藤 花子　  　/       "),
+                                      QStringLiteral("小3 山田 太郎　  11/     16")}));
+  EXPECT_EQ(Control<QLabel>(form, "Label4")->text(), QStringLiteral("ソネタ"));
+  EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("名前を選びなさい"));
+  EXPECT_EQ(Control<QComboBox>(form, "Combo1")->count(), 12);
+  EXPECT_EQ(Control<QPushButton>(form, "Command7")->text(), QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"));
+}
+
+TEST_F(NameSelection, DisplayChoicesAndGradeFilterRebuildTheList) {
+  AddRecord(1, 1, 30, fakes.clock.today);
+  namesel* form = Open();
+  Control<QRadioButton>(form, "Option1(0)")->click();
+  EXPECT_EQ(form->displayChoice(), 0);
+  EXPECT_EQ(Lines(form).at(3), QStringLiteral("小3 山田 太郎　  1回/    1回"));
+  auto* combo = Control<QComboBox>(form, "Combo1");
+  combo->setCurrentIndex(combo->findText(QStringLiteral("中学生全体")));
+  form->Combo1_Click();
+  EXPECT_EQ(Lines(form), (QStringList{QStringLiteral("－－－－－－"), QStringLiteral("中1 佐藤 花子　     /     　")}));
+  EXPECT_EQ(state.GradeFilter, "中学生全体");
+}
+
+TEST_F(NameSelection, OKWithoutANamePlaysTheRefusalSound) {
+  namesel* form = Open();
+  Control<QPushButton>(form, "Command14")->click();
+  ASSERT_EQ(fakes.sound.played.size(), 1u);
+  EXPECT_NE(fakes.sound.played[0].find("refuse.wav"), std::string::npos);
+  EXPECT_FALSE(screens.IsLoaded<screens::seisekitime1>());
+}
+
+TEST_F(NameSelection, ChoosingANameAndPressingOneLogsInAndOpensTheHub) {
+  fakes.clock.secondsSinceMidnight = 3600.6;
+  namesel* form = Open();
+  Choose(form, 3);
+  EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("小3 山田 太郎　"));
+  EXPECT_EQ(Control<QLabel>(form, "Label2")->text(), QStringLiteral("1"));
+  Type(Control<QListWidget>(form, "List1"), QStringLiteral("1"));
+  DoEvents();
+  EXPECT_EQ(state.CurrentStudentNumber, 1);
+  EXPECT_EQ(state.CurrentStudentName, "山田 太郎");
+  EXPECT_EQ(state.CurrentStudentGrade, "小３");
+  EXPECT_EQ(state.LoginTime, 3601);
+  EXPECT_EQ(state.LevelCount, 3);
+  EXPECT_TRUE(screens.IsLoaded<screens::seisekitime1>());
+}
+
+TEST_F(NameSelection, EnterInTheListConfirmsAndDoubleClickTakesTheTextBeforeTheSlash) {
+  namesel* form = Open();
+  Choose(form, 2);
+  form->List1_DblClick();
+  // Only half-width blanks are trimmed: the full-width one that stands for "no points" stays.
+  EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("中1 佐藤 花子　  　"));
+  EXPECT_EQ(state.CurrentStudentNumber, 2);
+
+  namesel* again = screens.Show<namesel>();
+  DoEvents();
+  auto* list = Control<QListWidget>(again, "List1");
+  list->setFocus();
+  Choose(again, 3);
+  Press(list, Qt::Key_Return);
+  EXPECT_EQ(state.CurrentStudentNumber, 1);
+}
+
+TEST_F(NameSelection, ZeroStartsTheMenuProgramWith001AndEnds) {
+  namesel* form = Open();
+  Type(form, QStringLiteral("0"));
+  ASSERT_EQ(fakes.launcher.started.size(), 1u);
+  EXPECT_EQ(fakes.launcher.started[0].first, inst.root() + "プログラム/../起動/プログラムメニューc.exe");
+  EXPECT_EQ(fakes.launcher.started[0].second, "001");
+  EXPECT_EQ(endCode, 0);
+}
+
+TEST_F(NameSelection, TheVersionScreenOpensFromTheTitleAndTheGradeBoxKeepsEachEntryOnce) {
+  namesel* form = Open();
+  form->Label4_Click();
+  DoEvents();
+  screens::frmver* version = screens.Find<screens::frmver>();
+  ASSERT_NE(version, nullptr);
+  version->activate();
+  EXPECT_EQ(Control<QLabel>(version, "Label2")->text().left(7), QStringLiteral("Version"));
+  EXPECT_EQ(version->windowTitle(), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+  version->Command1_Click();
+  DoEvents();
+  form->activate();
+  EXPECT_EQ(Control<QComboBox>(form, "Combo1")->count(), 12);
 }
 
 }  // namespace
