@@ -1,10 +1,17 @@
 #include "screens/form.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
 
 #include "screens/screens.h"
 
 namespace bardrill::screens {
+
+namespace {
+// The activation handed back when one of our message boxes closes arrives within moments; a stale
+// mark must never swallow the child's own return to the screen much later.
+constexpr qint64 kDialogGraceMs = 1500;
+}  // namespace
 
 Form::Form(Screens& screens, const QString& name) : QWidget(nullptr), screens_(screens) {
   setObjectName(name);
@@ -24,9 +31,10 @@ bool Form::event(QEvent* e) {
       if (screens_.ownDialogOpen()) skipNextActivation_ = true;
       break;
     case QEvent::WindowActivate:
-      if (skipNextActivation_) {
+      if (skipNextActivation_ && QDateTime::currentMSecsSinceEpoch() - dialogClosedAt_ < kDialogGraceMs) {
         skipNextActivation_ = false;
       } else if (isVisible()) {
+        skipNextActivation_ = false;
         bool handled = QWidget::event(e);
         activate();
         return handled;
@@ -37,6 +45,8 @@ bool Form::event(QEvent* e) {
   }
   return QWidget::event(e);
 }
+
+void Form::ownDialogClosed() { dialogClosedAt_ = QDateTime::currentMSecsSinceEpoch(); }
 
 bool Form::previewKey(QKeyEvent* key) {
   QString typed = key->text();

@@ -25,6 +25,8 @@ class Form : public QWidget {
   // Key preview: called by the application for every key typed into this form, before the control
   // that has the focus. Returns true when the form swallowed the key.
   bool previewKey(QKeyEvent* key);
+  // One of our own message boxes has just closed: the activation it hands back is not a new entry.
+  void ownDialogClosed();
   int activationCount() const { return activations_; }
 
  protected:
@@ -38,6 +40,7 @@ class Form : public QWidget {
 
  private:
   bool skipNextActivation_ = false;
+  qint64 dialogClosedAt_ = 0;  // ms since the epoch
   int activations_ = 0;
 };
 

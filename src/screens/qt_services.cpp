@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 
 #include "screens/screens.h"
@@ -11,9 +12,12 @@ namespace bardrill::screens {
 
 namespace {
 int Ask(Screens* screens, QMessageBox& box) {
+  QPointer<QWidget> before = QApplication::activeWindow();
   if (screens) screens->setOwnDialogOpen(true);
   int answer = box.exec();
   if (screens) screens->setOwnDialogOpen(false);
+  // Hand the focus back to the screen the box stood over, also where no window manager would.
+  if (before) before->activateWindow();
   return answer;
 }
 }  // namespace

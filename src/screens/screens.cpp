@@ -36,6 +36,12 @@ void Screens::Unload(Form* form) {
   form->deleteLater();
 }
 
+void Screens::setOwnDialogOpen(bool open) {
+  ownDialogDepth_ += open ? 1 : -1;
+  if (ownDialogDepth_ == 0)
+    for (Form* f : loaded_) f->ownDialogClosed();
+}
+
 void Screens::DoEvents() { QCoreApplication::processEvents(); }
 
 void Screens::EndProgram(int exitCode) {

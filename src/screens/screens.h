@@ -67,7 +67,7 @@ class Screens {
 
   // True while one of the program's own message boxes is open.
   bool ownDialogOpen() const { return ownDialogDepth_ > 0; }
-  void setOwnDialogOpen(bool open) { ownDialogDepth_ += open ? 1 : -1; }
+  void setOwnDialogOpen(bool open);
 
  private:
   void Present(Form* form);

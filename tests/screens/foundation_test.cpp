@@ -1,0 +1,135 @@
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <filesystem>
+
+#include "platform/errors.h"
+#include "screens/application.h"
+#include "screens/firstfrm.h"
+#include "screens/namesel.h"
+#include "screens/qt_services.h"
+#include "screens/screen_fixture.h"
+
+namespace bardrill::testing {
+namespace {
+
+// A form that records its entry procedures and keys, and swallows "x".
+class Probe : public screens::Form {
+ public:
+  static constexpr const char* kName = "Probe";
+  explicit Probe(screens::Screens& s) : Form(s, QString::fromLatin1(kName)) {
+    resize(200, 100);
+    edit = new QLineEdit(this);
+    edit->setObjectName(QStringLiteral("Text1"));
+  }
+  QLineEdit* edit;
+  QString keys;
+  std::function<void()> onKey;
+
+ protected:
+  void Form_KeyPress(char32_t& KeyAscii) override {
+    keys += QString::fromUcs4(&KeyAscii, 1);
+    if (onKey) onKey();
+    if (KeyAscii == U'x') KeyAscii = 0;
+  }
+};
+
+using Foundation = ScreenTest;
+
+TEST_F(Foundation, KeysReachTheFormFirstAndASwallowedKeyNeverReachesTheControl) {
+  Probe* probe = screens.Show<Probe>();
+  DoEvents();
+  probe->edit->setFocus();
+  Type(probe->edit, QStringLiteral("axb"));
+  Press(probe->edit, Qt::Key_Return);
+  EXPECT_EQ(probe->keys, QStringLiteral("axb\r"));
+  EXPECT_EQ(probe->edit->text(), QStringLiteral("ab"));
+}
+
+TEST_F(Foundation, OurOwnMessageBoxClosingDoesNotRunTheEntryProcedureAgain) {
+  screens::QtPrompts prompts;
+  prompts.attach(&screens);
+  Probe* probe = screens.Show<Probe>();
+  DoEvents();
+  ASSERT_TRUE(probe->isActiveWindow());
+  int before = probe->activationCount();
+  QTimer::singleShot(50, [&] {
+    if (QWidget* box = QApplication::activeModalWidget()) box->close();
+  });
+  prompts.Message("題", "本文");
+  DoEvents();
+  EXPECT_TRUE(probe->isActiveWindow());
+  EXPECT_EQ(probe->activationCount(), before);
+
+  // Coming back from another window does run it.
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  DoEvents();
+  EXPECT_TRUE(other.isActiveWindow());
+  probe->activateWindow();
+  DoEvents();
+  EXPECT_EQ(probe->activationCount(), before + 1);
+}
+
+TEST_F(Foundation, TheApplicationEndsTheProgramOnACoreFailure) {
+  auto* app = static_cast<screens::Application*>(QApplication::instance());
+  app->setScreens(&screens);
+  Probe* probe = screens.Show<Probe>();
+  DoEvents();
+  probe->onKey = [] { throw std::runtime_error("共通データ.txt: line 1: broken"); };
+  Type(probe->edit, QStringLiteral("a"));
+  ASSERT_EQ(fakes.prompts.messages.size(), 1u);
+  EXPECT_EQ(fakes.prompts.messages[0].text, "共通データ.txt: line 1: broken");
+  EXPECT_EQ(endCode, 2);
+  EXPECT_TRUE(screens.LoadedForms().empty());
+  app->setScreens(nullptr);
+}
+
+TEST_F(Foundation, ProgramEndClosesEveryScreenWithItsCode) {
+  auto* app = static_cast<screens::Application*>(QApplication::instance());
+  app->setScreens(&screens);
+  Probe* probe = screens.Show<Probe>();
+  DoEvents();
+  probe->onKey = [] { throw ProgramEnd("sound", 3); };
+  Type(probe->edit, QStringLiteral("a"));
+  EXPECT_EQ(endCode, 3);
+  EXPECT_TRUE(fakes.prompts.messages.empty());
+  app->setScreens(nullptr);
+}
+
+TEST_F(Foundation, TheSplashLoadsTheConfigurationAndHandsOverToTheSelectionScreen) {
+  state = AppState();
+  state.ExeFolder = inst.programFolder();
+  screens::Firstfrm* splash = screens.Load<screens::Firstfrm>();
+  EXPECT_TRUE(splash->timer()->isActive());
+  EXPECT_EQ(splash->timer()->interval(), 100);
+  EXPECT_EQ(Control<QLabel>(splash, "Label5")->text(), QStringLiteral("平成16年 5月 07日（金）"));
+  EXPECT_EQ(state.SeasonColour, 0xC0FFC0u);
+  splash->Timer1_Timer();
+  DoEvents();
+  EXPECT_FALSE(splash->timer()->isActive());
+  EXPECT_EQ(state.SchoolName, "テスト塾");
+  EXPECT_TRUE(screens.IsLoaded<screens::namesel>());
+  EXPECT_FALSE(screens.IsLoaded<screens::Firstfrm>());
+}
+
+TEST_F(Foundation, ASplashWithoutItsConfigurationNamesTheMissingFile) {
+  state = AppState();
+  state.ExeFolder = inst.programFolder();
+  std::filesystem::remove(inst.root() + "パスデータ.txt");
+  screens::Firstfrm* splash = screens.Load<screens::Firstfrm>();
+  try {
+    splash->Timer1_Timer();
+    FAIL() << "start-up must stop";
+  } catch (const DataFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("パスデータ.txt"), std::string::npos);
+  }
+  EXPECT_FALSE(screens.IsLoaded<screens::namesel>());
+}
+
+}  // namespace
+}  // namespace bardrill::testing
