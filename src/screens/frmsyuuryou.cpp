@@ -1,9 +1,296 @@
 #include "screens/frmsyuuryou.h"
 
+#include <QFontMetrics>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <QtMath>
+#include <cmath>
+
+#include "core/counts.h"
+#include "core/sound_cues.h"
+#include "screens/basefrm.h"
+#include "screens/mainfrm.h"
 #include "screens/screens.h"
+#include "screens/seisekitime1.h"
+#include "screens/ui_setup.h"
+#include "screens/widgets.h"
 
 namespace bardrill::screens {
 
-FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {}
+namespace {
+
+constexpr int kTimerInterval = 500;
+constexpr double kSmallestPoints = 12;
+
+// The card behind the results, in window pixels; the backdrop draws it so the labels stay transparent.
+const QRect kCard(72, 100, 880, 470);
+
+QPolygonF Star(QPointF centre, double outer) {
+  QPolygonF star;
+  for (int i = 0; i < 10; ++i) {
+    const double radius = i % 2 == 0 ? outer : outer * 0.45;
+    const double angle = -M_PI / 2 + i * M_PI / 5;
+    star << centre + QPointF(radius * std::cos(angle), radius * std::sin(angle));
+  }
+  return star;
+}
+
+// A soft sky with bubbles, stars and hills, and a light card where the results are read.
+QPixmap PaintBackdrop(QSize size) {
+  QPixmap pixmap(size);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient sky(0, 0, 0, size.height());
+  sky.setColorAt(0, QColor(186, 226, 255));
+  sky.setColorAt(1, QColor(255, 246, 214));
+  p.fillRect(pixmap.rect(), sky);
+
+  p.setPen(Qt::NoPen);
+  const struct {
+    QPointF centre;
+    double radius;
+    QColor colour;
+  } bubbles[] = {{{40, 120}, 70, QColor(255, 196, 220, 110)},  {{990, 150}, 90, QColor(255, 230, 140, 120)},
+                 {{960, 520}, 60, QColor(190, 240, 190, 120)}, {{50, 560}, 80, QColor(200, 200, 255, 110)},
+                 {{520, 40}, 30, QColor(255, 255, 255, 140)},  {{700, 60}, 18, QColor(255, 255, 255, 150)}};
+  for (const auto& b : bubbles) {
+    p.setBrush(b.colour);
+    p.drawEllipse(b.centre, b.radius, b.radius);
+  }
+  p.setBrush(QColor(255, 214, 70, 200));
+  for (QPointF at : {QPointF(30, 320), QPointF(994, 330), QPointF(120, 720), QPointF(900, 725)}) {
+    p.drawPolygon(Star(at, 18));
+  }
+
+  QPainterPath hills;
+  hills.moveTo(0, size.height());
+  hills.lineTo(0, 690);
+  hills.quadTo(260, 600, 520, 700);
+  hills.quadTo(780, 610, size.width(), 680);
+  hills.lineTo(size.width(), size.height());
+  hills.closeSubpath();
+  p.setBrush(QColor(150, 215, 140, 170));
+  p.drawPath(hills);
+
+  p.setBrush(QColor(255, 255, 255, 225));
+  p.setPen(QPen(QColor(120, 180, 230), 4));
+  p.drawRoundedRect(kCard, 28, 28);
+  return pixmap;
+}
+
+QLabel* MakeTextLabel(QWidget* parent, const char* name, const QColor& colour, Qt::Alignment align) {
+  QLabel* label = MakeLabel(parent, QString::fromLatin1(name));
+  label->setAlignment(align | Qt::AlignVCenter);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  label->setPalette(palette);
+  return label;
+}
+
+// Puts the text on the label in the largest size up to `points` that fits on one line, so a long name
+// or level name is made smaller instead of being cut off.
+void SetFittedText(QLabel* label, const QString& text, double points) {
+  QFont font = ProportionalFont(points, true);
+  const int room = label->contentsRect().width() - 8;
+  while (font.pointSizeF() > kSmallestPoints && QFontMetrics(font).horizontalAdvance(text) > room) {
+    font.setPointSizeF(font.pointSizeF() - 1);
+  }
+  label->setFont(font);
+  label->setText(text);
+}
+
+QString ButtonStyle(const QColor& face, const QColor& edge) {
+  return QStringLiteral(
+             "QPushButton { background: %1; color: rgb(40, 40, 60); border: 4px solid %2; border-radius: "
+             "24px; }"
+             "QPushButton:focus { border: 8px solid rgb(255, 140, 0); }"
+             "QPushButton:pressed { background: %2; }"
+             "QPushButton:disabled { color: rgb(150, 150, 150); }")
+      .arg(face.name(), edge.name());
+}
+
+QPushButton* MakeBigButton(QWidget* parent, const char* name, const QString& caption, const QColor& face,
+                           const QColor& edge) {
+  QPushButton* button = MakeButton(parent, QString::fromLatin1(name), caption);
+  button->setFont(ProportionalFont(28, true));
+  button->setStyleSheet(ButtonStyle(face, edge));
+  // Enter on the focused button presses it, as Space does.
+  button->setAutoDefault(true);
+  button->hide();
+  return button;
+}
+
+}  // namespace
+
+FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
+  setWindowTitle(QStringLiteral("終了"));
+  resize(1024, 740);
+
+  Image1 = MakeLabel(this, QStringLiteral("Image1"));
+
+  Label15 = MakeTextLabel(this, "Label15", Qt::white, Qt::AlignHCenter);
+  Label15->setGeometry(24, 16, 200, 68);
+  Label15->setStyleSheet(QStringLiteral("background: rgb(0, 128, 128); border-radius: 16px;"));
+  Label16 = MakeTextLabel(this, "Label16", QColor(0, 90, 90), Qt::AlignHCenter);
+  Label16->setGeometry(236, 16, 240, 68);
+  Label16->setStyleSheet(QStringLiteral("background: rgb(255, 255, 255); border-radius: 16px;"));
+  Label17 = MakeTextLabel(this, "Label17", QColor(30, 30, 80), Qt::AlignRight);
+  Label17->setGeometry(488, 16, 512, 68);
+
+  Label18 = MakeTextLabel(this, "Label18", QColor(20, 60, 170), Qt::AlignHCenter);
+  Label18->setGeometry(kCard.left() + 20, kCard.top() + 16, kCard.width() - 40, 100);
+  Label19 = MakeTextLabel(this, "Label19", QColor(60, 40, 20), Qt::AlignHCenter);
+  Label19->setGeometry(kCard.left() + 20, kCard.top() + 122, kCard.width() - 40, 72);
+  Label20 = MakeTextLabel(this, "Label20", QColor(220, 30, 60), Qt::AlignHCenter);
+  Label20->setGeometry(kCard.left() + 20, kCard.top() + 198, kCard.width() - 40, 76);
+  Label20->hide();
+
+  // Today's counts read as one line, centred whatever the figures' widths.
+  auto* todayRow = new QWidget(this);
+  todayRow->setGeometry(kCard.left() + 20, kCard.top() + 280, kCard.width() - 40, 60);
+  auto* row = new QHBoxLayout(todayRow);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(8);
+  todayCaption = MakeTextLabel(todayRow, "todayCaption", QColor(60, 60, 60), Qt::AlignLeft);
+  todayCaption->setText(QStringLiteral("きょう"));
+  Label13 = MakeTextLabel(todayRow, "Label13", QColor(60, 60, 60), Qt::AlignLeft);
+  Label14 = MakeTextLabel(todayRow, "Label14", QColor(60, 60, 60), Qt::AlignLeft);
+  for (QLabel* label : {todayCaption, Label13, Label14}) label->setFont(ProportionalFont(24, true));
+  row->addStretch();
+  row->addWidget(todayCaption);
+  row->addWidget(Label13);
+  row->addWidget(Label14);
+  row->addStretch();
+
+  Label2 = MakeTextLabel(this, "Label2", QColor(200, 60, 0), Qt::AlignHCenter);
+  Label2->setGeometry(kCard.center().x() - 320, kCard.top() + 360, 640, 84);
+  Label2->setStyleSheet(QStringLiteral("background: rgb(255, 232, 120); border-radius: 20px;"));
+  Label2->setFont(ProportionalFont(30, true));
+  Label2->setText(QStringLiteral("このレベルクリア"));
+  Label2->hide();
+
+  Command4 = MakeBigButton(this, "Command4", QStringLiteral("メニューへ"), QColor(200, 230, 255),
+                           QColor(70, 140, 220));
+  Command4->setGeometry(152, 610, 320, 100);
+  connect(Command4, &QPushButton::clicked, this, &FrmSyuuryou::Command4_Click);
+  Command5 =
+      MakeBigButton(this, "Command5", QStringLiteral("もう一度"), QColor(210, 245, 200), QColor(80, 170, 80));
+  Command5->setGeometry(552, 610, 320, 100);
+  connect(Command5, &QPushButton::clicked, this, &FrmSyuuryou::Command5_Click);
+
+  Picture1 = MakePanel(this, QStringLiteral("Picture1"), QColor(255, 246, 150));
+  Picture1->setGeometry(kCard.left() + 40, kCard.top() + 110, kCard.width() - 80, 240);
+  Picture1->setStyleSheet(
+      QStringLiteral("#Picture1 { background: rgb(255, 246, 150); border: 8px solid rgb(255, 150, 0);"
+                     " border-radius: 32px; }"));
+  Label1 = MakeTextLabel(Picture1, "Label1", QColor(210, 30, 30), Qt::AlignHCenter);
+  Label1->setGeometry(Picture1->rect().adjusted(12, 12, -12, -12));
+  SetFittedText(Label1, QStringLiteral("目標レベルクリア。おめでとう！"), 36);
+  Picture1->hide();
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(kTimerInterval);
+  connect(Timer1, &QTimer::timeout, this, &FrmSyuuryou::Timer1_Timer);
+}
+
+void FrmSyuuryou::Form_Load() {
+  PlaceTwips(Image1, 0, 0, 15360, 11520);
+  Image1->setPixmap(PaintBackdrop(Image1->size()));
+  Image1->lower();
+}
+
+void FrmSyuuryou::Form_Activate() {
+  AppState& state = screens_.state;
+  // A provisional figure while the counts are rebuilt from the results file.
+  Label13->setText(Q(ProvisionalTodayText(state)));
+  ComputeCounts(state, screens_.services.clock.Today());
+  const CompletionView view = EvaluateCompletion(state);
+
+  levelCleared_ = view.levelCleared;
+  if (view.levelCleared) Label2->show();
+  // Decided before any sound, so a repeated clear never flashes the congratulation during one.
+  if (view.congratulate) {
+    Picture1->show();
+    Picture1->raise();
+  } else {
+    Picture1->hide();
+  }
+  Timer1->start();
+
+  SetFittedText(Label19, Q(view.pointsText), 32);
+  SetFittedText(Label18, Q(view.timeText), 48);
+  SetFittedText(Label17, Q(view.nameText), 28);
+  SetFittedText(Label15, Q(view.titleText), 30);
+  SetFittedText(Label16, Q(view.levelText), 28);
+  Label13->setText(Q(view.todayLevelText));
+  Label14->setText(Q(view.todayTotalText));
+  if (!view.message.empty()) {
+    SetFittedText(Label20, Q(view.message), 38);
+    Label20->show();
+  }
+
+  // The sounds block until they end: let the child read the result meanwhile, today's counts laid out
+  // for their new widths already.
+  Label13->parentWidget()->layout()->activate();
+  repaint();
+  PlayRecordSound(view.sound);
+  if (view.playPass) PlayPassSound(state, screens_.services);
+  screens_.Unload<BASEFRM>();
+}
+
+void FrmSyuuryou::PlayRecordSound(CompletionSound sound) {
+  AppState& state = screens_.state;
+  Services& services = screens_.services;
+  switch (sound) {
+    case CompletionSound::PersonalBest:
+      PlayPersonalBestSound(state, services);
+      break;
+    case CompletionSound::SchoolRecord:
+      PlaySchoolRecordSound(state, services);
+      break;
+    case CompletionSound::Fail:
+      PlayFailSound(state, services);
+      break;
+    case CompletionSound::None:
+      break;
+  }
+}
+
+void FrmSyuuryou::Timer1_Timer() {
+  Picture1->hide();
+  Command4->show();
+  Command4->setFocus(Qt::OtherFocusReason);
+  Timer1->stop();
+  const CompletionChoices choices = CompletionAfterPause(screens_.state, levelCleared_);
+  Command5->setVisible(choices.showRetry);
+  Label2->setText(Q(choices.levelLabelText));
+  Label2->setVisible(choices.levelLabelVisible);
+}
+
+void FrmSyuuryou::Command4_Click() {
+  // Leaving already (either button): a second press must not open a second screen.
+  if (!Command4->isEnabled()) return;
+  Command4->setEnabled(false);
+  Screens& screens = screens_;
+  screens.Show<seisekitime1>();
+  screens.Unload(this);
+}
+
+void FrmSyuuryou::Command5_Click() {
+  if (!Command4->isEnabled()) return;
+  Command4->setEnabled(false);
+  Screens& screens = screens_;
+  screens.Show<BASEFRM>();
+  screens.Unload(this);
+  StartDrill(screens);
+}
 
 }  // namespace bardrill::screens

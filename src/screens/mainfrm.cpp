@@ -1,15 +1,410 @@
 #include "screens/mainfrm.h"
 
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <algorithm>
+
 #include "core/drill.h"
+#include "core/identity.h"
+#include "core/results_file.h"
+#include "core/sound_cues.h"
+#include "platform/errors.h"
+#include "platform/text.h"
+#include "screens/basefrm.h"
+#include "screens/frmsyuuryou.h"
 #include "screens/screens.h"
+#include "screens/seisekitime1.h"
+#include "screens/ui_setup.h"
+#include "screens/widgets.h"
 
 namespace bardrill::screens {
 
-Mainfrm::Mainfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {}
+namespace {
+
+// Client area in twips: the design's 10875 x 7890 widened so that the top bar (up to x = 15300) fits,
+// 1026 x 720 pixels.
+constexpr int kClientWidth = 15390;
+constexpr int kClientHeight = 10800;
+constexpr int kTopBarRight = 15300;
+constexpr int kTickMilliseconds = 1000;
+constexpr int kPauseStepMilliseconds = 10;
+
+const QColor kBackground(255, 255, 192);
+const QColor kTitleBox(0, 128, 128);
+const QColor kTopBar(0, 192, 192);
+const QColor kLightGreen(128, 255, 128);
+
+constexpr char kSaveFailedTitle[] = "成績を保存できません";
+
+std::string SaveFailedText(const std::string& error) {
+  return "成績を保存できませんでした。\n" + error +
+         "\n\nもう一度保存しますか？ 「いいえ」でプログラムを終了します。";
+}
+
+QLabel* MakeCaption(QWidget* parent, const QString& name, const QString& text, double points,
+                    Qt::Alignment alignment) {
+  QLabel* label = MakeLabel(parent, name, text);
+  label->setFont(ProportionalFont(points, true));
+  label->setAlignment(alignment | Qt::AlignVCenter);
+  return label;
+}
+
+void SetBoxColour(QLineEdit* box, uint32_t bgr) {
+  QPalette p = box->palette();
+  p.setColor(QPalette::Base, FromBgr(bgr));
+  box->setPalette(p);
+}
+
+}  // namespace
+
+DiagramLine::DiagramLine(QWidget* parent) : QWidget(parent) {
+  setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void DiagramLine::setSegment(const TwipLine& segment) {
+  segment_ = segment;
+  const int left = Twips(std::min(segment.x1, segment.x2)), top = Twips(std::min(segment.y1, segment.y2));
+  const int right = Twips(std::max(segment.x1, segment.x2)), bottom = Twips(std::max(segment.y1, segment.y2));
+  setGeometry(left, top, right - left + 1, bottom - top + 1);
+  update();
+}
+
+void DiagramLine::paint(QPainter& painter) const {
+  const QPoint origin = pos();
+  painter.setPen(QPen(Qt::black, 1));
+  painter.drawLine(QPoint(Twips(segment_.x1), Twips(segment_.y1)) - origin,
+                   QPoint(Twips(segment_.x2), Twips(segment_.y2)) - origin);
+}
+
+void DiagramLine::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  paint(painter);
+}
+
+FilledShape::FilledShape(QWidget* parent, const QString& name, const QColor& light, const QColor& dark)
+    : QWidget(parent), light_(light), dark_(dark) {
+  setObjectName(name);
+}
+
+void FilledShape::paint(QPainter& painter) const {
+  QLinearGradient shade(0, 0, 0, height());
+  shade.setColorAt(0, light_);
+  shade.setColorAt(1, dark_);
+  painter.fillRect(rect(), shade);
+  painter.setPen(dark_.darker(140));
+  painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void FilledShape::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  paint(painter);
+}
+
+Mainfrm::Mainfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
+  setWindowTitle(Q(screens.state.ProgramTitle));
+  resize(Twips(kClientWidth), Twips(kClientHeight));
+  SetBackground(this, kBackground);
+  setFocusPolicy(Qt::StrongFocus);
+  BuildDiagram();
+  BuildTitleRow();
+  BuildInstruction();
+  BuildHiddenControls();
+}
+
+void Mainfrm::BuildTitleRow() {
+  Picture2 = MakePanel(this, QStringLiteral("Picture2"), kTitleBox);
+  PlaceTwips(Picture2, 90, 90, 2310, 690);
+  Label9.append(MakeCaption(Picture2, ElementName("Label9", 0), {}, 24, Qt::AlignHCenter));
+  PlaceTwips(Label9[0], 0, 0, 2310, 690);
+  QPalette onDark = Label9[0]->palette();
+  onDark.setColor(QPalette::WindowText, Qt::white);
+  Label9[0]->setPalette(onDark);
+
+  Picture1 = MakePanel(this, QStringLiteral("Picture1"), kTopBar);
+  PlaceTwips(Picture1, 2460, 90, kTopBarRight - 2460, 690);
+  Label9.append(MakeCaption(Picture1, ElementName("Label9", 1), {}, 15.75, Qt::AlignLeft));
+  PlaceTwips(Label9[1], 120, 120, 5400, 450);
+  Label3 = MakeCaption(Picture1, QStringLiteral("Label3"), QStringLiteral("ﾀｲﾑ"), 15.75, Qt::AlignRight);
+  PlaceTwips(Label3, 5700, 120, 900, 450);
+  Label7 = MakeCaption(Picture1, QStringLiteral("Label7"), QStringLiteral("ﾀｲﾑ"), 18, Qt::AlignHCenter);
+  PlaceTwips(Label7, 6690, 75, 1500, 540);
+  SetBackground(Label7, kLightGreen);
+  Label4 = MakeCaption(Picture1, QStringLiteral("Label4"), QStringLiteral("秒"), 15.75, Qt::AlignLeft);
+  PlaceTwips(Label4, 8280, 120, 600, 450);
+  Label5 = MakeCaption(Picture1, QStringLiteral("Label5"), QStringLiteral("あと"), 15.75, Qt::AlignRight);
+  PlaceTwips(Label5, 9300, 120, 900, 450);
+  Label8 = MakeCaption(Picture1, QStringLiteral("Label8"), {}, 18, Qt::AlignHCenter);
+  PlaceTwips(Label8, 10290, 75, 1200, 540);
+  SetBackground(Label8, kLightGreen);
+  Label6 = MakeCaption(Picture1, QStringLiteral("Label6"), QStringLiteral("問"), 15.75, Qt::AlignLeft);
+  PlaceTwips(Label6, 11580, 120, 600, 450);
+
+  Shape2 = new FilledShape(this, QStringLiteral("Shape2"), kTitleBox, kTitleBox);
+  PlaceTwips(Shape2, 90, 840, kTopBarRight - 90, 45);
+  Shape1 = {nullptr, new FilledShape(this, ElementName("Shape1", 1), QColor(160, 255, 255), kTopBar),
+            new FilledShape(this, ElementName("Shape1", 2), QColor(192, 255, 160), QColor(64, 176, 64))};
+  PlaceTwips(Shape1[1], 90, 10170, 1500, 540);
+  PlaceTwips(Shape1[2], kTopBarRight - 1500, 10170, 1500, 540);
+}
+
+void Mainfrm::BuildInstruction() {
+  Label2 = MakeCaption(this, QStringLiteral("Label2"), QStringLiteral("に数字を入れなさい"), 20.25,
+                       Qt::AlignRight);
+  // The legend square must sit right before the words, so the label is as wide as its text.
+  const int width = QFontMetrics(Label2->font()).horizontalAdvance(Label2->text()) + 12;
+  const int height = Twips(600);
+  Label2->setGeometry(Twips(kTopBarRight) - width, Twips(960), width, height);
+  Text4 = new QLineEdit(this);
+  Text4->setObjectName(QStringLiteral("Text4"));
+  Text4->setEnabled(false);
+  Text4->setGeometry(Label2->x() - Twips(660), Label2->y() + Twips(30), Twips(600), Twips(540));
+  SetBoxColour(Text4, AnswerColour);
+}
+
+void Mainfrm::BuildDiagram() {
+  Picture4 = {nullptr,
+              new FilledShape(this, ElementName("Picture4", 1), QColor(176, 255, 255), QColor(0, 200, 220)),
+              new FilledShape(this, ElementName("Picture4", 2), QColor(200, 255, 176), QColor(64, 184, 64))};
+  PlaceTwips(Picture4[1], 0, 0, kBarDesignWidth, kBarThickness);
+  PlaceTwips(Picture4[2], 0, 0, kBarDesignWidth, kBarThickness);
+  Line1.append(nullptr);
+  for (int i = 1; i <= 6; ++i) {
+    auto* line = new DiagramLine(this);
+    line->setObjectName(ElementName("Line1", i));
+    Line1.append(line);
+  }
+  for (int i = 0; i < 3; ++i) {
+    QFrame* box = MakePanel(this, ElementName("Picture5", i), FromBgr(GivenColour));
+    box->setFrameShape(QFrame::Box);
+    PlaceTwips(box, 0, 0, kNumberBoxWidth, kNumberBoxHeight);
+    QLabel* number = MakeCaption(box, ElementName("Label1", i), {}, 24, Qt::AlignHCenter);
+    PlaceTwips(number, 0, 0, kNumberLabelWidth, kNumberLabelHeight);
+    Picture5.append(box);
+    Label1.append(number);
+  }
+  Picture4[1]->hide();
+  Picture4[2]->hide();
+  for (int i = 1; i <= 6; ++i) Line1[i]->hide();
+  for (QFrame* box : Picture5) box->hide();
+}
+
+void Mainfrm::BuildHiddenControls() {
+  Text5 = new QLineEdit(this);
+  Text5->setObjectName(QStringLiteral("Text5"));
+  SetBoxColour(Text5, GivenColour);
+  Text5->hide();
+
+  sPicture2 = MakePanel(this, QStringLiteral("sPicture2"), kTopBar);
+  PlaceTwips(sPicture2, 9210, 3690, 4425, 3435);
+  sPicture2->hide();
+
+  Command1 = MakeButton(this, QStringLiteral("Command1"), {});
+  Command2 = MakeButton(this, QStringLiteral("Command2"), {});
+  Command3 = MakeButton(this, QStringLiteral("Command3"), {});
+  Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("スタート"));
+  Command5 = MakeButton(this, QStringLiteral("Command5"), QStringLiteral("終了"));
+  for (QPushButton* button : {Command1, Command2, Command3, Command4, Command5}) button->hide();
+  connect(Command1, &QPushButton::clicked, this, &Mainfrm::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &Mainfrm::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &Mainfrm::Command3_Click);
+  connect(Command4, &QPushButton::clicked, this, &Mainfrm::Command4_Click);
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(kTickMilliseconds);
+  connect(Timer1, &QTimer::timeout, this, &Mainfrm::Timer1_Timer);
+}
+
+void Mainfrm::Form_Activate() {
+  AppState& state = screens_.state;
+  // Coming back to the screen restarts the drill, but not once it has finished: its result is being
+  // recorded and the screen is on its way out.
+  if (state.DrillFinishing || unloaded_) return;
+  screens_.Unload<seisekitime1>();
+  Label9[0]->setText(Q(state.ProgramTitle));
+  Label9[1]->setText(Q(text::Trim(state.CurrentStudentName)));
+  state.CorrectCount = 0;
+  ShowRemaining();
+  Command4_Click();
+}
+
+void Mainfrm::Command4_Click() {
+  // The monotonic clock, so that a drill across midnight (or a clock set meanwhile) keeps its true time.
+  DrillStartMonotonic = screens_.services.clock.MonotonicSeconds();
+  screens_.state.ElapsedSeconds = 0;
+  Timer1->start();
+  Command3_Click();
+}
+
+void Mainfrm::Command3_Click() {
+  switch (sequence_.NextKind(screens_.state.SelectedLevel)) {
+    case PartWholeProblem:
+      Command1_Click();
+      break;
+    case AreaProblem:
+      Command2_Click();
+      break;
+    default:
+      break;
+  }
+}
+
+void Mainfrm::Command1_Click() { ShowProblem(GeneratePartWholeProblem(screens_.services.random)); }
+
+void Mainfrm::Command2_Click() { ShowProblem(GenerateAreaProblem(screens_.services.random)); }
+
+void Mainfrm::ShowProblem(const Problem& problem) {
+  constexpr int kTwipsPerPixel = 15;
+  const DiagramLayout layout = LayoutProblem(problem, width() * kTwipsPerPixel, height() * kTwipsPerPixel,
+                                             frameGeometry().height() * kTwipsPerPixel);
+  problem_ = problem;
+  for (int i = 1; i <= 2; ++i) {
+    const TwipRect& bar = layout.bars[i];
+    if (layout.barVisible[i]) PlaceTwips(Picture4[i], bar.left, bar.top, bar.width, bar.height);
+    Picture4[i]->setVisible(layout.barVisible[i]);
+  }
+  for (int i = 1; i <= 6; ++i) {
+    if (layout.lineVisible[i]) Line1[i]->setSegment(layout.lines[i]);
+    Line1[i]->setVisible(layout.lineVisible[i]);
+  }
+  for (int i = 0; i < 3; ++i) {
+    const TwipRect& box = layout.boxes[i];
+    if (layout.boxVisible[i]) PlaceTwips(Picture5[i], box.left, box.top, box.width, box.height);
+    SetBackground(Picture5[i], FromBgr(layout.boxColour[i]));
+    Label1[i]->setText(Q(layout.labelText[i]));
+    Picture5[i]->setVisible(layout.boxVisible[i]);
+  }
+}
+
+void Mainfrm::Timer1_Timer() {
+  AppState& state = screens_.state;
+  state.ElapsedSeconds =
+      ElapsedWholeSeconds(screens_.services.clock.MonotonicSeconds() - DrillStartMonotonic);
+  Label7->setText(QString::number(state.ElapsedSeconds));
+}
+
+QString Mainfrm::AnswerText() const { return Label1[problem_.AskedIndex]->text(); }
+
+void Mainfrm::SetAnswerText(const QString& text) { Label1[problem_.AskedIndex]->setText(text); }
+
+void Mainfrm::ShowRemaining() { Label8->setText(QString::number(RemainingProblems(screens_.state))); }
+
+void Mainfrm::Form_KeyPress(char32_t& KeyAscii) {
+  if (unloaded_) return;
+  std::string answer = S(AnswerText());
+  switch (ApplyDrillKey(answer, KeyAscii)) {
+    case DrillKeyEffect::Edited:
+      SetAnswerText(Q(answer));
+      break;
+    case DrillKeyEffect::Submit:
+      KeyAscii = 0;
+      SubmitAnswer();
+      break;
+    case DrillKeyEffect::Ignored:
+      break;
+  }
+}
+
+void Mainfrm::SubmitAnswer() {
+  AppState& state = screens_.state;
+  if (IsRightAnswer(S(AnswerText()), problem_.ExpectedAnswer)) {
+    PlayRightSound(state, screens_.services);
+    CountRightAnswer(state);
+    if (DrillComplete(state)) {
+      FinishDrill();
+      return;
+    }
+    ShowRemaining();
+    Command3_Click();
+    return;
+  }
+  CountWrongAnswer(state);
+  ShowRemaining();
+  PlayWrongSound(state, screens_.services);
+  if (LetEventsRun()) SetAnswerText({});
+}
+
+void Mainfrm::FinishDrill() {
+  AppState& state = screens_.state;
+  // Keys and ticks are handled during the pauses below: a second request to finish does nothing.
+  if (!LetEventsRun() || state.DrillFinishing) return;
+  state.DrillFinishing = 1;
+  sPicture2->show();
+  sPicture2->raise();
+  if (!LetEventsRun()) return;
+  if (IsPracticeLevel(state, state.SelectedLevel)) {
+    screens_.Show<BASEFRM>();
+    UnloadSelf();
+    screens_.Show<seisekitime1>();
+    screens_.DoEvents();
+    return;
+  }
+  // The time up to this moment: the last tick may be up to a second old.
+  Timer1_Timer();
+  state.DrillSeconds = state.ElapsedSeconds;
+  if (!RecordDrillResult()) return;
+  screens_.Show<BASEFRM>();
+  if (LetEventsRun()) WaitSeconds(1);
+}
+
+bool Mainfrm::RecordDrillResult() {
+  AppState& state = screens_.state;
+  CompareDrillResult(state);
+  // A results file on a share that went away must not cost the child the drill: the teacher may mend
+  // the share and try again.
+  for (;;) {
+    try {
+      AppendResult(state, screens_.services.clock);
+      return true;
+    } catch (const FileWriteError& failure) {
+      if (!screens_.services.prompts.AskYesNo(kSaveFailedTitle, SaveFailedText(failure.what()))) {
+        screens_.EndProgram(1);
+        return false;
+      }
+    }
+  }
+}
+
+void Mainfrm::WaitSeconds(int seconds) {
+  Clock& clock = screens_.services.clock;
+  uint32_t mark = clock.TickMilliseconds();
+  int64_t steps = 0;
+  while (steps * kPauseStepMilliseconds / 1000 < seconds) {
+    if (!LetEventsRun()) return;
+    // Unsigned difference: the tick counter may wrap around during the pause.
+    if (clock.TickMilliseconds() - mark > static_cast<uint32_t>(kPauseStepMilliseconds)) {
+      ++steps;
+      mark += kPauseStepMilliseconds;
+    }
+  }
+  UnloadSelf();
+  screens_.Show<FrmSyuuryou>();
+}
+
+bool Mainfrm::LetEventsRun() {
+  QPointer<Mainfrm> alive(this);
+  Screens& screens = screens_;
+  screens.DoEvents();
+  return alive && !unloaded_ && !screens.ended();
+}
+
+void Mainfrm::UnloadSelf() {
+  unloaded_ = true;
+  Timer1->stop();
+  screens_.Unload(this);
+}
 
 void StartDrill(Screens& screens) {
   ResetDrill(screens.state);
   screens.DoEvents();
+  if (Mainfrm* old = screens.Find<Mainfrm>()) old->UnloadSelf();
   screens.Show<Mainfrm>();
 }
 

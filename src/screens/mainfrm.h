@@ -1,14 +1,131 @@
 #pragma once
+#include <QVector>
+#include <QWidget>
+
+#include "core/problems.h"
 #include "screens/form.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
 
 namespace bardrill::screens {
 
-// The drill screen: ten bar-diagram problems typed from the keyboard, timed.
+// A thin black connector of the diagram. Qt has no line control: the widget covers the segment's
+// bounding box and draws the segment corner to corner.
+class DiagramLine : public QWidget {
+  Q_OBJECT
+ public:
+  explicit DiagramLine(QWidget* parent);
+  void setSegment(const TwipLine& segment);
+  const TwipLine& segment() const { return segment_; }
+  void paint(QPainter& painter) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  TwipLine segment_;
+};
+
+// A filled block: the bars of the diagram and the decoration of the screen.
+class FilledShape : public QWidget {
+  Q_OBJECT
+ public:
+  FilledShape(QWidget* parent, const QString& name, const QColor& light, const QColor& dark);
+  void paint(QPainter& painter) const;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QColor light_, dark_;
+};
+
+// The drill screen: ten bar-diagram problems typed from the keyboard, timed. It has no visible buttons;
+// keys and a one-second timer drive it.
 class Mainfrm : public Form {
   Q_OBJECT
  public:
   static constexpr const char* kName = "Mainfrm";
   explicit Mainfrm(Screens& screens);
+
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  void Command4_Click();
+  void Timer1_Timer();
+  void FinishDrill();
+  // The end-of-drill comparison and the record of the selected level's drill. False when the record
+  // could not be written and the teacher chose to end the program.
+  bool RecordDrillResult();
+  void WaitSeconds(int seconds);
+
+  const Problem& problem() const { return problem_; }
+  int ExpectedAnswer() const { return problem_.ExpectedAnswer; }
+  int AskedIndex() const { return problem_.AskedIndex; }
+  QString AnswerText() const;
+
+ protected:
+  void Form_Activate() override;
+  void Form_KeyPress(char32_t& KeyAscii) override;
+
+ private:
+  void BuildTitleRow();
+  void BuildInstruction();
+  void BuildDiagram();
+  void BuildHiddenControls();
+  void ShowProblem(const Problem& problem);
+  void SubmitAnswer();
+  void SetAnswerText(const QString& text);
+  void ShowRemaining();
+  // Lets pending events run. False when they closed this screen for good or ended the program: the
+  // screen may be deleted by then and must not be touched.
+  bool LetEventsRun();
+  // Leaves the screen for good: the timer stops and later keys find nothing to do.
+  void UnloadSelf();
+
+  Problem problem_;
+  ProblemSequence sequence_;
+  double DrillStartMonotonic = 0;
+  bool unloaded_ = false;
+
+  // Title row
+  QFrame* Picture2;              // title box
+  QVector<QLabel*> Label9;       // 0: program title, 1: student name
+  QFrame* Picture1;              // top bar with the name, the time and the problems left
+  QLabel* Label3;                // "ﾀｲﾑ"
+  QLabel* Label7;                // elapsed seconds
+  QLabel* Label4;                // "秒"
+  QLabel* Label5;                // "あと"
+  QLabel* Label8;                // problems left
+  QLabel* Label6;                // "問"
+  FilledShape* Shape2;           // band under the top row
+  QVector<FilledShape*> Shape1;  // coloured blocks, 1..2 (0 unused)
+
+  // Instruction
+  QLineEdit* Text4;  // legend in the answer colour
+  QLabel* Label2;    // "に数字を入れなさい"
+
+  // Diagram
+  QVector<FilledShape*> Picture4;  // bars, 1..2 (0 unused)
+  QVector<QFrame*> Picture5;       // number boxes 0..2
+  QVector<QLabel*> Label1;         // numbers inside the boxes; the asked one holds the typed answer
+  QVector<DiagramLine*> Line1;     // connectors 1..6 (0 unused)
+
+  // Never shown
+  QLineEdit* Text5;       // holds the colour of the given numbers
+  QFrame* sPicture2;      // blank cover, shown when the drill finishes
+  QPushButton* Command1;  // part-whole problem
+  QPushButton* Command2;  // area problem
+  QPushButton* Command3;  // next problem of the level
+  QPushButton* Command4;  // "スタート"
+  QPushButton* Command5;  // "終了"
+  QTimer* Timer1;         // elapsed-time display
+
+  friend void StartDrill(Screens& screens);
 };
 
 // Starts a drill of state.SelectedLevel: resets the drill's values, lets pending events run and shows a

@@ -97,6 +97,7 @@ TEST_F(NameSelection, EnterInTheListConfirmsAndDoubleClickTakesTheTextBeforeTheS
   namesel* form = Open();
   Choose(form, 2);
   form->List1_DblClick();
+  DoEvents();  // the hub becomes active and closes this selection screen
   // Only half-width blanks are trimmed: the full-width one that stands for "no points" stays.
   EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("中1 佐藤 花子　  　"));
   EXPECT_EQ(state.CurrentStudentNumber, 2);

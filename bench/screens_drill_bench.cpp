@@ -1,0 +1,84 @@
+// From the Enter that submits a right answer to the next problem drawn on the drill screen. The fake
+// sound player returns at once, so the figure is the screen's own work: counting, generating, laying
+// out and painting the diagram.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QTest>
+#include <cstdlib>
+
+#include "core/config.h"
+#include "core/counts.h"
+#include "core/identity.h"
+#include "core/roster.h"
+#include "screens/application.h"
+#include "screens/mainfrm.h"
+#include "screens/screens.h"
+#include "screens/ui_setup.h"
+#include "support/fakes.h"
+#include "support/installation.h"
+
+namespace {
+
+using namespace bardrill;
+
+void RightAnswerToNextProblem(benchmark::State& st) {
+  testing::Installation inst;
+  testing::FakeServices fakes;
+  SystemRandom random;
+  Services services{fakes.clock, random, fakes.sound, fakes.launcher, fakes.prompts};
+  AppState state;
+  LoadConfiguration(state, inst.programFolder());
+  ReadRoster(state, fakes.clock.today);
+  state.CurrentStudentNumber = 1;
+  state.CurrentStudentName = "山田 太郎";
+  BuildLevelCatalogue(state);
+  ComputeCounts(state, fakes.clock.today);
+  state.SelectedLevel = static_cast<int>(st.range(0));
+
+  screens::Screens screens(state, services);
+  screens.onEnd = [](int) {};
+  screens::StartDrill(screens);
+  QCoreApplication::processEvents();
+  auto* form = screens.Find<screens::Mainfrm>();
+  if (!form) {
+    st.SkipWithError("the drill screen did not open");
+    return;
+  }
+  for (auto _ : st) {
+    st.PauseTiming();
+    // Stay inside one drill: the finish sequence is not what is measured.
+    if (state.CorrectCount >= 8) state.CorrectCount = 0;
+    if (!fakes.sound.played.empty() && fakes.sound.played.back().ends_with("ng1.wav")) {
+      st.SkipWithError("an answer typed by the benchmark was not taken as right");
+      break;
+    }
+    fakes.sound.played.clear();
+    for (QChar digit : QString::number(form->ExpectedAnswer()))
+      QTest::sendKeyEvent(QTest::Click, form, Qt::Key_unknown, QString(digit), Qt::NoModifier);
+    st.ResumeTiming();
+    QTest::keyClick(form, Qt::Key_Return);
+    form->repaint();
+  }
+}
+BENCHMARK(RightAnswerToNextProblem)
+    ->ArgName("level")
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  bardrill::screens::Application app(argc, argv);
+  bardrill::screens::ApplyJapaneseFonts(app);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
