@@ -1,0 +1,137 @@
+// Walks a child's path through the screens on a demo installation and saves a picture of each screen,
+// so that the README's pictures can be remade whenever the screens change.
+//
+//   bardrill-screenshots PROGRAM_FOLDER OUTPUT_FOLDER
+//
+// It appends one drill to the installation's results file: run it on a throw-away installation.
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+#include "core/app_state.h"
+#include "core/services.h"
+#include "platform/clock.h"
+#include "screens/application.h"
+#include "screens/firstfrm.h"
+#include "screens/frmsyuuryou.h"
+#include "screens/frmver.h"
+#include "screens/mainfrm.h"
+#include "screens/namesel.h"
+#include "screens/screens.h"
+#include "screens/seisekitime1.h"
+#include "screens/ui_setup.h"
+
+namespace {
+using namespace bardrill;
+
+// Pictures need no sound and start no other program.
+class SilentPlayer : public SoundPlayer {
+ public:
+  bool PlayToEnd(const std::string&, std::string&) override { return true; }
+};
+class NoLauncher : public ProgramLauncher {
+ public:
+  bool Start(const std::string&, const std::string&, std::string&) override { return true; }
+};
+class PrintedPrompts : public Prompts {
+ public:
+  void Message(const std::string& title, const std::string& text) override {
+    std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+  }
+  bool AskYesNo(const std::string& title, const std::string& text) override {
+    Message(title, text);
+    return false;
+  }
+};
+
+void Settle(int ms = 150) {
+  QElapsedTimer t;
+  t.start();
+  while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+void Key(QWidget* target, const QString& text, int key = Qt::Key_unknown) {
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+void Save(QWidget* form, const QString& folder, const char* name) {
+  Settle();
+  QString path = QDir(folder).filePath(QString::fromLatin1(name));
+  if (!form->grab().save(path)) std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
+  std::printf("%s\n", qPrintable(path));
+}
+
+QWidget* Focused(QWidget* form) { return form->focusWidget() ? form->focusWidget() : form; }
+}  // namespace
+
+int main(int argc, char** argv) {
+  screens::Application app(argc, argv);
+  screens::ApplyJapaneseFonts(app);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: bardrill-screenshots PROGRAM_FOLDER OUTPUT_FOLDER\n");
+    return 2;
+  }
+  QString out = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(out);
+
+  SystemClock clock;
+  SystemRandom random;
+  SilentPlayer sound;
+  NoLauncher launcher;
+  PrintedPrompts prompts;
+  Services services{clock, random, sound, launcher, prompts};
+  AppState state;
+  state.ExeFolder = std::string(argv[1]) + "/";
+  screens::Screens nav(state, services);
+  int ended = -1;
+  nav.onEnd = [&](int code) { ended = code; };
+  app.setScreens(&nav);
+
+  auto* splash = nav.Load<screens::Firstfrm>();
+  Save(splash, out, "1-splash.png");
+  splash->Timer1_Timer();
+  if (ended >= 0) return ended;
+
+  auto* selection = nav.Find<screens::namesel>();
+  auto* list = selection->findChild<QListWidget*>(QStringLiteral("List1"));
+  list->setFocus();
+  list->setCurrentRow(std::min(8, list->count() - 1));
+  Save(selection, out, "2-namesel.png");
+
+  Key(list, QStringLiteral("1"));
+  Settle(300);
+  auto* hub = nav.Find<screens::seisekitime1>();
+  if (!hub) return 1;
+  Save(hub, out, "3-hub.png");
+
+  Key(Focused(hub), QStringLiteral("1"));
+  Settle(300);
+  auto* drill = nav.Find<screens::Mainfrm>();
+  if (!drill) return 1;
+  for (int answered = 0; answered < 10 && nav.Find<screens::Mainfrm>(); ++answered) {
+    if (answered == 3) {
+      Key(Focused(drill), QString::number(drill->ExpectedAnswer()).left(1));
+      Save(drill, out, "4-drill.png");
+      Key(Focused(drill), QStringLiteral("\b"), Qt::Key_Backspace);
+    }
+    Key(Focused(drill), QString::number(drill->ExpectedAnswer()));
+    Key(Focused(drill), QStringLiteral("\r"), Qt::Key_Return);
+  }
+  Settle(1500);
+  auto* done = nav.Find<screens::FrmSyuuryou>();
+  if (!done) return 1;
+  Settle(700);
+  Save(done, out, "5-completion.png");
+
+  auto* version = nav.Show<screens::frmver>();
+  Save(version, out, "6-version.png");
+  return 0;
+}
