@@ -34,6 +34,15 @@ class SilentPlayer : public SoundPlayer {
  public:
   bool PlayToEnd(const std::string&, std::string&) override { return true; }
 };
+// Each reading of the drill's clock moves it on by some seconds, so that the pictured drill has a
+// plausible time instead of the instant one of keys sent by a program.
+class UnhurriedClock : public SystemClock {
+ public:
+  double MonotonicSeconds() override { return SystemClock::MonotonicSeconds() + 40.0 * readings_++; }
+
+ private:
+  int readings_ = 0;
+};
 class NoLauncher : public ProgramLauncher {
  public:
   bool Start(const std::string&, const std::string&, std::string&) override { return true; }
@@ -82,7 +91,7 @@ int main(int argc, char** argv) {
   QString out = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(out);
 
-  SystemClock clock;
+  UnhurriedClock clock;
   SystemRandom random;
   SilentPlayer sound;
   NoLauncher launcher;
@@ -96,6 +105,7 @@ int main(int argc, char** argv) {
   app.setScreens(&nav);
 
   auto* splash = nav.Load<screens::Firstfrm>();
+  splash->timer()->stop();  // the picture first; the start-up step is run by hand below
   Save(splash, out, "1-splash.png");
   splash->Timer1_Timer();
   if (ended >= 0) return ended;
@@ -122,7 +132,7 @@ int main(int argc, char** argv) {
       Save(drill, out, "4-drill.png");
       Key(Focused(drill), QStringLiteral("\b"), Qt::Key_Backspace);
     }
-    Key(Focused(drill), QString::number(drill->ExpectedAnswer()));
+    for (QChar digit : QString::number(drill->ExpectedAnswer())) Key(Focused(drill), QString(digit));
     Key(Focused(drill), QStringLiteral("\r"), Qt::Key_Return);
   }
   Settle(1500);
