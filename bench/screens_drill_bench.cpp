@@ -5,16 +5,13 @@
 
 #include <QCoreApplication>
 #include <QTest>
-#include <cstdlib>
 
 #include "core/config.h"
 #include "core/counts.h"
 #include "core/identity.h"
 #include "core/roster.h"
-#include "screens/application.h"
 #include "screens/mainfrm.h"
 #include "screens/screens.h"
-#include "screens/ui_setup.h"
 #include "support/fakes.h"
 #include "support/installation.h"
 
@@ -71,14 +68,3 @@ BENCHMARK(RightAnswerToNextProblem)
     ->ReportAggregatesOnly(true);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  bardrill::screens::Application app(argc, argv);
-  bardrill::screens::ApplyJapaneseFonts(app);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

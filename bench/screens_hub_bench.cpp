@@ -1,5 +1,4 @@
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <QListWidget>
 #include <fstream>
@@ -13,10 +12,8 @@
 #include "core/result_record.h"
 #include "core/results_file.h"
 #include "core/roster.h"
-#include "screens/application.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
-#include "screens/ui_setup.h"
 #include "support/fakes.h"
 #include "support/installation.h"
 
@@ -99,14 +96,3 @@ BENCHMARK(BM_RankOneLevel)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 }  // namespace bardrill
-
-int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  bardrill::screens::Application app(argc, argv);
-  bardrill::screens::ApplyJapaneseFonts(app);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

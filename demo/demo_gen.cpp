@@ -323,18 +323,6 @@ size_t WriteResults(const fs::path& dataFolder, int64_t today) {
 
 // ---- command line ------------------------------------------------------------------------------------
 
-std::optional<int64_t> ParseDate(const std::string& text) {
-  int y = 0, m = 0, d = 0;
-  char tail = 0;
-  if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3)
-    return std::nullopt;
-  if (y < 1900 || y > 9999 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
-  calendar::CivilDate date{y, m, d};
-  int64_t days = calendar::DayCount(date);
-  if (!(calendar::FromDayCount(days) == date)) return std::nullopt;  // 31 April and the like
-  return days;
-}
-
 int Usage(const std::string& why) {
   std::cerr << "bardrill-demo-gen: " << why << "\n"
             << "usage: bardrill-demo-gen ROOT [--today YYYY-MM-DD]\n"
@@ -384,7 +372,7 @@ int main(int argc, char** argv) {
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--today") {
       if (i + 1 >= args.size()) return Usage("--today needs a date");
-      today = ParseDate(args[++i]);
+      today = calendar::ParseIsoDate(args[++i]);
       if (!today) return Usage("not a date of the form YYYY-MM-DD: " + args[i]);
     } else if (!args[i].empty() && args[i][0] == '-') {
       return Usage("unknown option " + args[i]);

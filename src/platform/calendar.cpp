@@ -69,6 +69,18 @@ std::string FormatTime(double dayFraction) {
   return buf;
 }
 
+std::optional<int64_t> ParseIsoDate(const std::string& text) {
+  int y = 0, m = 0, d = 0;
+  char tail = 0;
+  if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3)
+    return std::nullopt;
+  if (y < 1900 || y > 9999 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
+  CivilDate date{y, m, d};
+  int64_t days = DayCount(date);
+  if (!(FromDayCount(days) == date)) return std::nullopt;  // 31 April and the like
+  return days;
+}
+
 std::string EraDateLabel(int64_t days) {
   UErrorCode status = U_ZERO_ERROR;
   icu::Locale locale("ja_JP@calendar=japanese");

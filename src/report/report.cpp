@@ -169,7 +169,7 @@ Options ParseArguments(const std::vector<std::string>& args) {
       if (options.command != Command::Summary) throw UsageError("--today belongs to the summary only");
       if (options.today) throw UsageError("--today is given twice");
       const std::string& date = value();
-      options.today = ParseDate(date);
+      options.today = calendar::ParseIsoDate(date);
       if (!options.today) throw UsageError("\"" + date + "\" is not a date of the form YYYY-MM-DD");
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option " + arg);
@@ -181,18 +181,6 @@ Options ParseArguments(const std::vector<std::string>& args) {
   }
   if (options.programFolder.empty()) throw UsageError("PROGRAM_FOLDER is missing");
   return options;
-}
-
-std::optional<int64_t> ParseDate(const std::string& text) {
-  int y = 0, m = 0, d = 0;
-  char tail = 0;
-  if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3)
-    return std::nullopt;
-  if (y < 1900 || y > 9999 || m < 1 || m > 12 || d < 1 || d > 31) return std::nullopt;
-  calendar::CivilDate date{y, m, d};
-  int64_t days = calendar::DayCount(date);
-  if (!(calendar::FromDayCount(days) == date)) return std::nullopt;  // 31 April and the like
-  return days;
 }
 
 std::string CsvField(std::string_view text) {

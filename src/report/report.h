@@ -35,8 +35,6 @@ class UsageError : public std::runtime_error {
 extern const char* const kUsage;
 
 Options ParseArguments(const std::vector<std::string>& args);
-// A day count from "YYYY-MM-DD", or nothing when the text is not a real calendar date.
-std::optional<int64_t> ParseDate(const std::string& text);
 
 // A CSV field: quoted (quotes doubled) only when it holds a comma, a quote or a line break.
 std::string CsvField(std::string_view text);

@@ -26,6 +26,14 @@ TEST(Calendar, WeekdaysAndFormats) {
   EXPECT_EQ(calendar::FormatTime(0.9999999), "23:59:59");
 }
 
+TEST(Calendar, ParsesOnlyRealIsoDates) {
+  EXPECT_EQ(calendar::ParseIsoDate("2004-05-07"), 38114);
+  EXPECT_EQ(calendar::ParseIsoDate("2024-02-29"), calendar::DayCount({2024, 2, 29}));
+  for (const char* bad : {"2023-02-29", "2004-04-31", "2004-5-07", "2004-05-07x", "", "1899-12-31", "abcd-ef-gh"}) {
+    EXPECT_FALSE(calendar::ParseIsoDate(bad).has_value()) << bad;
+  }
+}
+
 TEST(Calendar, EraDateLabelNamesTheEraAndTheWeekday) {
   EXPECT_EQ(calendar::EraDateLabel(38114), "平成16年 5月 07日（金）");
   EXPECT_EQ(calendar::EraDateLabel(calendar::DayCount({2026, 12, 8})), "令和8年 12月 08日（火）");
