@@ -53,7 +53,9 @@ void Screens::EndProgram(int exitCode) {
 
 void Screens::Fail(const std::string& message) {
   if (ended_) return;
-  services.prompts.Message("bardrill", message);
+  // The details name the file and line in the words of whoever mends the file; the first line tells
+  // the teacher at the PC what happens.
+  services.prompts.Message("エラー", "次の理由でプログラムを終了します。\n\n" + message);
   EndProgram(2);
 }
 

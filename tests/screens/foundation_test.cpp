@@ -83,7 +83,8 @@ TEST_F(Foundation, TheApplicationEndsTheProgramOnACoreFailure) {
   probe->onKey = [] { throw std::runtime_error("共通データ.txt: line 1: broken"); };
   Type(probe->edit, QStringLiteral("a"));
   ASSERT_EQ(fakes.prompts.messages.size(), 1u);
-  EXPECT_EQ(fakes.prompts.messages[0].text, "共通データ.txt: line 1: broken");
+  EXPECT_EQ(fakes.prompts.messages[0].title, "エラー");
+  EXPECT_NE(fakes.prompts.messages[0].text.find("共通データ.txt: line 1: broken"), std::string::npos);
   EXPECT_EQ(endCode, 2);
   EXPECT_TRUE(screens.LoadedForms().empty());
   app->setScreens(nullptr);
