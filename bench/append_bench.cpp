@@ -11,34 +11,17 @@
 #include "core/app_state.h"
 #include "core/results_file.h"
 #include "platform/clock.h"
+#include "support/temp_dir.h"
 
 namespace bardrill {
 namespace {
-
-// A fresh folder under `parent`, removed with its contents at the end.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& parent) {
-    std::string pattern = parent + "/bardrill-bench-XXXXXX";
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a folder in " + parent);
-    path_ = pattern + "/";
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 const char* FolderFor(int64_t onDisk) { return onDisk ? "/tmp" : "/dev/shm"; }
 
 void Label(benchmark::State& state) { state.SetLabel(state.range(0) ? "disk /tmp" : "tmpfs /dev/shm"); }
 
 void BM_Append(benchmark::State& state) {
-  ScratchFolder folder(FolderFor(state.range(0)));
+  testing::TempDir folder(FolderFor(state.range(0)));
   ResultsFile file(folder.path() + "成績累積データ.dat");
   ResultRecord record = MakeNewRecord(38114, 0.5, 42, 1, 73, "12345");
   for (auto _ : state) file.Append(record);
@@ -48,7 +31,7 @@ void BM_Append(benchmark::State& state) {
 BENCHMARK(BM_Append)->Arg(0)->Arg(1)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
 
 void BM_AppendResult(benchmark::State& state) {
-  ScratchFolder folder(FolderFor(state.range(0)));
+  testing::TempDir folder(FolderFor(state.range(0)));
   AppState app;
   app.ProgramDataFolder = folder.path();
   app.CurrentStudentNumber = 42;
@@ -63,7 +46,7 @@ BENCHMARK(BM_AppendResult)->Arg(0)->Arg(1)->UseRealTime()->Repetitions(5)->Repor
 
 // Deleting the first record rewrites the whole file: the worst case for a teacher's delete.
 void BM_DeleteFirstOf20000(benchmark::State& state) {
-  ScratchFolder folder(FolderFor(state.range(0)));
+  testing::TempDir folder(FolderFor(state.range(0)));
   ResultsFile file(folder.path() + "成績累積データ.dat");
   ResultRecord record = MakeNewRecord(38114, 0.5, 42, 1, 73, "12345");
   {

@@ -12,6 +12,7 @@
 #include "core/counts.h"
 #include "core/result_record.h"
 #include "core/results_file.h"
+#include "support/temp_dir.h"
 
 namespace bardrill {
 namespace {
@@ -21,22 +22,13 @@ constexpr int64_t kToday = 45000;
 // One results file per size, written once under a temporary folder that is removed at exit.
 class ResultsFiles {
  public:
-  ResultsFiles() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "bardrill-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    root_ = pattern + "/";
-  }
-  ~ResultsFiles() {
-    std::error_code ec;
-    std::filesystem::remove_all(root_, ec);
-  }
 
   // The data folder of a file of `records` drills: students spread over 1..5000, three levels, eight
   // weeks of dates, times around the targets with a few slow ones.
   const std::string& FolderFor(int64_t records) {
     auto found = folders_.find(records);
     if (found != folders_.end()) return found->second;
-    std::string folder = root_ + std::to_string(records) + "/";
+    std::string folder = root_.path() + std::to_string(records) + "/";
     std::filesystem::create_directories(folder);
     AppState state;
     state.ProgramDataFolder = folder;
@@ -54,7 +46,7 @@ class ResultsFiles {
   }
 
  private:
-  std::string root_;
+  testing::TempDir root_;
   std::map<int64_t, std::string> folders_;
 };
 

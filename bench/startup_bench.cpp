@@ -10,34 +10,12 @@
 #include "core/app_state.h"
 #include "core/roster.h"
 #include "core/sound_cues.h"
+#include "support/temp_dir.h"
 #include "platform/codec.h"
 
 namespace bardrill {
 namespace {
 
-// A folder for the files of one benchmark, removed when it ends.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "bardrill-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern + "/";
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
-void WriteCp932(const std::string& path, const std::string& utf8) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << codec::Utf8ToCp932(utf8);
-}
 
 // Ten cues of eight variants each, one field per line as teachers usually write it.
 std::string SoundMapText() {
@@ -53,10 +31,10 @@ std::string SoundMapText() {
 }
 
 void BM_LoadSoundMap(benchmark::State& run) {
-  ScratchFolder folder;
+  testing::TempDir folder;
   auto state = std::make_unique<AppState>();
   state->SoundFolder = folder.path() + "音フォルダ/";
-  WriteCp932(state->SoundFolder + "新音ファイル.txt", SoundMapText());
+  testing::WriteCp932(state->SoundFolder + "新音ファイル.txt", SoundMapText());
   for (auto _ : run) {
     LoadSoundMap(*state);
     benchmark::DoNotOptimize(state->SoundCues);
@@ -76,11 +54,11 @@ std::string RosterText() {
 }
 
 void BM_ReadRoster(benchmark::State& run) {
-  ScratchFolder folder;
+  testing::TempDir folder;
   auto state = std::make_unique<AppState>();
   state->CommonDataFolder = folder.path();
   state->SchoolYearStartMonth = 4;
-  WriteCp932(RosterPath(*state), RosterText());
+  testing::WriteCp932(RosterPath(*state), RosterText());
   for (auto _ : run) {
     ReadRoster(*state, 38114);
     benchmark::DoNotOptimize(state->RosterCount);

@@ -10,9 +10,10 @@
 
 namespace bardrill::testing {
 
-TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "bardrill-test-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+TempDir::TempDir(const std::string& parent) {
+  std::filesystem::path base = parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
+  std::string pattern = (base / "bardrill-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a folder in " + base.string());
   path_ = pattern + "/";
 }
 

@@ -6,7 +6,8 @@ namespace bardrill::testing {
 // A fresh folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
  public:
-  TempDir();
+  // Under the system's temporary folder, or under `parent` (e.g. a RAM-backed one).
+  explicit TempDir(const std::string& parent = {});
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
