@@ -22,7 +22,6 @@ constexpr int64_t kToday = 45000;
 // One results file per size, written once under a temporary folder that is removed at exit.
 class ResultsFiles {
  public:
-
   // The data folder of a file of `records` drills: students spread over 1..5000, three levels, eight
   // weeks of dates, times around the targets with a few slow ones.
   const std::string& FolderFor(int64_t records) {

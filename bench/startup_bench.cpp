@@ -10,12 +10,11 @@
 #include "core/app_state.h"
 #include "core/roster.h"
 #include "core/sound_cues.h"
-#include "support/temp_dir.h"
 #include "platform/codec.h"
+#include "support/temp_dir.h"
 
 namespace bardrill {
 namespace {
-
 
 // Ten cues of eight variants each, one field per line as teachers usually write it.
 std::string SoundMapText() {

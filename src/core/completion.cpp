@@ -34,14 +34,17 @@ CompletionView EvaluateCompletion(AppState& state) {
   v.levelCleared = MeetsClearTargets(state, l, s);
   if (v.levelCleared && l == state.LastLevel) {
     bool anyOpenEnded = false;
-    for (int i = 1; i <= kMaxLevel; ++i) anyOpenEnded |= state.Standards[static_cast<size_t>(i)].clearCount == 9999;
+    for (int i = 1; i <= kMaxLevel; ++i)
+      anyOpenEnded |= state.Standards[static_cast<size_t>(i)].clearCount == 9999;
     v.congratulate = !anyOpenEnded;
   }
   int base = CompletionBasePoints(state, state.DrillSeconds, l);
   double points = std::floor(static_cast<double>(st.pointRate) * base);
   v.pointsText = "獲得ポイント：" + std::to_string(base) + "点×" + text::NumberText(st.pointRate) + "→" +
                  text::NumberText(points) + "点";
-  v.timeText = state.DrillSeconds > kLastValidSeconds ? "記録なし" : "今の成績：" + std::to_string(state.DrillSeconds) + "秒";
+  v.timeText = state.DrillSeconds > kLastValidSeconds
+                   ? "記録なし"
+                   : "今の成績：" + std::to_string(state.DrillSeconds) + "秒";
   v.nameText = text::Trim(state.CurrentStudentName);
   v.titleText = state.ProgramTitle;
   v.levelText = state.LevelNames[static_cast<size_t>(l)];

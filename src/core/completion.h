@@ -9,16 +9,16 @@ enum class CompletionSound { None, PersonalBest, SchoolRecord, Fail };
 
 // What the completion screen shows after a drill, computed once the counts include the drill.
 struct CompletionView {
-  bool levelCleared = false;   // "このレベルクリア"
-  bool congratulate = false;   // "目標レベルクリア。おめでとう！" until the first tick
-  std::string timeText;        // "今の成績：N秒" or "記録なし"
-  std::string pointsText;      // "獲得ポイント：11点×2→22点"
+  bool levelCleared = false;  // "このレベルクリア"
+  bool congratulate = false;  // "目標レベルクリア。おめでとう！" until the first tick
+  std::string timeText;       // "今の成績：N秒" or "記録なし"
+  std::string pointsText;     // "獲得ポイント：11点×2→22点"
   std::string nameText, titleText, levelText;
   std::string todayLevelText;  // " (このレベル　N回目)"
   std::string todayTotalText;  // "（N回目)"
   std::string message;         // empty: the record message stays hidden
   CompletionSound sound = CompletionSound::None;
-  bool playPass = false;       // the last level cleared for the first time
+  bool playPass = false;  // the last level cleared for the first time
 };
 
 // The figure shown at once while the counts are rebuilt: today's runs of the level plus this one.

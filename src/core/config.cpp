@@ -32,7 +32,8 @@ std::string WithSeparator(std::string folder) {
 void ReadPathData(AppState& state) {
   std::string path = state.ExeFolder + "..\\パスデータ.txt";
   std::vector<Item> items = ReadTenItems(path);
-  if (items[0].text.empty()) throw DataFileError(paths::Native(path), items[0].line, "the common data folder is empty");
+  if (items[0].text.empty())
+    throw DataFileError(paths::Native(path), items[0].line, "the common data folder is empty");
   state.CommonDataFolder = WithSeparator(items[0].text);
 }
 

@@ -37,7 +37,9 @@ DrillKeyEffect ApplyDrillKey(std::string& answer, char32_t key) {
   return DrillKeyEffect::Edited;
 }
 
-bool IsRightAnswer(const std::string& answer, int expected) { return text::LeadingNumber(answer) == expected; }
+bool IsRightAnswer(const std::string& answer, int expected) {
+  return text::LeadingNumber(answer) == expected;
+}
 
 void ResetDrill(AppState& state) {
   state.DrillFinishing = 0;
@@ -62,7 +64,8 @@ int ElapsedWholeSeconds(double elapsed) {
 void CompareDrillResult(AppState& state) {
   const int level = state.SelectedLevel, s = state.CurrentStudentNumber, v = state.DrillSeconds;
   const LevelStandard& st = state.Standards[static_cast<size_t>(level)];
-  state.AlreadyQualified = state.TotalCount(level, s) >= st.clearCount && state.TotalPoints(level, s) >= st.clearPoints;
+  state.AlreadyQualified =
+      state.TotalCount(level, s) >= st.clearCount && state.TotalPoints(level, s) >= st.clearPoints;
   if (v < state.BestTime(level, s)) {
     state.BestTime(level, s) = v;
     state.NewPersonalBest = 1;

@@ -36,8 +36,8 @@ std::string TargetText(const AppState& state, int level) {
 
 std::string RecentText(const AppState& state, int level) {
   int me = state.CurrentStudentNumber;
-  return "最近" + Num(state.Standards[static_cast<size_t>(level)].judgeDays) + "日=" +
-         Num(state.JudgeCount(level, me)) + "回 / " + Num(state.JudgePoints(level, me)) + "点";
+  return "最近" + Num(state.Standards[static_cast<size_t>(level)].judgeDays) +
+         "日=" + Num(state.JudgeCount(level, me)) + "回 / " + Num(state.JudgePoints(level, me)) + "点";
 }
 
 std::string TodayText(const AppState& state, int level) {
@@ -90,9 +90,10 @@ LevelGate ComputeLevelGate(const AppState& state) {
   for (int i = 1; i <= count; ++i) {
     bool practice = IsPracticeLevel(state, i);
     if (practice) gate.enabled[static_cast<size_t>(i)] = true;
-    bool nextHasNoPointTarget = i + 1 <= kMaxLevel && state.Standards[static_cast<size_t>(i) + 1].clearPoints == 9999;
-    bool passed = nextHasNoPointTarget || state.FreeLevelChoice == 1 || isSensei || MeetsClearTargets(state, i, me) ||
-                  (!blocked && practice);
+    bool nextHasNoPointTarget =
+        i + 1 <= kMaxLevel && state.Standards[static_cast<size_t>(i) + 1].clearPoints == 9999;
+    bool passed = nextHasNoPointTarget || state.FreeLevelChoice == 1 || isSensei ||
+                  MeetsClearTargets(state, i, me) || (!blocked && practice);
     if (!passed) {
       blocked = true;
       continue;

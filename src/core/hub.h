@@ -10,16 +10,16 @@ struct AppState;
 bool IsTeacher(const std::string& name);
 
 // Texts of the hub, computed from the shared state so that the screen only puts them on its labels.
-std::string StartButtonCaption(int level);              // "ｽﾀｰﾄ(&1)"
-std::string TargetText(const AppState& state, int level);       // Label7(i)
-std::string RecentText(const AppState& state, int level);       // Label8(i)
-std::string TodayText(const AppState& state, int level);        // Label14(i)
-std::string SoFarText(const AppState& state, int level);        // Label15(i)
+std::string StartButtonCaption(int level);                                              // "ｽﾀｰﾄ(&1)"
+std::string TargetText(const AppState& state, int level);                               // Label7(i)
+std::string RecentText(const AppState& state, int level);                               // Label8(i)
+std::string TodayText(const AppState& state, int level);                                // Label14(i)
+std::string SoFarText(const AppState& state, int level);                                // Label15(i)
 std::string MinutesSinceLoginText(const AppState& state, double secondsSinceMidnight);  // Label17
-int TodayTotal(const AppState& state, int student);    // drills today over levels 1..35, rounded
-std::string TodayTotalText(const AppState& state);                                       // Label18
-std::string StudentText(const AppState& state);                                          // Label12
-std::string SchoolText(const AppState& state);                                           // Label13
+int TodayTotal(const AppState& state, int student);  // drills today over levels 1..35, rounded
+std::string TodayTotalText(const AppState& state);   // Label18
+std::string StudentText(const AppState& state);      // Label12
+std::string SchoolText(const AppState& state);       // Label13
 
 // The student has done `level` too often or for too many points inside its overdoing window.
 bool IsOverdoing(const AppState& state, int level, int student);

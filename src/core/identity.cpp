@@ -8,11 +8,31 @@ namespace bardrill {
 namespace {
 // The catalogue of every level this family of programs knows; this program uses the first three.
 // Entries 11 and 20 carry a half-width "1" and must stay so: level names are compared as they stand.
-const char* const kLevelCatalogue[25] = {
-    "",           "レベル１",     "レベル２",     "混合",         "レベル２練習", "レベル２－１", "レベル２－２",
-    "レベル３練習", "レベル３－１", "レベル３－２", "レベル４練習", "レベル４－1",  "レベル４－２", "レベル５練習",
-    "レベル５－１", "レベル５－２", "レベル６練習", "レベル６－１", "レベル６－２", "レベル７練習", "レベル７－1",
-    "レベル７－２", "レベル８練習", "レベル８－１", "レベル８－２"};
+const char* const kLevelCatalogue[25] = {"",
+                                         "レベル１",
+                                         "レベル２",
+                                         "混合",
+                                         "レベル２練習",
+                                         "レベル２－１",
+                                         "レベル２－２",
+                                         "レベル３練習",
+                                         "レベル３－１",
+                                         "レベル３－２",
+                                         "レベル４練習",
+                                         "レベル４－1",
+                                         "レベル４－２",
+                                         "レベル５練習",
+                                         "レベル５－１",
+                                         "レベル５－２",
+                                         "レベル６練習",
+                                         "レベル６－１",
+                                         "レベル６－２",
+                                         "レベル７練習",
+                                         "レベル７－1",
+                                         "レベル７－２",
+                                         "レベル８練習",
+                                         "レベル８－１",
+                                         "レベル８－２"};
 }  // namespace
 
 void SetIdentity(AppState& state) {
@@ -39,8 +59,8 @@ bool IsPracticeLevel(const AppState& state, int level) {
 }
 
 std::string VersionText() {
-  return "Version" + std::to_string(BARDRILL_VERSION_MAJOR) + "." + std::to_string(BARDRILL_VERSION_MINOR) + "." +
-         std::to_string(BARDRILL_VERSION_PATCH);
+  return "Version" + std::to_string(BARDRILL_VERSION_MAJOR) + "." + std::to_string(BARDRILL_VERSION_MINOR) +
+         "." + std::to_string(BARDRILL_VERSION_PATCH);
 }
 
 }  // namespace bardrill

@@ -33,7 +33,7 @@ RankingList RankLevel(const AppState& state, int level, int displayMode, int poi
   for (int j = 1; j <= state.RosterCount; ++j) {
     int s = state.RosterNumbers[static_cast<size_t>(j)];
     long long total = state.TotalPoints(level, s), today = state.TodayPoints(level, s);
-    long long key = displayMode == TimeDisplay               ? state.BestTime(level, s)
+    long long key = displayMode == TimeDisplay          ? state.BestTime(level, s)
                     : pointRankMode == CumulativePoints ? 1000000 - 1000 * total - today
                                                         : 1000000 - 1000 * today - total;
     rows.push_back({s, key});
@@ -42,7 +42,8 @@ RankingList RankLevel(const AppState& state, int level, int displayMode, int poi
 
   auto rankingValue = [&](const Ranked& r) -> long long {
     if (displayMode == TimeDisplay) return r.key;
-    return pointRankMode == CumulativePoints ? state.TotalPoints(level, r.student) : state.TodayPoints(level, r.student);
+    return pointRankMode == CumulativePoints ? state.TotalPoints(level, r.student)
+                                             : state.TodayPoints(level, r.student);
   };
   RankingList list;
   int rank = 0;
@@ -77,17 +78,23 @@ RankingList RankLevel(const AppState& state, int level, int displayMode, int poi
 }
 
 std::vector<std::string> PeriodChoices() {
-  return {"　　　今週の全成績", "　　先週からの全成績", "　　１ヶ月間の全成績", "　　１年間の全成績", "　　今までの全成績\""};
+  return {"　　　今週の全成績", "　　先週からの全成績", "　　１ヶ月間の全成績", "　　１年間の全成績",
+          "　　今までの全成績\""};
 }
 
 int PeriodDays(int listPeriod, int weekday) {
   int sinceMonday = weekday == 0 ? 7 : weekday;  // Monday 1 .. Sunday 7
   switch (listPeriod) {
-    case 1: return sinceMonday;
-    case 2: return sinceMonday + 7;
-    case 3: return 30;
-    case 4: return 365;
-    default: return 3650;
+    case 1:
+      return sinceMonday;
+    case 2:
+      return sinceMonday + 7;
+    case 3:
+      return 30;
+    case 4:
+      return 365;
+    default:
+      return 3650;
   }
 }
 

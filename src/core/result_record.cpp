@@ -28,7 +28,9 @@ T Get(const RecordBytes& in, size_t offset) {
   return value;
 }
 
-void PutField(RecordBytes& out, size_t offset, const TextField& f) { std::memcpy(&out[offset], f.data(), f.size()); }
+void PutField(RecordBytes& out, size_t offset, const TextField& f) {
+  std::memcpy(&out[offset], f.data(), f.size());
+}
 
 TextField GetField(const RecordBytes& in, size_t offset) {
   TextField f;

@@ -12,14 +12,14 @@ using TextField = std::array<char, 5>;  // CP932 bytes, left-justified, blank-pa
 
 // One finished drill as the results file stores it (44 bytes, little-endian, field by field).
 struct ResultRecord {
-  double date = 0;         // day count (days since 1899-12-30)
-  double time = 0;         // time of day as a fraction of a day
-  int16_t Bangou = 0;      // student number
+  double date = 0;     // day count (days since 1899-12-30)
+  double time = 0;     // time of day as a fraction of a day
+  int16_t Bangou = 0;  // student number
   int16_t level = 0;
-  int32_t seconds = 0;     // drill time; above 99997 means no valid time
+  int32_t seconds = 0;  // drill time; above 99997 means no valid time
   TextField schoolCode{};
   TextField reserved1{};
-  TextField points{};      // never interpreted: points are computed from seconds
+  TextField points{};  // never interpreted: points are computed from seconds
   TextField reserved2{};
 
   // A real result: a student, a level and a date that is not negative.

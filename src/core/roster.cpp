@@ -59,7 +59,8 @@ std::string GradeLabel(int gradeIndex) {
 bool IsPreschoolLabel(const std::string& label) { return label.rfind("幼", 0) == 0; }
 
 std::vector<std::string> GradeFilterChoices() {
-  return {"全学年", "中学生全体", "小学生全体", "中３", "中２", "中１", "小６", "小５", "小４", "小３", "小２", "小１"};
+  return {"全学年", "中学生全体", "小学生全体", "中３", "中２", "中１",
+          "小６",   "小５",       "小４",       "小３", "小２", "小１"};
 }
 
 std::string RosterPath(const AppState& state) { return state.CommonDataFolder + "新名簿.txt"; }

@@ -22,7 +22,8 @@ std::string Figure(double value, const std::string& pad, size_t width, const std
 
 // Which grade indices a grade filter text admits.
 bool Admits(const std::string& filter, int grade) {
-  static const char* const kSingle[] = {"小１", "小２", "小３", "小４", "小５", "小６", "中１", "中２", "中３"};
+  static const char* const kSingle[] = {"小１", "小２", "小３", "小４", "小５",
+                                        "小６", "中１", "中２", "中３"};
   if (filter == "全学年") return true;
   if (filter == "小学生全体") return grade >= 1 && grade <= 6;
   if (filter == "中学生全体") return grade >= 7 && grade <= 9;
@@ -40,7 +41,8 @@ std::string NamePart(const std::string& label, const std::string& name, int disp
 }
 }  // namespace
 
-std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoice, const std::string& gradeFilter) {
+std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoice,
+                                          const std::string& gradeFilter) {
   std::vector<std::string> sortBuffer;
   sortBuffer.reserve(static_cast<size_t>(state.RosterCount));
   for (int row = 1; row <= state.RosterCount; ++row) {
@@ -59,14 +61,23 @@ std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoi
     std::string totalPoints = Figure(ap, Blanks(6), 7, "", Blanks(7));
     std::string first, second;
     switch (displayChoice) {
-      case 0: first = todayCount, second = totalCount; break;
-      case 2: first = todayPoints, second = todayCount; break;
-      case 3: first = totalPoints, second = totalCount; break;
-      default: first = todayPoints, second = totalPoints; break;
+      case 0:
+        first = todayCount, second = totalCount;
+        break;
+      case 2:
+        first = todayPoints, second = todayCount;
+        break;
+      case 3:
+        first = totalPoints, second = totalCount;
+        break;
+      default:
+        first = todayPoints, second = totalPoints;
+        break;
     }
     int grade = state.SchoolYear - entry.birthYear - 6;
     std::string name = NamePart(GradeLabel(grade), text::Trim(entry.name), displayChoice);
-    sortBuffer.push_back(std::to_string(entry.birthYear) + name + first + "/" + second + "*" + std::to_string(n));
+    sortBuffer.push_back(std::to_string(entry.birthYear) + name + first + "/" + second + "*" +
+                         std::to_string(n));
   }
   std::stable_sort(sortBuffer.begin(), sortBuffer.end());
 
@@ -86,7 +97,9 @@ std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoi
   return lines;
 }
 
-std::string ChosenNameOf(const std::string& lineText) { return text::Trim(text::Left(text::Trim(lineText), 10)); }
+std::string ChosenNameOf(const std::string& lineText) {
+  return text::Trim(text::Left(text::Trim(lineText), 10));
+}
 
 std::string DoubleClickedNameOf(const std::string& lineText) {
   return text::Trim(lineText.substr(0, lineText.find('/')));

@@ -21,7 +21,8 @@ struct SelectionLine {
 // The roster list for one display choice (0..3: which two figures each line shows) and grade filter,
 // oldest students first. Reads the roster and count tables as they are in `state` (ReadRoster and
 // ComputeCounts have run). The header line is not included.
-std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoice, const std::string& gradeFilter);
+std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoice,
+                                          const std::string& gradeFilter);
 
 // What the name label shows when a line is chosen: its first ten characters without blanks around.
 std::string ChosenNameOf(const std::string& lineText);

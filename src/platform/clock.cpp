@@ -41,7 +41,8 @@ double SystemClock::MonotonicSeconds() {
 }
 
 uint32_t SystemClock::TickMilliseconds() {
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch());
+  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::steady_clock::now().time_since_epoch());
   return static_cast<uint32_t>(ms.count());
 }
 

@@ -19,7 +19,8 @@ using Converter = std::unique_ptr<UConverter, ConverterCloser>;
 Converter OpenCp932() {
   UErrorCode status = U_ZERO_ERROR;
   Converter conv(ucnv_open("windows-31j", &status));
-  if (U_FAILURE(status)) throw std::runtime_error(std::string("ICU cannot open windows-31j: ") + u_errorName(status));
+  if (U_FAILURE(status))
+    throw std::runtime_error(std::string("ICU cannot open windows-31j: ") + u_errorName(status));
   return conv;
 }
 
@@ -40,12 +41,14 @@ std::string Cp932ToUtf8(std::string_view bytes) {
   std::vector<UChar> utf16(bytes.size() + 1);
   int32_t n16 = ucnv_toUChars(conv, utf16.data(), static_cast<int32_t>(utf16.size()), bytes.data(),
                               static_cast<int32_t>(bytes.size()), &status);
-  if (U_FAILURE(status)) throw std::runtime_error(std::string("CP932 decoding failed: ") + u_errorName(status));
+  if (U_FAILURE(status))
+    throw std::runtime_error(std::string("CP932 decoding failed: ") + u_errorName(status));
   std::string out(static_cast<size_t>(n16) * 3 + 1, '\0');
   int32_t n8 = 0;
   status = U_ZERO_ERROR;
   u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &n8, utf16.data(), n16, &status);
-  if (U_FAILURE(status)) throw std::runtime_error(std::string("UTF-8 encoding failed: ") + u_errorName(status));
+  if (U_FAILURE(status))
+    throw std::runtime_error(std::string("UTF-8 encoding failed: ") + u_errorName(status));
   out.resize(static_cast<size_t>(n8));
   return out;
 }

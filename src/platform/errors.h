@@ -28,7 +28,8 @@ class FileWriteError : public std::runtime_error {
 // The application catches it at the top and closes every screen.
 class ProgramEnd : public std::runtime_error {
  public:
-  explicit ProgramEnd(const std::string& why, int exitCode = 1) : std::runtime_error(why), exitCode_(exitCode) {}
+  explicit ProgramEnd(const std::string& why, int exitCode = 1)
+      : std::runtime_error(why), exitCode_(exitCode) {}
   int exitCode() const { return exitCode_; }
 
  private:

@@ -11,11 +11,11 @@ namespace bardrill {
 struct Item {
   std::string text;
   bool quoted = false;
-  int line = 0;             // 1-based line on which the item starts
-  bool endsLine = false;    // the item was the last of its line
+  int line = 0;           // 1-based line on which the item starts
+  bool endsLine = false;  // the item was the last of its line
 
-  bool IsNumber() const;    // an unquoted item that reads as a number
-  double Number() const;    // its value; any other item reads as 0
+  bool IsNumber() const;  // an unquoted item that reads as a number
+  double Number() const;  // its value; any other item reads as 0
 };
 
 // Reads a CP932 text file item by item. Reading past the end is an error that names the file.
@@ -28,14 +28,14 @@ class ItemReader {
   ItemReader(std::string name, std::string_view utf8Text);
 
   bool AtEnd() const { return next_ >= items_.size(); }
-  const Item& Next();          // throws DataFileError past the end
+  const Item& Next();  // throws DataFileError past the end
   std::string NextText() { return Next().text; }
   double NextNumber() { return Next().Number(); }
   // The items of the next line that has any, in order.
   std::vector<Item> NextLine();
 
   const std::string& name() const { return name_; }
-  int CurrentLine() const;     // line of the next item (or of the last one at the end)
+  int CurrentLine() const;  // line of the next item (or of the last one at the end)
 
  private:
   std::string name_;

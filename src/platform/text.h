@@ -6,13 +6,13 @@
 // fields count characters (code points), not bytes, as the data files were designed around them.
 namespace bardrill::text {
 
-size_t Length(std::string_view s);                         // in characters
-std::string Left(std::string_view s, size_t n);            // first n characters
-std::string Right(std::string_view s, size_t n);           // last n characters
+size_t Length(std::string_view s);                                                // in characters
+std::string Left(std::string_view s, size_t n);                                   // first n characters
+std::string Right(std::string_view s, size_t n);                                  // last n characters
 std::string Mid(std::string_view s, size_t start, size_t n = std::string::npos);  // 0-based start
-std::string Trim(std::string_view s);                      // drops leading and trailing ASCII blanks/tabs
+std::string Trim(std::string_view s);  // drops leading and trailing ASCII blanks/tabs
 std::string TrimRight(std::string_view s);
-std::string FitLeft(std::string_view s, size_t width);     // cut or pad with blanks to exactly width chars
+std::string FitLeft(std::string_view s, size_t width);  // cut or pad with blanks to exactly width chars
 bool Contains(std::string_view s, std::string_view part);
 
 // Leading-number parsing as the old data files expect: leading blanks skipped, parsing stops at the

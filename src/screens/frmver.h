@@ -18,12 +18,12 @@ class frmver : public Form {
   void Form_Activate() override;
 
  private:
-  QLabel* Label1;        // program title
-  QLabel* Label2;        // "Version1.0.14"
-  QLabel* Label4;        // maker
-  QLabel* Label5;        // owner
-  QPushButton* Command1; // "O.K.": closes the screen
-  QPushButton* Command2; // no action
+  QLabel* Label1;         // program title
+  QLabel* Label2;         // "Version1.0.14"
+  QLabel* Label4;         // maker
+  QLabel* Label5;         // owner
+  QPushButton* Command1;  // "O.K.": closes the screen
+  QPushButton* Command2;  // no action
 };
 
 }  // namespace bardrill::screens

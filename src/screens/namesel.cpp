@@ -22,8 +22,8 @@
 namespace bardrill::screens {
 
 namespace {
-const char* const kDisplayCaptions[4] = {"回数(今日／今まで）", "ポイント（今日／今まで）", "本日（ポイント／回数）",
-                                         "今まで（ポイント／回数）"};
+const char* const kDisplayCaptions[4] = {"回数(今日／今まで）", "ポイント（今日／今まで）",
+                                         "本日（ポイント／回数）", "今まで（ポイント／回数）"};
 }  // namespace
 
 namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {

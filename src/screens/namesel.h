@@ -42,23 +42,23 @@ class namesel : public Form {
   void Cover(bool shown);
 
   int displayChoice_ = 0;
-  ClickableLabel* Label4;     // program title; a click opens the version screen
-  QLabel* Label1;             // the chosen name
-  QLabel* Label2;             // the chosen student number (hidden)
-  QListWidget* List1;         // the roster list, header first
-  QListWidget* List2;         // sort buffer (hidden, sorted)
-  QListWidget* List3;         // number list (hidden)
-  QListWidget* List4;         // emptied with the others (hidden)
-  QComboBox* Combo1;          // grade filter
-  QFrame* Picture7;           // frame of the display choices
+  ClickableLabel* Label4;          // program title; a click opens the version screen
+  QLabel* Label1;                  // the chosen name
+  QLabel* Label2;                  // the chosen student number (hidden)
+  QListWidget* List1;              // the roster list, header first
+  QListWidget* List2;              // sort buffer (hidden, sorted)
+  QListWidget* List3;              // number list (hidden)
+  QListWidget* List4;              // emptied with the others (hidden)
+  QComboBox* Combo1;               // grade filter
+  QFrame* Picture7;                // frame of the display choices
   QVector<QRadioButton*> Option1;  // display choices 0..3
-  QPushButton* Command14;     // "O.K."
-  QPushButton* Command7;      // leave to the menu program
-  QFrame* Picture5;           // cover while busy
-  QLabel* Label19;            // "Just a moment, please."
-  QFrame* Picture8;           // "開発中", always hidden
+  QPushButton* Command14;          // "O.K."
+  QPushButton* Command7;           // leave to the menu program
+  QFrame* Picture5;                // cover while busy
+  QLabel* Label19;                 // "Just a moment, please."
+  QFrame* Picture8;                // "開発中", always hidden
   QLabel* Label8;
-  QFrame* Picture3;           // decoration
+  QFrame* Picture3;  // decoration
   QLabel* Image1;
 };
 

@@ -23,8 +23,8 @@ int Ask(Screens* screens, QMessageBox& box) {
 }  // namespace
 
 void QtPrompts::Message(const std::string& title, const std::string& text) {
-  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
-                  QApplication::activeWindow());
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
+                  QMessageBox::Ok, QApplication::activeWindow());
   Ask(screens_, box);
 }
 

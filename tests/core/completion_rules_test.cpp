@@ -1,8 +1,7 @@
-#include "core/completion.h"
-
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
+#include "core/completion.h"
 #include "core/identity.h"
 
 namespace bardrill {

@@ -1,8 +1,7 @@
-#include "core/drill.h"
-
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
+#include "core/drill.h"
 
 namespace bardrill {
 namespace {

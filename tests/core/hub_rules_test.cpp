@@ -1,8 +1,7 @@
-#include "core/hub.h"
-
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
+#include "core/hub.h"
 #include "core/identity.h"
 
 namespace bardrill {

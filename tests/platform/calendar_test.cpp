@@ -29,7 +29,8 @@ TEST(Calendar, WeekdaysAndFormats) {
 TEST(Calendar, ParsesOnlyRealIsoDates) {
   EXPECT_EQ(calendar::ParseIsoDate("2004-05-07"), 38114);
   EXPECT_EQ(calendar::ParseIsoDate("2024-02-29"), calendar::DayCount({2024, 2, 29}));
-  for (const char* bad : {"2023-02-29", "2004-04-31", "2004-5-07", "2004-05-07x", "", "1899-12-31", "abcd-ef-gh"}) {
+  for (const char* bad :
+       {"2023-02-29", "2004-04-31", "2004-5-07", "2004-05-07x", "", "1899-12-31", "abcd-ef-gh"}) {
     EXPECT_FALSE(calendar::ParseIsoDate(bad).has_value()) << bad;
   }
 }

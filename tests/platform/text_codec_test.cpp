@@ -31,7 +31,7 @@ TEST(Codec, GradeMarksAndWindowsFormsRoundTripWithTheirCp932Bytes) {
 
 TEST(Codec, RefusesCharactersCp932CannotHoldInsteadOfWritingQuestionMarks) {
   EXPECT_THROW(codec::Utf8ToCp932("波〜"), std::invalid_argument);  // U+301C wave dash
-  EXPECT_THROW(codec::Utf8ToCp932("−"), std::invalid_argument);    // U+2212 minus sign
+  EXPECT_THROW(codec::Utf8ToCp932("−"), std::invalid_argument);     // U+2212 minus sign
   EXPECT_THROW(codec::Utf8ToCp932("😀"), std::invalid_argument);
 }
 
@@ -47,7 +47,8 @@ TEST(Text, CountsCharactersNotBytes) {
   EXPECT_EQ(text::Right("ab", 5), "ab");
   EXPECT_EQ(text::Mid("01234山田塾", 5), "山田塾");
   EXPECT_EQ(text::FitLeft("山田", 4), "山田  ");
-  EXPECT_EQ(text::FitLeft("一二三四五六七八九十一二三四五六七八九十一二三四五", 20), "一二三四五六七八九十一二三四五六七八九十");
+  EXPECT_EQ(text::FitLeft("一二三四五六七八九十一二三四五六七八九十一二三四五", 20),
+            "一二三四五六七八九十一二三四五六七八九十");
   EXPECT_EQ(text::Trim("  a b \t"), "a b");
   EXPECT_EQ(text::TrimRight("01   "), "01");
 }

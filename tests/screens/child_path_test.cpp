@@ -21,7 +21,9 @@ class ChildPath : public ScreenTest {
   QWidget* Focus(QWidget* form) { return form->focusWidget() ? form->focusWidget() : form; }
   std::vector<ResultRecord> Records() {
     std::vector<ResultRecord> out;
-    ResultsFile(ResultsPath(state)).ReadFrom(1, [&](int64_t, const RecordBytes& b) { out.push_back(ResultRecord::Decode(b)); });
+    ResultsFile(ResultsPath(state)).ReadFrom(1, [&](int64_t, const RecordBytes& b) {
+      out.push_back(ResultRecord::Decode(b));
+    });
     return out;
   }
 };

@@ -20,9 +20,9 @@ class NameSelection : public ScreenTest {
  protected:
   NameSelection() {
     inst.WriteRoster(
-        "1,1995,0,0,\"山田 太郎\",0,\"\",\"\"\r\n"   // 小３ in 2004
-        "2,1991,0,0,\"佐藤 花子\",0,\"\",\"\"\r\n"   // 中１
-        "3,1999,0,0,\"鈴木 一郎\",2,\"\",\"\"\r\n"   // on leave
+        "1,1995,0,0,\"山田 太郎\",0,\"\",\"\"\r\n"  // 小３ in 2004
+        "2,1991,0,0,\"佐藤 花子\",0,\"\",\"\"\r\n"  // 中１
+        "3,1999,0,0,\"鈴木 一郎\",2,\"\",\"\"\r\n"  // on leave
         "4,1960,0,0,\"先生\",0,\"\",\"\"\r\n");
     inst.WriteSoundMap("間違い音2\r\nrefuse\r\n*\r\n");
     LoadInstallation();
@@ -47,9 +47,10 @@ TEST_F(NameSelection, FirstShowsTodaysAndTotalPointsWithBlanksInsteadOfZeros) {
   namesel* form = Open();
   EXPECT_GE(form->activationCount(), 1);
   EXPECT_TRUE(Control<QRadioButton>(form, "Option1(1)")->isChecked());
-  EXPECT_EQ(Lines(form), (QStringList{QStringLiteral("－－－－－－"), QStringLiteral("大+ 先生　　　　  　/       "),
-                                      QStringLiteral("中1 佐藤 花子　  　/       "),
-                                      QStringLiteral("小3 山田 太郎　  11/     16")}));
+  EXPECT_EQ(Lines(form),
+            (QStringList{QStringLiteral("－－－－－－"), QStringLiteral("大+ 先生　　　　  　/       "),
+                         QStringLiteral("中1 佐藤 花子　  　/       "),
+                         QStringLiteral("小3 山田 太郎　  11/     16")}));
   EXPECT_EQ(Control<QLabel>(form, "Label4")->text(), QStringLiteral("ソネタ"));
   EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("名前を選びなさい"));
   EXPECT_EQ(Control<QComboBox>(form, "Combo1")->count(), 12);
@@ -65,7 +66,8 @@ TEST_F(NameSelection, DisplayChoicesAndGradeFilterRebuildTheList) {
   auto* combo = Control<QComboBox>(form, "Combo1");
   combo->setCurrentIndex(combo->findText(QStringLiteral("中学生全体")));
   form->Combo1_Click();
-  EXPECT_EQ(Lines(form), (QStringList{QStringLiteral("－－－－－－"), QStringLiteral("中1 佐藤 花子　     /     　")}));
+  EXPECT_EQ(Lines(form),
+            (QStringList{QStringLiteral("－－－－－－"), QStringLiteral("中1 佐藤 花子　     /     　")}));
   EXPECT_EQ(state.GradeFilter, "中学生全体");
 }
 

@@ -27,7 +27,8 @@ class ScreenTest : public ::testing::Test {
   template <typename W = QWidget>
   W* Control(QWidget* form, const QString& name) {
     W* w = form->findChild<W*>(name);
-    EXPECT_NE(w, nullptr) << "no control " << name.toStdString() << " on " << form->objectName().toStdString();
+    EXPECT_NE(w, nullptr) << "no control " << name.toStdString() << " on "
+                          << form->objectName().toStdString();
     return w;
   }
   // Types text into the widget key by key (any Unicode), and special keys.

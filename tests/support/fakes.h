@@ -75,7 +75,9 @@ class FakePrompts : public Prompts {
   };
   std::vector<Shown> messages;
   std::deque<bool> answers;
-  void Message(const std::string& title, const std::string& text) override { messages.push_back({title, text}); }
+  void Message(const std::string& title, const std::string& text) override {
+    messages.push_back({title, text});
+  }
   bool AskYesNo(const std::string& title, const std::string& text) override {
     messages.push_back({title, text});
     if (answers.empty()) return false;

@@ -11,7 +11,8 @@
 namespace bardrill::testing {
 
 TempDir::TempDir(const std::string& parent) {
-  std::filesystem::path base = parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
+  std::filesystem::path base =
+      parent.empty() ? std::filesystem::temp_directory_path() : std::filesystem::path(parent);
   std::string pattern = (base / "bardrill-test-XXXXXX").string();
   if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot create a folder in " + base.string());
   path_ = pattern + "/";
@@ -36,6 +37,8 @@ std::string ReadBytes(const std::string& path) {
   return s.str();
 }
 
-void WriteCp932(const std::string& path, const std::string& utf8) { WriteBytes(path, codec::Utf8ToCp932(utf8)); }
+void WriteCp932(const std::string& path, const std::string& utf8) {
+  WriteBytes(path, codec::Utf8ToCp932(utf8));
+}
 
 }  // namespace bardrill::testing
