@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QListWidget>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -20,6 +19,7 @@
 #include "screens/firstfrm.h"
 #include "screens/frmsyuuryou.h"
 #include "screens/frmver.h"
+#include "screens/line_list.h"
 #include "screens/mainfrm.h"
 #include "screens/namesel.h"
 #include "screens/screens.h"
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
   if (ended >= 0) return ended;
 
   auto* selection = nav.Find<screens::namesel>();
-  auto* list = selection->findChild<QListWidget*>(QStringLiteral("List1"));
+  auto* list = selection->findChild<screens::LineList*>(QStringLiteral("List1"));
   list->setFocus();
   list->setCurrentRow(std::min(8, list->count() - 1));
   Save(selection, out, "2-namesel.png");

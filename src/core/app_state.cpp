@@ -1,5 +1,7 @@
 #include "core/app_state.h"
 
+#include "core/counts.h"
+
 namespace bardrill {
 
 AppState::AppState()
@@ -16,8 +18,8 @@ AppState::AppState()
       LoadedStudents(1),
       LoadedLevels(1),
       LoadedSeconds(1),
-      SchoolBest(MakeLevelTable<int32_t>(99999)) {
-  BestTime.Fill(99999);
+      SchoolBest(MakeLevelTable<int32_t>(kNoTime)) {
+  BestTime.Fill(kNoTime);
 }
 
 }  // namespace bardrill

@@ -42,8 +42,8 @@ struct AppState {
 
   // Identity and level catalogue.
   std::string ProgramTitle;
-  int32_t PrintButtonEnabled = 0;
-  int32_t FreeLevelChoice = 0;
+  bool PrintButtonEnabled = false;
+  bool FreeLevelChoice = false;
   int32_t LevelCount = 0;
   int32_t FirstLevel = 0;
   int32_t LastLevel = 0;
@@ -74,14 +74,14 @@ struct AppState {
   // The hub and the drill.
   int32_t SelectedLevel = 0;
   int32_t ScrollPosition = 0;
-  int32_t FinalLevelCleared = 0;
+  bool FinalLevelCleared = false;
   int32_t CorrectCount = 0;
   int32_t ElapsedSeconds = 0;
-  int32_t DrillFinishing = 0;
+  bool DrillFinishing = false;
   int32_t DrillSeconds = 0;
-  int32_t NewPersonalBest = 0;
-  int32_t NewSchoolBest = 0;
-  int32_t AlreadyQualified = 0;
+  bool NewPersonalBest = false;
+  bool NewSchoolBest = false;
+  bool AlreadyQualified = false;
   int32_t TodayTotalCount = 0;
 
   // Sound cues.

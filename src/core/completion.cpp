@@ -35,13 +35,12 @@ CompletionView EvaluateCompletion(AppState& state) {
   if (v.levelCleared && l == state.LastLevel) {
     bool anyOpenEnded = false;
     for (int i = 1; i <= kMaxLevel; ++i)
-      anyOpenEnded |= state.Standards[static_cast<size_t>(i)].clearCount == 9999;
+      anyOpenEnded |= state.Standards[static_cast<size_t>(i)].clearCount == kOpenEndedCount;
     v.congratulate = !anyOpenEnded;
   }
   int base = CompletionBasePoints(state, state.DrillSeconds, l);
-  double points = std::floor(static_cast<double>(st.pointRate) * base);
   v.pointsText = "獲得ポイント：" + std::to_string(base) + "点×" + text::NumberText(st.pointRate) + "→" +
-                 text::NumberText(points) + "点";
+                 std::to_string(RatedPoints(st.pointRate, base)) + "点";
   v.timeText = state.DrillSeconds > kLastValidSeconds
                    ? "記録なし"
                    : "今の成績：" + std::to_string(state.DrillSeconds) + "秒";
@@ -52,24 +51,24 @@ CompletionView EvaluateCompletion(AppState& state) {
   state.TodayTotalCount = TodayTotal(state, s);
   v.todayTotalText = "（" + std::to_string(state.TodayTotalCount) + "回目)";
 
-  if (state.NewPersonalBest == 1 && state.NewSchoolBest != 1) {
+  if (state.NewPersonalBest && !state.NewSchoolBest) {
     v.message = "新記録おめでとう";
     v.sound = CompletionSound::PersonalBest;
-  } else if (state.NewSchoolBest == 1) {
+  } else if (state.NewSchoolBest) {
     v.message = "！！！最高新記録！！！";
     v.sound = CompletionSound::SchoolRecord;
   } else if (state.DrillSeconds <= st.minimumTime) {
     v.sound = CompletionSound::Fail;
   }
   if (v.levelCleared && l == state.LastLevel) {
-    if (state.AlreadyQualified == 0) {
+    if (!state.AlreadyQualified) {
       v.playPass = true;
     } else {
       v.congratulate = false;
     }
   }
-  state.NewPersonalBest = 0;
-  state.NewSchoolBest = 0;
+  state.NewPersonalBest = false;
+  state.NewSchoolBest = false;
   return v;
 }
 
@@ -81,7 +80,7 @@ CompletionChoices CompletionAfterPause(const AppState& state, bool levelCleared)
   if (l == state.LastLevel) {
     c.levelLabelText.clear();
     c.levelLabelVisible = false;
-  } else if (state.FinalLevelCleared == 0) {
+  } else if (!state.FinalLevelCleared) {
     c.levelLabelText = "次のレベルへ進みましょう";
     c.showRetry = false;
   }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "core/app_state.h"
 #include "core/result_record.h"
@@ -61,7 +63,18 @@ int32_t BasePointsFor(const LevelStandard& standard, int32_t s) {
 }
 
 int32_t DrillPointsFor(const LevelStandard& standard, int32_t s) {
-  return ToInt32(std::floor(static_cast<double>(standard.pointRate) * BasePointsFor(standard, s)));
+  return RatedPoints(standard.pointRate, BasePointsFor(standard, s));
+}
+
+// floor(numerator / 10^places) for places >= 0, exactly.
+int64_t FloorDivPow10(int64_t numerator, int places) {
+  constexpr int kMaxPlaces = 18;  // 10^18 still fits; a larger divisor leaves 0 or -1
+  if (places > kMaxPlaces) return numerator < 0 ? -1 : 0;
+  int64_t divisor = 1;
+  for (int i = 0; i < places; ++i) divisor *= 10;
+  int64_t q = numerator / divisor;
+  if (numerator % divisor != 0 && numerator < 0) --q;
+  return q;
 }
 
 const LevelStandard* StandardOf(const AppState& state, int level) {
@@ -88,19 +101,17 @@ void ComputeSchoolBest(AppState& state) {
 }  // namespace
 
 void LoadResults(AppState& state) {
-  ResultsFile file(ResultsPath(state));
-  const int64_t count = file.RecordCount();
-  const int64_t first = count > kMaxLoadedRecords ? count - kMaxLoadedRecords + 1 : 1;
-  const int64_t capacity = std::max<int64_t>(count - first + 1, 0);
+  // Loaded aside and moved in only when the whole read succeeded.
+  std::vector<ResultRecord> records;
+  ResultsFile(ResultsPath(state)).ReadNewest(kMaxLoadedRecords, [&](int64_t, const RecordBytes& bytes) {
+    ResultRecord record = ResultRecord::Decode(bytes);
+    if (record.IsValid()) records.push_back(record);
+  });
 
   state.BestTime.Fill(kNoTime);
-  ResizeLoaded(state, static_cast<size_t>(capacity) + 1);
+  ResizeLoaded(state, records.size() + 1);
   int64_t k = 0;
-  // Records another PC appends while we read wait for the next load: the slots were sized for `count`.
-  file.ReadFrom(first, [&](int64_t number, const RecordBytes& bytes) {
-    if (number > count) return;
-    const ResultRecord record = ResultRecord::Decode(bytes);
-    if (!record.IsValid()) return;
+  for (const ResultRecord& record : records) {
     ++k;
     state.LoadedDates[k] = record.date;
     state.LoadedTimes[k] = record.time;
@@ -111,13 +122,12 @@ void LoadResults(AppState& state) {
       int32_t& best = state.BestTime(record.level, record.Bangou);
       best = std::min(best, record.seconds);
     }
-  });
-  ResizeLoaded(state, static_cast<size_t>(k) + 1);
+  }
   state.LoadedCount = k;
   ComputeSchoolBest(state);
 }
 
-void ComputeCounts(AppState& state, int64_t today) {
+void TallyCounts(AppState& state, int64_t today) {
   state.TotalCount.Fill(0);
   state.TotalPoints.Fill(0);
   state.JudgeCount.Fill(0);
@@ -126,7 +136,6 @@ void ComputeCounts(AppState& state, int64_t today) {
   state.LimitPoints.Fill(0);
   state.TodayCount.Fill(0);
   state.TodayPoints.Fill(0);
-  LoadResults(state);
 
   // Window starts per level, taken once rather than per record.
   std::array<double, kMaxLevel + 1> judgeFrom{};
@@ -161,6 +170,41 @@ void ComputeCounts(AppState& state, int64_t today) {
       state.TodayPoints(l, s) = SaturatingAdd(state.TodayPoints(l, s), p);
     }
   }
+}
+
+void ComputeCounts(AppState& state, int64_t today) {
+  LoadResults(state);
+  TallyCounts(state, today);
+}
+
+int32_t RatedPoints(float rate, int32_t base) {
+  if (!std::isfinite(rate)) return 0;
+  // The shortest text that reads back as this float is the decimal the teacher typed.
+  char text[32];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, rate, std::chars_format::scientific);
+  if (ec != std::errc()) return 0;
+  // "d.dddde±xx": the digits as a whole number times a power of ten.
+  const std::string_view written(text, static_cast<size_t>(end - text));
+  const size_t e = written.find('e');
+  int64_t mantissa = 0;
+  int digitsAfterPoint = -1;
+  bool negative = false;
+  for (char c : written.substr(0, e)) {
+    if (c == '-') negative = true;
+    if (c == '.') digitsAfterPoint = 0;
+    if (c < '0' || c > '9') continue;
+    mantissa = mantissa * 10 + (c - '0');
+    if (digitsAfterPoint >= 0) ++digitsAfterPoint;
+  }
+  if (negative) mantissa = -mantissa;
+  int exponent = 0;
+  std::from_chars(written.data() + e + 1 + (written[e + 1] == '+'), written.data() + written.size(),
+                  exponent);
+  const int places = std::max(digitsAfterPoint, 0) - exponent;  // value = mantissa / 10^places
+  const int64_t product = mantissa * base;                      // below 10^9 x 2^31: fits
+  if (places >= 0) return ToInt32(static_cast<double>(FloorDivPow10(product, places)));
+  // A rate of 10^8 or more: the product is beyond any points table anyway.
+  return ToInt32(static_cast<double>(product) * std::pow(10.0, -places));
 }
 
 int32_t BasePoints(const AppState& state, int32_t seconds, int level) {

@@ -42,7 +42,7 @@ bool IsRightAnswer(const std::string& answer, int expected) {
 }
 
 void ResetDrill(AppState& state) {
-  state.DrillFinishing = 0;
+  state.DrillFinishing = false;
   state.CorrectCount = 0;
 }
 
@@ -68,11 +68,11 @@ void CompareDrillResult(AppState& state) {
       state.TotalCount(level, s) >= st.clearCount && state.TotalPoints(level, s) >= st.clearPoints;
   if (v < state.BestTime(level, s)) {
     state.BestTime(level, s) = v;
-    state.NewPersonalBest = 1;
+    state.NewPersonalBest = true;
   }
   if (v < state.SchoolBest[static_cast<size_t>(level)]) {
     state.SchoolBest[static_cast<size_t>(level)] = v;
-    state.NewSchoolBest = 1;
+    state.NewSchoolBest = true;
   }
 }
 

@@ -29,7 +29,7 @@ std::string StartButtonCaption(int level) { return "ｽﾀｰﾄ(&" + std::to_st
 
 std::string TargetText(const AppState& state, int level) {
   const LevelStandard& st = state.Standards[static_cast<size_t>(level)];
-  if (st.clearPoints == 9999) return "目標=" + Num(st.targetTime) + "秒" + " --------";
+  if (st.clearPoints == kNoPointTarget) return "目標=" + Num(st.targetTime) + "秒" + " --------";
   return "目標=" + Num(st.targetTime) + "秒 " + Num(st.clearCount) + "回/" + Num(st.clearPoints) + "点(×" +
          Num(st.pointRate) + ")";
 }
@@ -83,7 +83,7 @@ LevelGate ComputeLevelGate(const AppState& state) {
   gate.enabled.assign(static_cast<size_t>(count) + 1, false);
   gate.banned.assign(static_cast<size_t>(count) + 1, false);
   if (count < 1) return gate;
-  gate.FinalLevelCleared = MeetsClearTargets(state, state.LastLevel, me) ? 1 : 0;
+  gate.FinalLevelCleared = MeetsClearTargets(state, state.LastLevel, me);
   gate.enabled[1] = true;
   bool blocked = false;
   const bool isSensei = text::Trim(state.CurrentStudentName) == "先生";
@@ -91,8 +91,8 @@ LevelGate ComputeLevelGate(const AppState& state) {
     bool practice = IsPracticeLevel(state, i);
     if (practice) gate.enabled[static_cast<size_t>(i)] = true;
     bool nextHasNoPointTarget =
-        i + 1 <= kMaxLevel && state.Standards[static_cast<size_t>(i) + 1].clearPoints == 9999;
-    bool passed = nextHasNoPointTarget || state.FreeLevelChoice == 1 || isSensei ||
+        i + 1 <= kMaxLevel && state.Standards[static_cast<size_t>(i) + 1].clearPoints == kNoPointTarget;
+    bool passed = nextHasNoPointTarget || state.FreeLevelChoice || isSensei ||
                   MeetsClearTargets(state, i, me) || (!blocked && practice);
     if (!passed) {
       blocked = true;
@@ -100,7 +100,7 @@ LevelGate ComputeLevelGate(const AppState& state) {
     }
     if (i >= count) continue;
     gate.enabled[static_cast<size_t>(i) + 1] = true;
-    bool banned = gate.FinalLevelCleared == 0 && !practice && IsOverdoing(state, i, me);
+    bool banned = !gate.FinalLevelCleared && !practice && IsOverdoing(state, i, me);
     gate.banned[static_cast<size_t>(i)] = banned;
     if (banned) gate.enabled[static_cast<size_t>(i)] = false;
   }
@@ -117,8 +117,8 @@ int LevelForKey(char key, int levelCount) {
 void ApplyPracticeLevelTimes(AppState& state) {
   for (int i = 1; i <= std::min<int>(state.LevelCount, kMaxLevel); ++i) {
     if (!IsPracticeLevel(state, i)) continue;
-    state.Standards[static_cast<size_t>(i)].targetTime = 600;
-    state.Standards[static_cast<size_t>(i)].minimumTime = 600;
+    state.Standards[static_cast<size_t>(i)].targetTime = kPracticeSeconds;
+    state.Standards[static_cast<size_t>(i)].minimumTime = kPracticeSeconds;
   }
 }
 

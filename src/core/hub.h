@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ bool MeetsClearTargets(const AppState& state, int level, int student);
 
 // The start-button gate and the overdoing ban.
 struct LevelGate {
-  int FinalLevelCleared = 0;
+  bool FinalLevelCleared = false;
   std::vector<bool> enabled;  // by level 1..LevelCount (index 0 unused)
   std::vector<bool> banned;   // "やりすぎ禁止" shown
 };
@@ -37,7 +38,8 @@ LevelGate ComputeLevelGate(const AppState& state);
 // The level a hub key starts ("1".."9", "a".."d"), or 0 when the key starts none for this catalogue.
 int LevelForKey(char key, int levelCount);
 
-// Standards of practice levels are fixed at 600 seconds each time the hub opens.
+// Standards of practice levels are fixed at kPracticeSeconds each time the hub opens.
+inline constexpr int32_t kPracticeSeconds = 600;
 void ApplyPracticeLevelTimes(AppState& state);
 
 }  // namespace bardrill

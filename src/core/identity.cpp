@@ -37,8 +37,8 @@ const char* const kLevelCatalogue[25] = {"",
 
 void SetIdentity(AppState& state) {
   state.ProgramTitle = kProgramTitle;
-  state.PrintButtonEnabled = 0;
-  state.FreeLevelChoice = 1;
+  state.PrintButtonEnabled = false;
+  state.FreeLevelChoice = true;
 }
 
 void BuildLevelCatalogue(AppState& state) {

@@ -24,26 +24,24 @@ struct Ranked {
 };
 }  // namespace
 
-RankingList RankLevel(const AppState& state, int level, int displayMode, int pointRankMode,
-                      const std::string& gradeFilter) {
-  if (displayMode != PointDisplay) displayMode = TimeDisplay;
-  if (pointRankMode != TodayPointsRank) pointRankMode = CumulativePoints;
+RankingList RankLevel(const AppState& state, int level, DisplayModes displayMode,
+                      PointRankModes pointRankMode, const std::string& gradeFilter) {
   std::vector<Ranked> rows;
   rows.reserve(static_cast<size_t>(state.RosterCount));
   for (int j = 1; j <= state.RosterCount; ++j) {
     int s = state.RosterNumbers[static_cast<size_t>(j)];
     long long total = state.TotalPoints(level, s), today = state.TodayPoints(level, s);
-    long long key = displayMode == TimeDisplay          ? state.BestTime(level, s)
-                    : pointRankMode == CumulativePoints ? 1000000 - 1000 * total - today
-                                                        : 1000000 - 1000 * today - total;
+    long long key = displayMode == DisplayModes::Time             ? state.BestTime(level, s)
+                    : pointRankMode == PointRankModes::Cumulative ? 1000000 - 1000 * total - today
+                                                                  : 1000000 - 1000 * today - total;
     rows.push_back({s, key});
   }
   std::stable_sort(rows.begin(), rows.end(), [](const Ranked& a, const Ranked& b) { return a.key < b.key; });
 
   auto rankingValue = [&](const Ranked& r) -> long long {
-    if (displayMode == TimeDisplay) return r.key;
-    return pointRankMode == CumulativePoints ? state.TotalPoints(level, r.student)
-                                             : state.TodayPoints(level, r.student);
+    if (displayMode == DisplayModes::Time) return r.key;
+    return pointRankMode == PointRankModes::Cumulative ? state.TotalPoints(level, r.student)
+                                                       : state.TodayPoints(level, r.student);
   };
   RankingList list;
   int rank = 0;
@@ -58,8 +56,8 @@ RankingList RankLevel(const AppState& state, int level, int displayMode, int poi
     std::string r2 = RightAligned(rank, 2);
     std::string name = FiveCharacterName(state.StudentNames[static_cast<size_t>(s)]);
     std::string line;
-    if (displayMode == TimeDisplay) {
-      if (rows[m].key == 99998) {
+    if (displayMode == DisplayModes::Time) {
+      if (rows[m].key == kFailedTime) {
         line = r2 + mark + name + "*失敗*" + " " + end;
       } else if (rows[m].key == kNoTime) {
         line = "--" + mark + name + "------" + " " + end;
@@ -68,7 +66,7 @@ RankingList RankLevel(const AppState& state, int level, int displayMode, int poi
       }
     } else {
       int today = state.TodayPoints(level, s);
-      if (pointRankMode == TodayPointsRank && today == 0) continue;
+      if (pointRankMode == PointRankModes::Today && today == 0) continue;
       line = r2 + mark + name + RightAligned(today, 3) + "/" + RightAligned(state.TotalPoints(level, s), 5);
     }
     if (me) list.ownLine = static_cast<int>(list.lines.size());

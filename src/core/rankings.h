@@ -6,8 +6,10 @@ namespace bardrill {
 
 struct AppState;
 
-enum DisplayModes : int { TimeDisplay = 1, PointDisplay = 2 };
-enum PointRankModes : int { CumulativePoints = 1, TodayPointsRank = 2 };
+// What the hub's lists show: best times or points.
+enum class DisplayModes { Time = 1, Points = 2 };
+// Which points ranking: by all points so far or by today's.
+enum class PointRankModes { Cumulative = 1, Today = 2 };
 
 // One level's ranking list as the hub shows it.
 struct RankingList {
@@ -15,11 +17,11 @@ struct RankingList {
   int ownLine = -1;  // index of the logged-in student's line ("●"), -1 when not listed
 };
 
-// Ranks every roster row on `level` by best time (TimeDisplay) or by points (PointDisplay with
+// Ranks every roster row on `level` by best time (DisplayModes::Time) or by points (DisplayModes::Points with
 // `pointRankMode`), and lists the rows admitted by the grade filter with their school-wide rank.
 // The count tables and the roster in `state` must be current.
-RankingList RankLevel(const AppState& state, int level, int displayMode, int pointRankMode,
-                      const std::string& gradeFilter);
+RankingList RankLevel(const AppState& state, int level, DisplayModes displayMode,
+                      PointRankModes pointRankMode, const std::string& gradeFilter);
 
 // The hub's period box, in its order.
 std::vector<std::string> PeriodChoices();

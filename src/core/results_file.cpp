@@ -1,9 +1,8 @@
 #include "core/results_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
-#include <fstream>
+#include <limits>
 #include <vector>
 
 #include "core/app_state.h"
@@ -72,9 +71,8 @@ ResultsFile::ResultsFile(std::string path) : path_(paths::Native(path)) {}
 void ResultsFile::Open() { SharedFile file(path_); }
 
 int64_t ResultsFile::RecordCount() const {
-  std::ifstream in(path_, std::ios::binary | std::ios::ate);
-  if (!in) return 0;
-  return static_cast<int64_t>(in.tellg()) / kRecordBytes;
+  std::optional<FileReader> in = FileReader::Open(path_);
+  return in ? in->Size() / kRecordBytes : 0;
 }
 
 void ResultsFile::Append(const ResultRecord& record) {
@@ -98,40 +96,51 @@ void ResultsFile::Append(const ResultRecord& record) {
   file.Unlock();
 }
 
-void ResultsFile::ReadFrom(int64_t first,
-                           const std::function<void(int64_t, const RecordBytes&)>& visit) const {
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) {
-    if (errno == ENOENT) return;
-    throw DataFileError(path_, 0, "the results file cannot be opened (" + SystemErrorText(errno) + ")");
-  }
-  if (first < 1) first = 1;
-  in.seekg(static_cast<std::streamoff>((first - 1) * kRecordBytes));
-  // Read in large blocks: the counts read up to 20000 records every time a screen opens.
-  constexpr size_t kBlockRecords = 4096;
-  std::vector<unsigned char> block(kBlockRecords * kRecordSize);
-  int64_t number = first;
-  while (in) {
-    in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(block.size()));
-    size_t whole = static_cast<size_t>(in.gcount()) / kRecordSize;
-    for (size_t i = 0; i < whole; ++i, ++number) {
+namespace {
+
+// Visits records first..last (1-based) of an open file in large blocks: the counts read up to 20000
+// records every time a screen opens. Stops early where the file ends.
+void VisitRecords(const FileReader& in, int64_t first, int64_t last,
+                  const std::function<void(int64_t, const RecordBytes&)>& visit) {
+  constexpr int64_t kBlockRecords = 4096;
+  std::vector<unsigned char> block(static_cast<size_t>(kBlockRecords) * kRecordSize);
+  for (int64_t number = std::max<int64_t>(first, 1); number <= last;) {
+    const int64_t wanted = std::min(kBlockRecords, last - number + 1);
+    const size_t got = in.ReadAt((number - 1) * kRecordBytes,
+                                 std::span(block.data(), static_cast<size_t>(wanted) * kRecordSize));
+    const int64_t whole = static_cast<int64_t>(got / kRecordSize);
+    for (int64_t i = 0; i < whole; ++i, ++number) {
       RecordBytes bytes;
-      std::copy_n(block.begin() + static_cast<std::ptrdiff_t>(i * kRecordSize), kRecordSize, bytes.begin());
+      std::copy_n(block.begin() + static_cast<std::ptrdiff_t>(i) * kRecordBytes, kRecordSize, bytes.begin());
       visit(number, bytes);
     }
+    if (whole < wanted) return;
   }
-  if (in.bad())
-    throw DataFileError(path_, 0, "the results file cannot be read (" + SystemErrorText(errno) + ")");
+}
+
+}  // namespace
+
+void ResultsFile::ReadFrom(int64_t first,
+                           const std::function<void(int64_t, const RecordBytes&)>& visit) const {
+  std::optional<FileReader> in = FileReader::Open(path_);
+  if (in) VisitRecords(*in, first, std::numeric_limits<int64_t>::max() / kRecordBytes, visit);
+}
+
+int64_t ResultsFile::ReadNewest(int64_t limit,
+                                const std::function<void(int64_t, const RecordBytes&)>& visit) const {
+  std::optional<FileReader> in = FileReader::Open(path_);
+  if (!in) return 0;
+  const int64_t count = in->Size() / kRecordBytes;
+  VisitRecords(*in, std::max<int64_t>(count - limit + 1, 1), count, visit);
+  return count;
 }
 
 std::optional<RecordBytes> ResultsFile::ReadOne(int64_t n) const {
   if (n < 1) return std::nullopt;
-  std::ifstream in(path_, std::ios::binary);
+  std::optional<FileReader> in = FileReader::Open(path_);
   if (!in) return std::nullopt;
-  in.seekg(static_cast<std::streamoff>((n - 1) * kRecordBytes));
   RecordBytes bytes;
-  in.read(reinterpret_cast<char*>(bytes.data()), kRecordSize);
-  if (static_cast<size_t>(in.gcount()) != kRecordSize) return std::nullopt;
+  if (in->ReadAt((n - 1) * kRecordBytes, bytes) != kRecordSize) return std::nullopt;
   return bytes;
 }
 

@@ -37,8 +37,14 @@ class ResultsFile {
   // Writes one record at the end under the lock and flushes it to disk. Throws FileWriteError with the
   // system's error text when it cannot; then nothing of the record is left in the file.
   void Append(const ResultRecord& record);
-  // Calls `visit` for records first..count in file order (1-based numbers). One read of the file.
+  // Calls `visit` for records first..count in file order (1-based numbers), up to the end of the file as
+  // it grows meanwhile. Nothing for a missing file in an existing folder; any other failure throws
+  // FileReadError.
   void ReadFrom(int64_t first, const std::function<void(int64_t number, const RecordBytes&)>& visit) const;
+  // Calls `visit` for the newest `limit` records as the file is at the moment it is opened, and returns
+  // the number of records it then held. Records appended meanwhile wait for the next read.
+  int64_t ReadNewest(int64_t limit,
+                     const std::function<void(int64_t number, const RecordBytes&)>& visit) const;
   // Record n (1-based), or nothing when n is beyond the end.
   std::optional<RecordBytes> ReadOne(int64_t n) const;
   // Replaces record n under the lock, if it still holds `asRead`.

@@ -5,6 +5,8 @@
 
 #include "core/app_state.h"
 #include "core/roster.h"
+#include "core/tables.h"
+#include "platform/collate.h"
 #include "platform/text.h"
 
 namespace bardrill {
@@ -79,7 +81,7 @@ std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoi
     sortBuffer.push_back(std::to_string(entry.birthYear) + name + first + "/" + second + "*" +
                          std::to_string(n));
   }
-  std::stable_sort(sortBuffer.begin(), sortBuffer.end());
+  collate::SortJapanese(sortBuffer);
 
   std::vector<SelectionLine> lines;
   for (const std::string& line : sortBuffer) {
@@ -90,8 +92,7 @@ std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoi
     SelectionLine out;
     out.sortKey = line;
     out.text = text::Mid(body, 4);
-    out.numbered = text::Mid(line, 4);
-    out.student = StudentNumberOf(out.numbered);
+    out.student = static_cast<int>(text::LeadingNumber(line.substr(star + 1)));
     lines.push_back(std::move(out));
   }
   return lines;
@@ -105,10 +106,18 @@ std::string DoubleClickedNameOf(const std::string& lineText) {
   return text::Trim(lineText.substr(0, lineText.find('/')));
 }
 
-int StudentNumberOf(const std::string& numbered) {
-  size_t star = numbered.rfind('*');
-  if (star == std::string::npos) return 0;
-  return static_cast<int>(text::LeadingNumber(numbered.substr(star + 1)));
+bool LogInStudent(AppState& state, int student, double timeOfDay) {
+  bool listed = false;
+  for (size_t row = 1; row < state.RosterNumbers.size() && row <= static_cast<size_t>(state.RosterCount);
+       ++row)
+    listed |= state.RosterNumbers[row] == student;
+  if (!listed || student < 1 || student > kMaxStudent) return false;
+  const auto n = static_cast<size_t>(student);
+  state.LoginTime = static_cast<int32_t>(std::lround(timeOfDay));
+  state.CurrentStudentNumber = student;
+  state.CurrentStudentName = state.StudentNames[n];
+  state.CurrentStudentGrade = state.StudentGrades[n];
+  return true;
 }
 
 }  // namespace bardrill

@@ -9,12 +9,10 @@ struct AppState;
 inline constexpr const char* kSelectionHeader = "－－－－－－";
 inline constexpr const char* kChooseYourName = "名前を選びなさい";
 
-// One listed student of the selection screen: the line shown and the same line with "*" and the
-// student number (the hidden number list).
+// One listed student of the selection screen: the line shown and whose it is.
 struct SelectionLine {
   std::string sortKey;  // the whole line: birth year, name part, figures, "*", number
   std::string text;
-  std::string numbered;
   int student = 0;
 };
 
@@ -28,7 +26,10 @@ std::vector<SelectionLine> SelectionLines(const AppState& state, int displayChoi
 std::string ChosenNameOf(const std::string& lineText);
 // What a double click puts in the name label: the text before the first "/", without half-width blanks.
 std::string DoubleClickedNameOf(const std::string& lineText);
-// The student number written after the "*" of a numbered line (0 when there is none).
-int StudentNumberOf(const std::string& numbered);
+
+// Logs in the student chosen on the selection screen at `timeOfDay` (seconds since midnight): the
+// login time and the current student's number, name and grade. False, changing nothing, when
+// `student` is not a listed row of the roster as last read.
+bool LogInStudent(AppState& state, int student, double timeOfDay);
 
 }  // namespace bardrill

@@ -23,6 +23,8 @@ struct LevelStandard {
   std::string spare10, spare11, spare12;  // kept and written back, not interpreted
 };
 
+inline constexpr int32_t kNoPointTarget = 9999;   // clearPoints: the level has no point target
+inline constexpr int32_t kOpenEndedCount = 9999;  // clearCount: the course has no last level to finish
 inline constexpr int kStandardColumns = 12;
 inline const char* const kStandardTitles[kStandardColumns] = {"目標Time",  "最低Time", "ｸﾘｱﾎﾟｲﾝﾄ", "ｸﾘｱ回数",
                                                               "ﾎﾟｲﾝﾄ倍率", "禁回",     "禁点",     "判期間",

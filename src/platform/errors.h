@@ -17,6 +17,23 @@ class DataFileError : public std::runtime_error {
   int line_;
 };
 
+// A shared file that cannot be read just now, sorted by what a reader can do about it.
+class FileReadError : public DataFileError {
+ public:
+  enum class Kind {
+    FolderMissing,  // the file's folder is not there (a network share that went away): it may come back
+    Busy,           // refused or in use by another program: wait and try again
+    Other,          // anything else: trying again will not help
+  };
+  FileReadError(std::string file, Kind kind, int err, const std::string& what);
+  Kind kind() const { return kind_; }
+  int error() const { return error_; }  // the system's error number
+
+ private:
+  Kind kind_;
+  int error_;
+};
+
 // A write to a shared file that failed (the share went away, the disk is full, the lock was never
 // released). Carries the system's error text; nothing partial is left behind.
 class FileWriteError : public std::runtime_error {

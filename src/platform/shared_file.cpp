@@ -55,6 +55,22 @@ int WriteAll(int fd, int64_t offset, const unsigned char* data, size_t size) {
   return 0;
 }
 
+// Reads until `buffer` is full or the file ends, counting the bytes in `done`; returns 0, or the errno
+// of the read that failed.
+int ReadAll(int fd, int64_t offset, std::span<unsigned char> buffer, size_t& done) {
+  while (done < buffer.size()) {
+    ssize_t n = ::pread(fd, buffer.data() + done, buffer.size() - done,
+                        static_cast<off_t>(offset + static_cast<int64_t>(done)));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind(paths::kSeparator);
   if (slash == std::string::npos) return ".";
@@ -138,16 +154,8 @@ int64_t SharedFile::Size() const {
 
 size_t SharedFile::ReadAt(int64_t offset, std::span<unsigned char> buffer) const {
   size_t done = 0;
-  while (done < buffer.size()) {
-    ssize_t n = ::pread(static_cast<int>(handle_), buffer.data() + done, buffer.size() - done,
-                        static_cast<off_t>(offset + static_cast<int64_t>(done)));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      Fail(path_, "cannot be read at byte " + std::to_string(offset + static_cast<int64_t>(done)), errno);
-    }
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
+  if (int err = ReadAll(static_cast<int>(handle_), offset, buffer, done))
+    Fail(path_, "cannot be read at byte " + std::to_string(offset + static_cast<int64_t>(done)), err);
   return done;
 }
 
@@ -176,6 +184,85 @@ bool SharedFile::IsStillAtPath() const {
     Fail(path_, "cannot be examined", errno);
   }
   return opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
+namespace {
+
+// What a failed read means for a reader that may wait: a share that went away may come back, and a
+// file another program holds will be free again; nothing else mends itself.
+FileReadError::Kind ReadFailureKind(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+    case ETXTBSY:
+    case EAGAIN:
+      return FileReadError::Kind::Busy;
+    case ENOENT:
+    case ENOTDIR:
+    case ENODEV:
+    case ENXIO:
+    case EHOSTDOWN:
+    case EHOSTUNREACH:
+    case ENOTCONN:
+    case ESTALE:
+      return FileReadError::Kind::FolderMissing;
+    default:
+      return FileReadError::Kind::Other;
+  }
+}
+
+[[noreturn]] void FailRead(const std::string& path, const std::string& what, int err) {
+  throw FileReadError(path, ReadFailureKind(err), err, what + " (" + SystemErrorText(err) + ")");
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+std::optional<FileReader> FileReader::Open(const std::string& path) {
+  std::string native = paths::Native(path);
+  int fd = OpenRetrying(native, O_RDONLY);
+  if (fd < 0) {
+    int err = errno;
+    if (err == ENOENT && IsFolder(FolderOf(native))) return std::nullopt;
+    if (err == ENOENT || err == ENOTDIR) {
+      const std::string folder = FolderOf(native);
+      throw FileReadError(folder, FileReadError::Kind::FolderMissing, err,
+                          "the folder of " + native + " is not there (" + SystemErrorText(err) + ")");
+    }
+    FailRead(native, "cannot be opened for reading", err);
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    FailRead(native, "is a folder, not a file", EISDIR);
+  }
+  return FileReader(native, fd);
+}
+
+FileReader::~FileReader() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+FileReader::FileReader(FileReader&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+  other.handle_ = -1;
+}
+
+int64_t FileReader::Size() const {
+  struct stat st {};
+  if (::fstat(static_cast<int>(handle_), &st) != 0) FailRead(path_, "its length cannot be read", errno);
+  return st.st_size;
+}
+
+size_t FileReader::ReadAt(int64_t offset, std::span<unsigned char> buffer) const {
+  size_t done = 0;
+  if (int err = ReadAll(static_cast<int>(handle_), offset, buffer, done))
+    FailRead(path_, "cannot be read at byte " + std::to_string(offset + static_cast<int64_t>(done)), err);
+  return done;
 }
 
 void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents) {

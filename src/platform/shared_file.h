@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -52,6 +53,28 @@ class SharedFile {
 
   std::string path_;
   std::intptr_t handle_ = -1;  // a file descriptor here; room for a Windows HANDLE
+};
+
+// A file read from its start to its end without a lock, as readers of the results file do. Every
+// failure throws FileReadError, sorted by whether waiting may help.
+class FileReader {
+ public:
+  // Opens `path` for reading; nothing when the file does not exist in a folder that does.
+  static std::optional<FileReader> Open(const std::string& path);
+  ~FileReader();
+  FileReader(FileReader&& other) noexcept;
+  FileReader& operator=(FileReader&&) = delete;
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  int64_t Size() const;
+  // Fills `buffer` from `offset`; returns fewer bytes only when the file ends first.
+  size_t ReadAt(int64_t offset, std::span<unsigned char> buffer) const;
+
+ private:
+  FileReader(std::string path, std::intptr_t handle) : path_(std::move(path)), handle_(handle) {}
+  std::string path_;
+  std::intptr_t handle_ = -1;
 };
 
 // Replaces the whole contents of `path` with `contents`: writes them to `tempPath` (which must be in the

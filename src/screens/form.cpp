@@ -1,6 +1,5 @@
 #include "screens/form.h"
 
-#include <QDateTime>
 #include <QKeyEvent>
 
 #include "screens/screens.h"
@@ -10,7 +9,7 @@ namespace bardrill::screens {
 namespace {
 // The activation handed back when one of our message boxes closes arrives within moments; a stale
 // mark must never swallow the child's own return to the screen much later.
-constexpr qint64 kDialogGraceMs = 1500;
+constexpr double kDialogGraceSeconds = 1.5;
 }  // namespace
 
 Form::Form(Screens& screens, const QString& name) : QWidget(nullptr), screens_(screens) {
@@ -20,6 +19,12 @@ Form::Form(Screens& screens, const QString& name) : QWidget(nullptr), screens_(s
 Form::~Form() = default;
 
 void Form::activate() {
+  // Inside a wait for data no screen starts over, as it would work on tables being rebuilt: it does
+  // so once the wait is over.
+  if (screens_.pausing()) {
+    screens_.ActivateAfterPause(this);
+    return;
+  }
   ++activations_;
   Form_Activate();
 }
@@ -31,7 +36,8 @@ bool Form::event(QEvent* e) {
       if (screens_.ownDialogOpen()) skipNextActivation_ = true;
       break;
     case QEvent::WindowActivate:
-      if (skipNextActivation_ && QDateTime::currentMSecsSinceEpoch() - dialogClosedAt_ < kDialogGraceMs) {
+      if (skipNextActivation_ &&
+          screens_.services.clock.MonotonicSeconds() - dialogClosedAt_ < kDialogGraceSeconds) {
         skipNextActivation_ = false;
       } else if (isVisible()) {
         skipNextActivation_ = false;
@@ -46,9 +52,11 @@ bool Form::event(QEvent* e) {
   return QWidget::event(e);
 }
 
-void Form::ownDialogClosed() { dialogClosedAt_ = QDateTime::currentMSecsSinceEpoch(); }
+void Form::ownDialogClosed() { dialogClosedAt_ = screens_.services.clock.MonotonicSeconds(); }
 
 bool Form::previewKey(QKeyEvent* key) {
+  // A screen waiting for its data takes no keys: they would act on what it does not show yet.
+  if (screens_.pausing()) return true;
   QString typed = key->text();
   if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) typed = QStringLiteral("\r");
   if (key->key() == Qt::Key_Backspace) typed = QStringLiteral("\b");

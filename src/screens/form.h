@@ -40,7 +40,7 @@ class Form : public QWidget {
 
  private:
   bool skipNextActivation_ = false;
-  qint64 dialogClosedAt_ = 0;  // ms since the epoch
+  double dialogClosedAt_ = 0;  // the clock's monotonic seconds
   int activations_ = 0;
 };
 

@@ -158,13 +158,10 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
   auto* row = new QHBoxLayout(todayRow);
   row->setContentsMargins(0, 0, 0, 0);
   row->setSpacing(8);
-  todayCaption = MakeTextLabel(todayRow, "todayCaption", QColor(60, 60, 60), Qt::AlignLeft);
-  todayCaption->setText(QStringLiteral("きょう"));
   Label13 = MakeTextLabel(todayRow, "Label13", QColor(60, 60, 60), Qt::AlignLeft);
   Label14 = MakeTextLabel(todayRow, "Label14", QColor(60, 60, 60), Qt::AlignLeft);
-  for (QLabel* label : {todayCaption, Label13, Label14}) label->setFont(ProportionalFont(24, true));
+  for (QLabel* label : {Label13, Label14}) label->setFont(ProportionalFont(24, true));
   row->addStretch();
-  row->addWidget(todayCaption);
   row->addWidget(Label13);
   row->addWidget(Label14);
   row->addStretch();
@@ -211,7 +208,7 @@ void FrmSyuuryou::Form_Activate() {
   AppState& state = screens_.state;
   // A provisional figure while the counts are rebuilt from the results file.
   Label13->setText(Q(ProvisionalTodayText(state)));
-  ComputeCounts(state, screens_.services.clock.Today());
+  if (!screens_.RefreshCounts()) return;
   const CompletionView view = EvaluateCompletion(state);
 
   levelCleared_ = view.levelCleared;

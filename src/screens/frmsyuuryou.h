@@ -38,7 +38,6 @@ class FrmSyuuryou : public Form {
   QLabel* Label18;        // the time, "今の成績：N秒"
   QLabel* Label19;        // the points and how they were computed
   QLabel* Label20;        // record message; hidden until there is one
-  QLabel* todayCaption;   // "きょう" before today's counts
   QLabel* Label13;        // runs of this level today
   QLabel* Label14;        // runs of all levels today
   QLabel* Label2;         // "このレベルクリア", or the advice to move on

@@ -34,7 +34,6 @@ constexpr int kClientWidth = 15390;
 constexpr int kClientHeight = 10800;
 constexpr int kTopBarRight = 15300;
 constexpr int kTickMilliseconds = 1000;
-constexpr int kPauseStepMilliseconds = 10;
 
 const QColor kBackground(255, 255, 192);
 const QColor kTitleBox(0, 128, 128);
@@ -335,7 +334,7 @@ void Mainfrm::FinishDrill() {
   AppState& state = screens_.state;
   // Keys and ticks are handled during the pauses below: a second request to finish does nothing.
   if (!LetEventsRun() || state.DrillFinishing) return;
-  state.DrillFinishing = 1;
+  state.DrillFinishing = true;
   sPicture2->show();
   sPicture2->raise();
   if (!LetEventsRun()) return;
@@ -346,8 +345,7 @@ void Mainfrm::FinishDrill() {
     screens_.DoEvents();
     return;
   }
-  // The time up to this moment: the last tick may be up to a second old.
-  Timer1_Timer();
+  // The time as the last tick showed it: every PC stores what the child saw, so school bests agree.
   state.DrillSeconds = state.ElapsedSeconds;
   if (!RecordDrillResult()) return;
   screens_.Show<BASEFRM>();
@@ -373,17 +371,8 @@ bool Mainfrm::RecordDrillResult() {
 }
 
 void Mainfrm::WaitSeconds(int seconds) {
-  Clock& clock = screens_.services.clock;
-  uint32_t mark = clock.TickMilliseconds();
-  int64_t steps = 0;
-  while (steps * kPauseStepMilliseconds / 1000 < seconds) {
-    if (!LetEventsRun()) return;
-    // Unsigned difference: the tick counter may wrap around during the pause.
-    if (clock.TickMilliseconds() - mark > static_cast<uint32_t>(kPauseStepMilliseconds)) {
-      ++steps;
-      mark += kPauseStepMilliseconds;
-    }
-  }
+  QPointer<Mainfrm> alive(this);
+  if (!screens_.Pause(seconds * 1000) || !alive || unloaded_) return;
   UnloadSelf();
   screens_.Show<FrmSyuuryou>();
 }

@@ -3,18 +3,16 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <cmath>
 
-#include "core/counts.h"
 #include "core/identity.h"
 #include "core/roster.h"
 #include "core/selection_list.h"
 #include "core/sound_cues.h"
 #include "platform/paths.h"
 #include "screens/frmver.h"
+#include "screens/line_list.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
 #include "screens/widgets.h"
@@ -44,17 +42,11 @@ namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   Image1->setAlignment(Qt::AlignCenter);
   Image1->setGeometry(0, 0, 400, 68);
 
-  List1 = MakeList(this, QStringLiteral("List1"));
+  List1 = MakeLineList(this, QStringLiteral("List1"));
   List1->setFont(FixedFont(14));
   List1->setGeometry(24, 100, 600, 620);
-  connect(List1, &QListWidget::currentRowChanged, this, [this] { List1_Click(); });
-  connect(List1, &QListWidget::itemDoubleClicked, this, [this] { List1_DblClick(); });
-  List2 = MakeList(this, QStringLiteral("List2"));
-  List2->setSortingEnabled(true);
-  List3 = MakeList(this, QStringLiteral("List3"));
-  List4 = MakeList(this, QStringLiteral("List4"));
-  List4->setSortingEnabled(true);
-  for (QListWidget* hidden : {List2, List3, List4}) hidden->hide();
+  connect(List1, &LineList::currentRowChanged, this, [this] { List1_Click(); });
+  connect(List1, &LineList::rowActivated, this, [this] { List1_DblClick(); });
 
   Label1 = MakeLabel(this, QStringLiteral("Label1"), Q(kChooseYourName));
   Label1->setFont(ProportionalFont(20, true));
@@ -120,7 +112,7 @@ void namesel::Form_Load() {
   Cover(true);
   screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
   show();
-  名簿表示();
+  if (!ShowRoster()) return;
   Label4->setText(Q(state.ProgramTitle));
   Label4->setFont(ProportionalFont(48, true));
   List1->setCurrentRow(0);
@@ -143,44 +135,53 @@ void namesel::Form_Activate() {
   List1->setFocus();
 }
 
+bool namesel::ShowRoster() {
+  if (!screens_.RefreshCounts()) return false;
+  名簿表示();
+  return true;
+}
+
 void namesel::名簿表示() {
   AppState& state = screens_.state;
   const int64_t today = screens_.services.clock.Today();
   state.SchoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
-  ComputeCounts(state, today);
   ReadRoster(state, today);
-  std::vector<SelectionLine> lines = SelectionLines(state, displayChoice_, S(Combo1->currentText()));
-  List1->blockSignals(true);
-  for (QListWidget* list : {List1, List2, List3, List4}) list->clear();
-  List1->addItem(Q(kSelectionHeader));
-  for (const SelectionLine& line : lines) {
-    List1->addItem(Q(line.text));
-    List2->addItem(Q(line.sortKey));
-    List3->addItem(Q(line.numbered));
+  std::vector<SelectionLine> rows = SelectionLines(state, displayChoice_, S(Combo1->currentText()));
+  std::vector<std::string> lines{kSelectionHeader};
+  std::vector<int> students{0};
+  lines.reserve(rows.size() + 1);
+  students.reserve(rows.size() + 1);
+  for (SelectionLine& row : rows) {
+    lines.push_back(std::move(row.text));
+    students.push_back(row.student);
   }
+  List1->setLines(std::move(lines), std::move(students));
+  // Choosing the header again clears the chosen name: a child no longer listed cannot be logged in.
   List1->setCurrentRow(0);
-  List1->blockSignals(false);
 }
 
 void namesel::Combo1_Click() {
   screens_.state.GradeFilter = S(Combo1->currentText());
-  名簿表示();
+  Cover(true);
+  if (ShowRoster()) Cover(false);
   List1->setFocus();
 }
 
 void namesel::Option1_Click(int index) {
   displayChoice_ = index;
-  名簿表示();
+  Cover(true);
+  if (ShowRoster()) Cover(false);
 }
 
 void namesel::ShowChoice(int row, bool doubleClick) {
   if (row <= 0) {
     Label1->setText(Q(kChooseYourName));
+    Label2->clear();
     return;
   }
-  std::string text = S(List1->item(row)->text());
+  const std::string& text = List1->lines().line(row);
   Label1->setText(Q(doubleClick ? DoubleClickedNameOf(text) : ChosenNameOf(text)));
-  Label2->setText(QString::number(StudentNumberOf(S(List3->item(row - 1)->text()))));
+  Label2->setText(QString::number(List1->lines().key(row)));
 }
 
 void namesel::List1_Click() { ShowChoice(List1->currentRow(), false); }
@@ -192,15 +193,14 @@ void namesel::List1_DblClick() {
 
 void namesel::Command14_Click() {
   AppState& state = screens_.state;
-  if (Label1->text() == Q(kChooseYourName) || Label1->text().isEmpty()) {
+  // The child on the chosen line of the list as it is now, never a number left from an earlier list.
+  const int row = List1->currentRow();
+  const bool named = !(Label1->text() == Q(kChooseYourName) || Label1->text().isEmpty());
+  if (!named || row <= 0 ||
+      !LogInStudent(state, List1->lines().key(row), screens_.services.clock.SecondsSinceMidnight())) {
     PlayRefusalSound(state, screens_.services);
     return;
   }
-  int number = Label2->text().toInt();
-  state.LoginTime = static_cast<int32_t>(std::lround(screens_.services.clock.SecondsSinceMidnight()));
-  state.CurrentStudentNumber = number;
-  state.CurrentStudentName = state.StudentNames[static_cast<size_t>(number)];
-  state.CurrentStudentGrade = state.StudentGrades[static_cast<size_t>(number)];
   Command14->hide();
   Cover(true);
   screens_.DoEvents();

@@ -6,13 +6,13 @@
 class QComboBox;
 class QFrame;
 class QLabel;
-class QListWidget;
 class QPushButton;
 class QRadioButton;
 
 namespace bardrill::screens {
 
 class ClickableLabel;
+class LineList;
 
 // The name selection screen: the roster with today's and all-time activity, filtered by grade. A
 // child picks their name and confirms; "0" leaves to the menu program.
@@ -40,15 +40,15 @@ class namesel : public Form {
  private:
   void ShowChoice(int row, bool doubleClick);
   void Cover(bool shown);
+  // Runs the roster display unless the counts cannot be had (the program ends, or a wait for the
+  // results file already under way fills the list when it ends).
+  bool ShowRoster();
 
   int displayChoice_ = 0;
   ClickableLabel* Label4;          // program title; a click opens the version screen
   QLabel* Label1;                  // the chosen name
   QLabel* Label2;                  // the chosen student number (hidden)
-  QListWidget* List1;              // the roster list, header first
-  QListWidget* List2;              // sort buffer (hidden, sorted)
-  QListWidget* List3;              // number list (hidden)
-  QListWidget* List4;              // emptied with the others (hidden)
+  LineList* List1;                 // the roster list, header first; each line knows its student
   QComboBox* Combo1;               // grade filter
   QFrame* Picture7;                // frame of the display choices
   QVector<QRadioButton*> Option1;  // display choices 0..3

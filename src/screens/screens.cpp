@@ -1,11 +1,45 @@
 #include "screens/screens.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
 
+#include "core/counts.h"
+#include "core/results_retry.h"
+
 namespace bardrill::screens {
+
+namespace {
+
+constexpr int kPauseStepMs = 10;
+
+// Swallows the keyboard and the mouse for as long as it lives; painting and timers go on.
+class InputHold : public QObject {
+ public:
+  InputHold() { QCoreApplication::instance()->installEventFilter(this); }
+  ~InputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    switch (e->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
+}  // namespace
 
 Screens::Screens(AppState& s, Services& sv) : state(s), services(sv) {
   onEnd = [](int code) {
@@ -43,6 +77,58 @@ void Screens::setOwnDialogOpen(bool open) {
 }
 
 void Screens::DoEvents() { QCoreApplication::processEvents(); }
+
+bool Screens::Pause(int milliseconds) {
+  ++pauseDepth_;
+  InputHold hold;
+  Clock& clock = services.clock;
+  uint32_t mark = clock.TickMilliseconds();
+  int64_t steps = 0;
+  QEventLoop loop;
+  QTimer poll;
+  poll.setInterval(kPauseStepMs);
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    // Unsigned difference: the tick counter may wrap around during the pause.
+    const uint32_t now = clock.TickMilliseconds();
+    while (now - mark > static_cast<uint32_t>(kPauseStepMs)) {
+      ++steps;
+      mark += kPauseStepMs;
+    }
+    if (steps * kPauseStepMs >= milliseconds || ended_) loop.quit();
+  });
+  poll.start();
+  loop.exec();
+  if (--pauseDepth_ == 0) {
+    // Queued rather than run here: the caller of the pause is still in the middle of its work.
+    for (const QPointer<Form>& form : activateAfterPause_)
+      QTimer::singleShot(0, form, [form] {
+        if (form) form->activate();
+      });
+    activateAfterPause_.clear();
+  }
+  return !ended_;
+}
+
+void Screens::ActivateAfterPause(Form* form) {
+  if (std::find(activateAfterPause_.begin(), activateAfterPause_.end(), form) == activateAfterPause_.end())
+    activateAfterPause_.emplace_back(form);
+}
+
+bool Screens::RefreshCounts() {
+  if (refreshing_ || ended_) return false;
+  refreshing_ = true;
+  bool done = false;
+  try {
+    done = ReadResultsPatiently([this] { ComputeCounts(state, services.clock.Today()); },
+                                [this](int ms) { return Pause(ms); });
+  } catch (const ResultsUnavailable& failure) {
+    refreshing_ = false;
+    Fail(failure.what());
+    return false;
+  }
+  refreshing_ = false;
+  return done;
+}
 
 void Screens::EndProgram(int exitCode) {
   if (ended_) return;

@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include <QString>
 #include <functional>
 #include <string>
@@ -56,6 +57,18 @@ class Screens {
 
   // Lets pending window events run (paint a cover, handle queued keys and timers).
   void DoEvents();
+  // Waits `milliseconds` by the clock's tick counter, in 10 ms steps, with windows painted and timers
+  // running but the keyboard and mouse held off, so that a child cannot act on a screen that is not
+  // ready. False when the program ended meanwhile.
+  bool Pause(int milliseconds);
+  bool pausing() const { return pauseDepth_ > 0; }
+  // A form that became active during a pause runs its entry procedure once the pause is over.
+  void ActivateAfterPause(Form* form);
+  // Rebuilds every count from the results file (today by the clock). While the file is out of reach
+  // it waits under the caller's cover and tries again; when it gives up it tells the teacher why and
+  // ends the program. False when the counts were not rebuilt: the program ended, or another screen's
+  // rebuild is already waiting and will fill its screen itself.
+  bool RefreshCounts();
 
   // Closes every screen and ends the program with `exitCode`.
   void EndProgram(int exitCode);
@@ -73,6 +86,9 @@ class Screens {
   void Present(Form* form);
   std::vector<Form*> loaded_;
   int ownDialogDepth_ = 0;
+  int pauseDepth_ = 0;
+  std::vector<QPointer<Form>> activateAfterPause_;
+  bool refreshing_ = false;
   bool ended_ = false;
 };
 

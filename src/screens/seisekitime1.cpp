@@ -330,12 +330,12 @@ void seisekitime1::Form_Activate() {
   AppState& state = screens_.state;
   Services& services = screens_.services;
   const bool teacher = IsTeacher(state.CurrentStudentName);
-  Command27->setVisible(state.PrintButtonEnabled == 1 && teacher);
+  Command27->setVisible(state.PrintButtonEnabled && teacher);
   Command8->setVisible(teacher);
   Command24[1]->setVisible(teacher);
 
   Label17->setText(Q(MinutesSinceLoginText(state, services.clock.SecondsSinceMidnight())));
-  HubReady = 0;
+  HubReady = false;
   ProgressBar1->setValue(0);
   ProgressBar1->show();
   showCover(true);
@@ -343,13 +343,13 @@ void seisekitime1::Form_Activate() {
   Option1[2]->setText(QStringLiteral("本日順"));
 
   screens_.Unload<namesel>();
-  const int64_t today = services.clock.Today();
-  ComputeCounts(state, today);
-  ReadRoster(state, today);
+  // Under the cover until the counts are whole: a results file out of reach never shows as no drills.
+  if (!screens_.RefreshCounts()) return;
+  ReadRoster(state, services.clock.Today());
   Label18->setText(Q(TodayTotalText(state)));
   ProgressBar1->setRange(0, levels());
 
-  DisplayMode = PointDisplay;
+  DisplayMode = DisplayModes::Points;
   {
     const QSignalBlocker quiet(Option1[1]);
     Option1[1]->setChecked(true);
@@ -382,7 +382,7 @@ void seisekitime1::Form_Activate() {
   showCover(false);
   ProgressBar1->hide();
   if (levels() >= 1 && Columns[1].Command4->isEnabled()) Columns[1].Command4->setFocus();
-  HubReady = 1;
+  HubReady = true;
 }
 
 void seisekitime1::fillColumnTexts() {
@@ -490,7 +490,7 @@ void seisekitime1::Option1_Click(int index) {
   // Only the two points rankings are offered for now; the other lists' buttons are disabled.
   if (index != 1 && index != 2) return;
   beginListRefill();
-  PointRankMode = index == 1 ? CumulativePoints : TodayPointsRank;
+  PointRankMode = index == 1 ? PointRankModes::Cumulative : PointRankModes::Today;
   Label5->setText(index == 1 ? QStringLiteral("獲得ポイント（今まで順位）")
                              : QStringLiteral("獲得ポイント（今日の順位）"));
   回数など表示();
@@ -506,7 +506,7 @@ void seisekitime1::Option2_Click(int index) {
   // Time display and the personal history are not offered yet (their buttons are disabled).
   if (index != 1) return;
   Command17->hide();
-  DisplayMode = PointDisplay;
+  DisplayMode = DisplayModes::Points;
   Option1[1]->setText(QStringLiteral("合計累計"));
   Option1[2]->setText(QStringLiteral("合計本日"));
   Option1[3]->setText(QStringLiteral("すべて"));
@@ -550,7 +550,7 @@ void seisekitime1::showOwnLine(int level) {
 }
 
 bool seisekitime1::canStart(int level) const {
-  return HubReady != 0 && level >= 1 && level <= levels() && Columns[level].Command4->isEnabled() &&
+  return HubReady && level >= 1 && level <= levels() && Columns[level].Command4->isEnabled() &&
          Picture7->isHidden();
 }
 
@@ -558,20 +558,20 @@ void seisekitime1::Command4_Click(int index) {
   if (!canStart(index)) return;
   showCover(true);
   screens_.state.SelectedLevel = index;
-  HubReady = 0;
+  HubReady = false;
   StartDrill(screens_);
 }
 
 void seisekitime1::Label3_Click(int index) {
   if (!canStart(index)) return;
   screens_.state.SelectedLevel = index;
-  HubReady = 0;
+  HubReady = false;
   StartDrill(screens_);
   screens_.Unload(this);
 }
 
 void seisekitime1::Command1_Click() {
-  HubReady = 0;
+  HubReady = false;
   showCover(true);
   screens_.Show<namesel>();
 }
@@ -598,7 +598,7 @@ void seisekitime1::Command10_Click([[maybe_unused]] int index) {
 
 void seisekitime1::Form_KeyPress(char32_t& KeyAscii) {
   // The password box needs every key while the teacher panel is open.
-  if (HubReady == 0 || !Picture7->isHidden() || KeyAscii > 0x7F) return;
+  if (!HubReady || !Picture7->isHidden() || KeyAscii > 0x7F) return;
   const char key = static_cast<char>(KeyAscii);
   if (key == '0') {
     if (!Command1->isEnabled()) return;

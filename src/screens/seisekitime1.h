@@ -1,6 +1,7 @@
 #pragma once
 #include <QVector>
 
+#include "core/rankings.h"
 #include "screens/form.h"
 
 class QButtonGroup;
@@ -42,9 +43,9 @@ class seisekitime1 : public Form {
   void HScroll1_Change();           // scroll the level columns
   void 回数など表示();
 
-  int hubReady() const { return HubReady; }
-  int displayMode() const { return DisplayMode; }
-  int pointRankMode() const { return PointRankMode; }
+  bool hubReady() const { return HubReady; }
+  DisplayModes displayMode() const { return DisplayMode; }
+  PointRankModes pointRankMode() const { return PointRankMode; }
   int levelColumnWidth() const { return LevelColumnWidth; }
 
  protected:
@@ -87,9 +88,9 @@ class seisekitime1 : public Form {
   void endListRefill();
   void showOwnLine(int level);
 
-  int HubReady = 0;
-  int DisplayMode = 2;
-  int PointRankMode = 1;
+  bool HubReady = false;
+  DisplayModes DisplayMode = DisplayModes::Points;
+  PointRankModes PointRankMode = PointRankModes::Cumulative;
   int LevelColumnWidth = 0;  // twips
 
   // Top band: who is logged in and the ways out.

@@ -66,19 +66,19 @@ TEST(CompletionTexts, TimeNameAndTodayFigures) {
 
 TEST(CompletionMessage, FirstMatchingRowWinsAndFlagsAreCleared) {
   AppState personal = Finished(1, 150);
-  personal.NewPersonalBest = 1;
+  personal.NewPersonalBest = true;
   CompletionView v = EvaluateCompletion(personal);
   EXPECT_EQ(v.message, "新記録おめでとう");
   EXPECT_EQ(v.sound, CompletionSound::PersonalBest);
-  EXPECT_EQ(personal.NewPersonalBest, 0);
+  EXPECT_FALSE(personal.NewPersonalBest);
 
   AppState both = Finished(1, 150);
-  both.NewPersonalBest = 1;
-  both.NewSchoolBest = 1;
+  both.NewPersonalBest = true;
+  both.NewSchoolBest = true;
   v = EvaluateCompletion(both);
   EXPECT_EQ(v.message, "！！！最高新記録！！！");
   EXPECT_EQ(v.sound, CompletionSound::SchoolRecord);
-  EXPECT_EQ(both.NewSchoolBest, 0);
+  EXPECT_FALSE(both.NewSchoolBest);
 
   AppState quick = Finished(1, 200);  // at the minimum line
   v = EvaluateCompletion(quick);
@@ -101,7 +101,7 @@ TEST(CompletionClear, TheLastLevelClearedForTheFirstTimePassesAndCongratulates) 
   AppState again = Finished(3, 100);
   again.JudgeCount(3, 3) = 11;
   again.JudgePoints(3, 3) = 120;
-  again.AlreadyQualified = 1;
+  again.AlreadyQualified = true;
   v = EvaluateCompletion(again);
   EXPECT_TRUE(v.levelCleared);
   EXPECT_FALSE(v.congratulate);
@@ -130,7 +130,7 @@ TEST(CompletionPause, OverdoingAClearedLevelSendsTheChildOn) {
   EXPECT_EQ(c.levelLabelText, "次のレベルへ進みましょう");
   EXPECT_TRUE(c.levelLabelVisible);
 
-  state.FinalLevelCleared = 1;
+  state.FinalLevelCleared = true;
   c = CompletionAfterPause(state, true);
   EXPECT_TRUE(c.showRetry);
   EXPECT_EQ(c.levelLabelText, "このレベルクリア");

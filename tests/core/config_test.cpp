@@ -53,7 +53,7 @@ TEST(Configuration, ResolvesTheFoldersFromTheProgramFolder) {
   EXPECT_EQ(state.SchoolName, "テスト塾");
   EXPECT_EQ(state.TeacherPassword, "pass");
   EXPECT_EQ(state.ProgramTitle, "ソネタ");
-  EXPECT_EQ(state.FreeLevelChoice, 1);
+  EXPECT_TRUE(state.FreeLevelChoice);
   EXPECT_EQ(state.Standards[1].targetTime, 60);
   EXPECT_EQ(state.SoundCues[2].countText, "2");
 }

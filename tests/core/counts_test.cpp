@@ -4,7 +4,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 
@@ -247,13 +250,83 @@ TEST_F(CountsTest, AMissingFileHasNoRecords) {
   EXPECT_FALSE(std::filesystem::exists(ResultsPath(state))) << "reading creates nothing";
 }
 
+// A teacher types the rate as a decimal: the points are that decimal times the base, rounded down,
+// never one short because the float 1.4 is 1.39999997.
+TEST_F(CountsTest, RatedPointsAreTheExactDecimalProductRoundedDown) {
+  for (int hundredths = 1; hundredths <= 999; ++hundredths) {
+    char typed[16];
+    std::snprintf(typed, sizeof typed, "%d.%02d", hundredths / 100, hundredths % 100);
+    const float rate = static_cast<float>(std::strtod(typed, nullptr));  // as the standards file reads it
+    for (int base = 0; base <= 55; ++base)
+      ASSERT_EQ(RatedPoints(rate, base), hundredths * base / 100) << typed << " x " << base;
+  }
+  EXPECT_EQ(RatedPoints(1.4f, 10), 14);
+  EXPECT_EQ(RatedPoints(-1.5f, 3), -5) << "rounded down, also below zero";
+  EXPECT_EQ(RatedPoints(1e9f, 55), std::numeric_limits<int32_t>::max());
+  EXPECT_EQ(RatedPoints(std::numeric_limits<float>::quiet_NaN(), 10), 0);
+  SetStandard(1, 120, 1.4f, 7, 3);
+  EXPECT_EQ(DrillPoints(state, 60, 1), 15) << "base 11 at x1.4";
+}
+
+// The tally works on the loaded tables alone: one load serves the counts and every list.
+TEST_F(CountsTest, TheTallyCountsTheLoadedTablesWithoutAFile) {
+  state.ProgramDataFolder = dir / "nowhere/";
+  const std::vector<std::array<double, 4>> records = {
+      // date, student, level, seconds
+      {kToday, 5, 1, 60},       {kToday - 2, 5, 1, 120}, {kToday - 3, 5, 1, 30},
+      {kToday - 6, 5, 1, 6000}, {kToday, 6, 1, 99999},   {kToday, 5, 36, 10},
+  };
+  state.LoadedCount = static_cast<int64_t>(records.size());
+  state.LoadedDates = {0};
+  state.LoadedStudents = {0};
+  state.LoadedLevels = {0};
+  state.LoadedSeconds = {0};
+  for (const auto& r : records) {
+    state.LoadedDates.push_back(r[0]);
+    state.LoadedStudents.push_back(static_cast<int32_t>(r[1]));
+    state.LoadedLevels.push_back(static_cast<int32_t>(r[2]));
+    state.LoadedSeconds.push_back(static_cast<int32_t>(r[3]));
+  }
+  state.TotalCount(1, 5) = 99;  // left from an earlier tally
+  TallyCounts(state, kToday);
+  EXPECT_EQ(state.TotalCount(1, 5), 3) << "6000 s earns points but is no drill";
+  EXPECT_EQ(state.TotalPoints(1, 5), 11 + 5 + 26 + 0);
+  EXPECT_EQ(state.JudgeCount(1, 5), 3);
+  EXPECT_EQ(state.LimitCount(1, 5), 2) << "three days: today and the two before";
+  EXPECT_EQ(state.LimitPoints(1, 5), 16);
+  EXPECT_EQ(state.TodayCount(1, 5), 1);
+  EXPECT_EQ(state.TodayPoints(1, 5), 11);
+  EXPECT_EQ(state.TotalCount(1, 6), 0);
+  EXPECT_EQ(state.TotalPoints(1, 6), 0);
+}
+
+// A share that is away for a moment must not show as a school without drills.
+TEST_F(CountsTest, ALoadThatFailsLeavesEveryTableAsItWas) {
+  Add(kToday, 5, 1, 60);
+  Compute();
+  ASSERT_EQ(state.LoadedCount, 1);
+  state.ProgramDataFolder = dir / "share-gone/";
+  try {
+    ComputeCounts(state, kToday);
+    FAIL() << "a missing folder was read as no records";
+  } catch (const FileReadError& e) {
+    EXPECT_EQ(e.kind(), FileReadError::Kind::FolderMissing);
+    EXPECT_EQ(e.file(), dir / "share-gone");
+  }
+  EXPECT_EQ(state.LoadedCount, 1);
+  EXPECT_EQ(state.BestTime(1, 5), 60);
+  EXPECT_EQ(state.SchoolBest[1], 60);
+  EXPECT_EQ(state.TotalCount(1, 5), 1);
+}
+
 TEST_F(CountsTest, AnUnreadableFileIsNamed) {
   std::filesystem::create_directory(ResultsPath(state));
   try {
     ComputeCounts(state, kToday);
     FAIL() << "a folder was read as the results file";
-  } catch (const DataFileError& e) {
+  } catch (const FileReadError& e) {
     EXPECT_EQ(e.file(), ResultsPath(state));
+    EXPECT_EQ(e.kind(), FileReadError::Kind::Other) << "a folder in its place does not mend itself";
   }
 }
 

@@ -64,21 +64,21 @@ TEST(DrillResult, BestsAreStrictAndQualificationUsesTheTotalsBeforeTheDrill) {
 
   state.DrillSeconds = 50;  // equal to the best: not a new best
   CompareDrillResult(state);
-  EXPECT_EQ(state.AlreadyQualified, 0);
-  EXPECT_EQ(state.NewPersonalBest, 0);
-  EXPECT_EQ(state.NewSchoolBest, 0);
+  EXPECT_FALSE(state.AlreadyQualified);
+  EXPECT_FALSE(state.NewPersonalBest);
+  EXPECT_FALSE(state.NewSchoolBest);
 
   state.TotalPoints(1, 5) = 30;
   state.DrillSeconds = 45;
   CompareDrillResult(state);
-  EXPECT_EQ(state.AlreadyQualified, 1);
-  EXPECT_EQ(state.NewPersonalBest, 1);
+  EXPECT_TRUE(state.AlreadyQualified);
+  EXPECT_TRUE(state.NewPersonalBest);
   EXPECT_EQ(state.BestTime(1, 5), 45);
-  EXPECT_EQ(state.NewSchoolBest, 0);
+  EXPECT_FALSE(state.NewSchoolBest);
 
   state.DrillSeconds = 39;
   CompareDrillResult(state);
-  EXPECT_EQ(state.NewSchoolBest, 1);
+  EXPECT_TRUE(state.NewSchoolBest);
   EXPECT_EQ(state.SchoolBest[1], 39);
 }
 

@@ -83,7 +83,7 @@ TEST(HubKeys, DigitsAndLettersStartLevelsThatExist) {
 TEST(LevelGate, FreeChoiceOpensEveryLevelAndOnlyTheBanCloses) {
   AppState state = Hub();
   LevelGate gate = ComputeLevelGate(state);
-  EXPECT_EQ(gate.FinalLevelCleared, 0);
+  EXPECT_FALSE(gate.FinalLevelCleared);
   for (int i = 1; i <= 3; ++i) EXPECT_TRUE(gate.enabled[i]) << i;
 
   state.LimitCount(1, 7) = 5;  // reaching the limit exactly bans
@@ -117,14 +117,14 @@ TEST(LevelGate, ClearingTheLastLevelLiftsEveryBan) {
   EXPECT_TRUE(ComputeLevelGate(state).banned[1]);
   state.JudgePoints(3, 7) = 100;
   LevelGate gate = ComputeLevelGate(state);
-  EXPECT_EQ(gate.FinalLevelCleared, 1);
+  EXPECT_TRUE(gate.FinalLevelCleared);
   EXPECT_FALSE(gate.banned[1]);
   EXPECT_TRUE(gate.enabled[1]);
 }
 
 TEST(LevelGate, WithoutFreeChoiceALevelOpensWhenThePreviousIsCleared) {
   AppState state = Hub();
-  state.FreeLevelChoice = 0;
+  state.FreeLevelChoice = false;
   LevelGate gate = ComputeLevelGate(state);
   EXPECT_TRUE(gate.enabled[1]);
   EXPECT_FALSE(gate.enabled[2]);

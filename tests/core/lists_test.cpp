@@ -41,7 +41,7 @@ TEST(SelectionList, ShowsBlanksInsteadOfZerosOldestFirst) {
   EXPECT_EQ(lines[0].student, 6);
   EXPECT_EQ(lines[0].text, "中2 佐藤　　　　  　/       ");
   EXPECT_EQ(lines[1].text, "小3 山田 太郎　  12/    345");
-  EXPECT_EQ(lines[1].numbered, "小3 山田 太郎　  12/    345*5");
+  EXPECT_EQ(lines[1].student, 5);
   EXPECT_EQ(lines[2].text, "幼- 鈴木　　　　  　/       ");  // choice 1: width 9 for everyone
 }
 
@@ -80,11 +80,34 @@ TEST(SelectionList, GradeFilterKeepsItsGroup) {
   EXPECT_EQ(students("何か"), (std::vector<int>{}));
 }
 
-TEST(SelectionList, ChoosingALineReadsNameAndNumber) {
+TEST(SelectionList, NamesOfOneBirthYearFollowTheJapaneseOrder) {
+  School s;
+  s.Add(1, 1995, "ヤマモト");
+  s.Add(2, 1995, "いとう");
+  s.Add(3, 1995, "やまだ");
+  s.Add(4, 1995, "アオキ");
+  s.Add(5, 1994, "わたなべ");
+  std::vector<int> order;
+  for (const SelectionLine& l : SelectionLines(s.state, 1, "全学年")) order.push_back(l.student);
+  // By code point every katakana name would come after every hiragana one.
+  EXPECT_EQ(order, (std::vector<int>{5, 4, 2, 3, 1}));
+}
+
+TEST(SelectionList, ChoosingALineReadsTheNameAndLogsInOnlyAListedStudent) {
   EXPECT_EQ(ChosenNameOf("小3 山田 太郎　　  12/    345"), "小3 山田 太郎　　");
   EXPECT_EQ(DoubleClickedNameOf("小3 山田 太郎　　  12/    345"), "小3 山田 太郎　　  12");
-  EXPECT_EQ(StudentNumberOf("小3 山田　  12/  345*1234"), 1234);
-  EXPECT_EQ(StudentNumberOf("no number"), 0);
+  School s;
+  s.Add(5, 1995, "山田");
+  s.state.StudentGrades[5] = "小３";
+  s.state.StudentNames[6] = "前の名簿の子";  // still in the tables, no longer a roster row
+  EXPECT_FALSE(LogInStudent(s.state, 6, 100));
+  EXPECT_FALSE(LogInStudent(s.state, 0, 100));
+  EXPECT_EQ(s.state.CurrentStudentNumber, 0);
+  ASSERT_TRUE(LogInStudent(s.state, 5, 3600.6));
+  EXPECT_EQ(s.state.CurrentStudentNumber, 5);
+  EXPECT_EQ(s.state.CurrentStudentName, "山田");
+  EXPECT_EQ(s.state.CurrentStudentGrade, "小３");
+  EXPECT_EQ(s.state.LoginTime, 3601);
 }
 
 TEST(Ranking, EqualBestTimesShareARankAndTheNextSkips) {
@@ -95,7 +118,7 @@ TEST(Ranking, EqualBestTimesShareARankAndTheNextSkips) {
   s.state.BestTime(1, 3) = 40;
   s.state.BestTime(1, 4) = 99999;
   s.state.CurrentStudentNumber = 1;
-  RankingList list = RankLevel(s.state, 1, TimeDisplay, CumulativePoints, "全学年");
+  RankingList list = RankLevel(s.state, 1, DisplayModes::Time, PointRankModes::Cumulative, "全学年");
   ASSERT_EQ(list.lines.size(), 4u);
   EXPECT_EQ(list.lines[0], " 1③生徒2　　    40 　");
   EXPECT_EQ(list.lines[1], " 1③生徒3　　    40 　");
@@ -103,7 +126,8 @@ TEST(Ranking, EqualBestTimesShareARankAndTheNextSkips) {
   EXPECT_EQ(list.lines[3], "--③生徒4　　------ 　");
   EXPECT_EQ(list.ownLine, 2);
   s.state.BestTime(1, 4) = 99998;
-  EXPECT_EQ(RankLevel(s.state, 1, TimeDisplay, 1, "全学年").lines[3], " 4③生徒4　　*失敗* 　");
+  EXPECT_EQ(RankLevel(s.state, 1, DisplayModes::Time, PointRankModes::Cumulative, "全学年").lines[3],
+            " 4③生徒4　　*失敗* 　");
 }
 
 TEST(Ranking, FilteredListsKeepSchoolWideRanks) {
@@ -112,7 +136,7 @@ TEST(Ranking, FilteredListsKeepSchoolWideRanks) {
   s.Add(2, 1995, "小学生");  // grade 3
   s.state.BestTime(1, 1) = 30;
   s.state.BestTime(1, 2) = 60;
-  RankingList list = RankLevel(s.state, 1, TimeDisplay, 1, "小３");
+  RankingList list = RankLevel(s.state, 1, DisplayModes::Time, PointRankModes::Cumulative, "小３");
   ASSERT_EQ(list.lines.size(), 1u);
   EXPECT_EQ(list.lines[0], " 2③小学生　　    60 　");
   EXPECT_EQ(list.ownLine, -1);
@@ -126,12 +150,12 @@ TEST(Ranking, PointsOrderByFirstValueThenSecond) {
   s.state.TotalPoints(1, 2) = 100;
   s.state.TodayPoints(1, 2) = 9;
   s.state.TotalPoints(1, 3) = 250;
-  RankingList total = RankLevel(s.state, 1, PointDisplay, CumulativePoints, "全学年");
+  RankingList total = RankLevel(s.state, 1, DisplayModes::Points, PointRankModes::Cumulative, "全学年");
   ASSERT_EQ(total.lines.size(), 3u);
   EXPECT_EQ(total.lines[0], " 1Ⅱ名前が長い  0/  250");
   EXPECT_EQ(total.lines[1], " 2Ⅱ名前が長い  9/  100");
   EXPECT_EQ(total.lines[2], " 2Ⅱ名前が長い  5/  100");
-  RankingList today = RankLevel(s.state, 1, PointDisplay, TodayPointsRank, "全学年");
+  RankingList today = RankLevel(s.state, 1, DisplayModes::Points, PointRankModes::Today, "全学年");
   ASSERT_EQ(today.lines.size(), 2u);  // no points today: not listed, but ranked
   EXPECT_EQ(today.lines[0], " 1Ⅱ名前が長い  9/  100");
   EXPECT_EQ(today.lines[1], " 2Ⅱ名前が長い  5/  100");
@@ -142,7 +166,7 @@ TEST(Ranking, RanksEveryListedRowBeyondTwoThousand) {
   for (int n = 1; n <= 5000; ++n) s.Add(n, 1995, "x");
   s.state.BestTime(1, 5000) = 1;
   s.state.CurrentStudentNumber = 5000;
-  RankingList list = RankLevel(s.state, 1, TimeDisplay, 1, "全学年");
+  RankingList list = RankLevel(s.state, 1, DisplayModes::Time, PointRankModes::Cumulative, "全学年");
   EXPECT_EQ(list.lines.size(), 5000u);
   EXPECT_EQ(list.ownLine, 0);
 }

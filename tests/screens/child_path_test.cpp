@@ -1,11 +1,11 @@
 // The whole cycle a child goes through, driven by keys alone: name, hub, drill, completion, hub, leave.
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 
 #include "core/result_record.h"
 #include "core/results_file.h"
 #include "screens/frmsyuuryou.h"
+#include "screens/line_list.h"
 #include "screens/mainfrm.h"
 #include "screens/namesel.h"
 #include "screens/screen_fixture.h"
@@ -31,8 +31,8 @@ class ChildPath : public ScreenTest {
 TEST_F(ChildPath, NameHubDrillCompletionHubAndOutToTheMenu) {
   namesel* selection = screens.Show<namesel>();
   DoEvents();
-  auto* list = Control<QListWidget>(selection, "List1");
-  ASSERT_EQ(list->item(1)->text().left(8), QStringLiteral("小3 山田 太郎"));
+  auto* list = Control<screens::LineList>(selection, "List1");
+  ASSERT_EQ(list->text(1).left(8), QStringLiteral("小3 山田 太郎"));
   Press(list, Qt::Key_Down);
   Type(list, QStringLiteral("1"));
   DoEvents();
@@ -48,6 +48,7 @@ TEST_F(ChildPath, NameHubDrillCompletionHubAndOutToTheMenu) {
   ASSERT_NE(drill, nullptr);
   EXPECT_FALSE(screens.IsLoaded<seisekitime1>());
   fakes.clock.Advance(42);
+  Tick(Control<QTimer>(drill, "Timer1"));
   for (int i = 0; i < 10; ++i) {
     ASSERT_EQ(screens.Find<Mainfrm>(), drill) << "answer " << i;
     Type(Focus(drill), QString::number(drill->ExpectedAnswer()));

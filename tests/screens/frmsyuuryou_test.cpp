@@ -82,6 +82,19 @@ class Completion : public ScreenTest {
 
 using Names = std::vector<std::string>;
 
+TEST_F(Completion, ADecimalRateEarnsTheDecimalProductAndTodaysCountsHaveNoCaptionOfTheirOwn) {
+  inst.WriteStandards(
+      "目標Time,最低Time,ｸﾘｱﾎﾟｲﾝﾄ,ｸﾘｱ回数,ﾎﾟｲﾝﾄ倍率,禁回,禁点,判期間,禁期間,,,\r\n"
+      "120,30,20,2,1.4,3,0,7,1,,,\r\n120,30,20,2,1.4,3,0,7,1,,,\r\n120,30,20,2,1.4,3,0,7,1,,,\r\n");
+  LoadStandards(state);
+  Finish(1, 64);  // base 10
+  FrmSyuuryou* form = Open();
+  EXPECT_EQ(L(form, "Label19")->text(), QStringLiteral("獲得ポイント：10点×1.4→14点"));
+  EXPECT_EQ(state.TotalPoints(1, 1), 14);
+  for (const QLabel* label : form->findChildren<QLabel*>())
+    EXPECT_NE(label->text(), QStringLiteral("きょう")) << label->objectName().toStdString();
+}
+
 TEST_F(Completion, ShowsTheDrillsResultAndTodaysCountsThenCoversNothingElse) {
   AddRecord(1, 2, 100, today());
   AddRecord(1, 1, 100, today() - 10);
@@ -104,8 +117,8 @@ TEST_F(Completion, ShowsTheDrillsResultAndTodaysCountsThenCoversNothingElse) {
   EXPECT_TRUE(L(form, "Label20")->isVisible());
   EXPECT_EQ(L(form, "Label20")->text(), QStringLiteral("新記録おめでとう"));
   EXPECT_EQ(Played(), Names{"pb1.wav"});
-  EXPECT_EQ(state.NewPersonalBest, 0);
-  EXPECT_EQ(state.NewSchoolBest, 0);
+  EXPECT_FALSE(state.NewPersonalBest);
+  EXPECT_FALSE(state.NewSchoolBest);
 
   // One drill in the judgement window is not enough to clear the level.
   EXPECT_FALSE(L(form, "Label2")->isVisible());
@@ -146,13 +159,13 @@ TEST_F(Completion, TimeAndPointsOverTheRangesOfTheFormula) {
 
 TEST_F(Completion, ABestOfSchoolAndStudentShowsOnlyTheSchoolRecord) {
   Finish(1, 80);
-  ASSERT_EQ(state.NewPersonalBest, 1);
-  ASSERT_EQ(state.NewSchoolBest, 1);
+  ASSERT_TRUE(state.NewPersonalBest);
+  ASSERT_TRUE(state.NewSchoolBest);
   FrmSyuuryou* form = Open();
   EXPECT_EQ(L(form, "Label20")->text(), QStringLiteral("！！！最高新記録！！！"));
   EXPECT_EQ(Played(), Names{"最高1.wav"});
-  EXPECT_EQ(state.NewPersonalBest, 0);
-  EXPECT_EQ(state.NewSchoolBest, 0);
+  EXPECT_FALSE(state.NewPersonalBest);
+  EXPECT_FALSE(state.NewSchoolBest);
 }
 
 TEST_F(Completion, FailSoundOnlyAtOrBelowTheMinimumLineWithoutARecord) {
@@ -173,7 +186,7 @@ TEST_F(Completion, ClearingTheLastLevelFirstTimeCongratulatesUntilTheFirstTick) 
   AddRecord(2, 3, 50, today() - 10);
   AddRecord(1, 3, 60, today());
   Finish(3, 60);
-  ASSERT_EQ(state.AlreadyQualified, 0);
+  ASSERT_FALSE(state.AlreadyQualified);
   FrmSyuuryou* form = Open();
   EXPECT_EQ(Played(), Names{"合格.wav"});
   EXPECT_TRUE(L(form, "Label2")->isVisible());
@@ -193,7 +206,7 @@ TEST_F(Completion, ClearingTheLastLevelFirstTimeCongratulatesUntilTheFirstTick) 
 TEST_F(Completion, ClearingTheLastLevelAgainNeitherCongratulatesNorOffersTheLabel) {
   for (int i = 0; i < 3; ++i) AddRecord(1, 3, 50, today());
   Finish(3, 60);
-  ASSERT_EQ(state.AlreadyQualified, 1);
+  ASSERT_TRUE(state.AlreadyQualified);
   FrmSyuuryou* form = Open();
   EXPECT_TRUE(Played().empty());
   EXPECT_FALSE(Control<QWidget>(form, "Picture1")->isVisible());
@@ -228,7 +241,7 @@ TEST_F(Completion, OverdoingAClearedLevelAdvisesTheNextLevelUntilTheLastIsCleare
   EXPECT_EQ(L(form, "Label2")->text(), QStringLiteral("次のレベルへ進みましょう"));
   Close(form);
 
-  state.FinalLevelCleared = 1;
+  state.FinalLevelCleared = true;
   form = Open();
   form->Timer1_Timer();
   EXPECT_TRUE(B(form, "Command5")->isVisible());

@@ -186,7 +186,7 @@ TEST_F(Hub, OverdoingBansALevelUntilTheLastLevelIsCleared) {
   EXPECT_TRUE(notice->isReadOnly());
   EXPECT_TRUE(Button(hub, "Command4(2)")->isEnabled());
   EXPECT_TRUE(Control<QWidget>(hub, "Text1(2)")->isHidden());
-  EXPECT_EQ(state.FinalLevelCleared, 0);
+  EXPECT_FALSE(state.FinalLevelCleared);
   Type(hub, QStringLiteral("1"));
   EXPECT_EQ(state.SelectedLevel, 0);
   QTest::mouseClick(Control<QWidget>(hub, "Label3(1)"), Qt::LeftButton);
@@ -195,7 +195,7 @@ TEST_F(Hub, OverdoingBansALevelUntilTheLastLevelIsCleared) {
   // Fifteen drills of 39 points each meet the last level's targets; the hub recounts when it comes back.
   for (int k = 0; k < 15; ++k) AddRecord(1, 3, 30, kToday);
   hub->activate();
-  EXPECT_EQ(state.FinalLevelCleared, 1);
+  EXPECT_TRUE(state.FinalLevelCleared);
   EXPECT_TRUE(Button(hub, "Command4(1)")->isEnabled());
   EXPECT_TRUE(notice->isHidden());
   EXPECT_TRUE(Button(hub, "Command4(3)")->isEnabled()) << "the last column is never banned";
@@ -261,8 +261,8 @@ TEST_F(Hub, ListsRankEveryStudentByCumulativeOrTodaysPoints) {
   UseSchoolOfFour();
   LogIn(1);
   seisekitime1* hub = Open();
-  EXPECT_EQ(hub->displayMode(), 2);
-  EXPECT_EQ(hub->pointRankMode(), 1);
+  EXPECT_EQ(hub->displayMode(), DisplayModes::Points);
+  EXPECT_EQ(hub->pointRankMode(), PointRankModes::Cumulative);
   EXPECT_EQ(Control<QRadioButton>(hub, "Option1(1)")->text(), QStringLiteral("累計順"));
   EXPECT_EQ(Control<QRadioButton>(hub, "Option1(2)")->text(), QStringLiteral("本日順"));
   EXPECT_EQ(Text(hub, "Label5"), QStringLiteral("獲得ポイント（今まで順位）"));
@@ -273,7 +273,7 @@ TEST_F(Hub, ListsRankEveryStudentByCumulativeOrTodaysPoints) {
   EXPECT_EQ(list->font().family(), screens::FixedFont(12).family());
 
   Control<QRadioButton>(hub, "Option1(2)")->click();
-  EXPECT_EQ(hub->pointRankMode(), 2);
+  EXPECT_EQ(hub->pointRankMode(), PointRankModes::Today);
   EXPECT_EQ(Text(hub, "Label5"), QStringLiteral("獲得ポイント（今日の順位）"));
   EXPECT_EQ(Lines(list), QStringList({" 1③佐藤 花子 26/   26", " 2●山田 太郎 11/   22"}));
   EXPECT_EQ(List(hub, 2)->count(), 0);

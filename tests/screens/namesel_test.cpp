@@ -2,18 +2,21 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <filesystem>
 
 #include "core/identity.h"
 #include "screens/frmver.h"
+#include "screens/line_list.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
 
 namespace bardrill::testing {
 namespace {
 
+using screens::LineList;
 using screens::namesel;
 
 class NameSelection : public ScreenTest {
@@ -34,11 +37,26 @@ class NameSelection : public ScreenTest {
   }
   QStringList Lines(namesel* form) {
     QStringList out;
-    auto* list = Control<QListWidget>(form, "List1");
-    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    auto* list = Control<LineList>(form, "List1");
+    for (int i = 0; i < list->count(); ++i) out << list->text(i);
     return out;
   }
-  void Choose(namesel* form, int row) { Control<QListWidget>(form, "List1")->setCurrentRow(row); }
+  LineList* List(namesel* form) { return Control<LineList>(form, "List1"); }
+  // Moves to `row` with the arrow keys, as a child does.
+  void Choose(namesel* form, int row) {
+    LineList* list = List(form);
+    list->setFocus();
+    Press(list, Qt::Key_Home);
+    for (int i = 0; i < row; ++i) Press(list, Qt::Key_Down);
+    ASSERT_EQ(list->currentRow(), row);
+  }
+  void DoubleClick(namesel* form, int row) {
+    LineList* list = List(form);
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+  }
+  QString Chosen(namesel* form) { return Control<QLabel>(form, "Label1")->text(); }
 };
 
 TEST_F(NameSelection, FirstShowsTodaysAndTotalPointsWithBlanksInsteadOfZeros) {
@@ -64,8 +82,9 @@ TEST_F(NameSelection, DisplayChoicesAndGradeFilterRebuildTheList) {
   EXPECT_EQ(form->displayChoice(), 0);
   EXPECT_EQ(Lines(form).at(3), QStringLiteral("小3 山田 太郎　  1回/    1回"));
   auto* combo = Control<QComboBox>(form, "Combo1");
-  combo->setCurrentIndex(combo->findText(QStringLiteral("中学生全体")));
-  form->Combo1_Click();
+  combo->setFocus();
+  Press(combo, Qt::Key_Down);  // 全学年 -> 中学生全体
+  ASSERT_EQ(combo->currentText(), QStringLiteral("中学生全体"));
   EXPECT_EQ(Lines(form),
             (QStringList{QStringLiteral("－－－－－－"), QStringLiteral("中1 佐藤 花子　     /     　")}));
   EXPECT_EQ(state.GradeFilter, "中学生全体");
@@ -85,7 +104,7 @@ TEST_F(NameSelection, ChoosingANameAndPressingOneLogsInAndOpensTheHub) {
   Choose(form, 3);
   EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("小3 山田 太郎　"));
   EXPECT_EQ(Control<QLabel>(form, "Label2")->text(), QStringLiteral("1"));
-  Type(Control<QListWidget>(form, "List1"), QStringLiteral("1"));
+  Type(List(form), QStringLiteral("1"));
   DoEvents();
   EXPECT_EQ(state.CurrentStudentNumber, 1);
   EXPECT_EQ(state.CurrentStudentName, "山田 太郎");
@@ -97,8 +116,7 @@ TEST_F(NameSelection, ChoosingANameAndPressingOneLogsInAndOpensTheHub) {
 
 TEST_F(NameSelection, EnterInTheListConfirmsAndDoubleClickTakesTheTextBeforeTheSlash) {
   namesel* form = Open();
-  Choose(form, 2);
-  form->List1_DblClick();
+  DoubleClick(form, 2);
   DoEvents();  // the hub becomes active and closes this selection screen
   // Only half-width blanks are trimmed: the full-width one that stands for "no points" stays.
   EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("中1 佐藤 花子　  　"));
@@ -106,11 +124,67 @@ TEST_F(NameSelection, EnterInTheListConfirmsAndDoubleClickTakesTheTextBeforeTheS
 
   namesel* again = screens.Show<namesel>();
   DoEvents();
-  auto* list = Control<QListWidget>(again, "List1");
-  list->setFocus();
   Choose(again, 3);
-  Press(list, Qt::Key_Return);
+  Press(List(again), Qt::Key_Return);
   EXPECT_EQ(state.CurrentStudentNumber, 1);
+}
+
+TEST_F(NameSelection, AChoiceThatTheGradeFilterHidesCannotBeLoggedIn) {
+  namesel* form = Open();
+  Choose(form, 3);
+  ASSERT_EQ(Chosen(form), QStringLiteral("小3 山田 太郎　"));
+  auto* combo = Control<QComboBox>(form, "Combo1");
+  combo->setFocus();
+  Press(combo, Qt::Key_Down);  // 中学生全体: 山田 is no longer listed
+  EXPECT_EQ(Chosen(form), QStringLiteral("名前を選びなさい"));
+  EXPECT_EQ(List(form)->currentRow(), 0);
+  Control<QPushButton>(form, "Command14")->click();
+  EXPECT_FALSE(screens.IsLoaded<screens::seisekitime1>());
+  EXPECT_EQ(state.CurrentStudentNumber, 0);
+  ASSERT_EQ(fakes.sound.played.size(), 1u);
+  EXPECT_NE(fakes.sound.played[0].find("refuse.wav"), std::string::npos);
+
+  Choose(form, 1);  // 佐藤, listed now: chosen afresh, logged in
+  Control<QPushButton>(form, "Command14")->click();
+  DoEvents();
+  EXPECT_EQ(state.CurrentStudentNumber, 2);
+}
+
+TEST_F(NameSelection, AResultsFolderThatComesBackIsWaitedForUnderTheCover) {
+  AddRecord(1, 1, 30, fakes.clock.today);
+  const std::string data = inst.dataFolder(), away = inst.root() + "away";
+  std::filesystem::rename(data, away);
+  int waits = 0;
+  QTimer share;
+  share.setInterval(0);
+  QObject::connect(&share, &QTimer::timeout, [&] {
+    if (!screens.pausing()) return;
+    namesel* form = screens.Find<namesel>();
+    EXPECT_TRUE(form && Control<QWidget>(form, "Picture5")->isVisible()) << "the cover hides the list";
+    if (++waits == 2) std::filesystem::rename(away, data);  // the share is back in the second wait
+  });
+  share.start();
+  namesel* form = Open();
+  share.stop();
+  EXPECT_GE(waits, 2);
+  EXPECT_EQ(endCode, -1);
+  EXPECT_TRUE(fakes.prompts.messages.empty());
+  EXPECT_EQ(Lines(form).at(3), QStringLiteral("小3 山田 太郎　  11/     11"))
+      << "counted, never shown as zero";
+  EXPECT_FALSE(Control<QWidget>(form, "Picture5")->isVisible());
+}
+
+TEST_F(NameSelection, AResultsFolderAwayForFourTriesEndsTheProgramNamingIt) {
+  std::filesystem::remove_all(inst.dataFolder());
+  Open();
+  EXPECT_EQ(endCode, 2);
+  ASSERT_EQ(fakes.prompts.messages.size(), 1u);
+  const std::string& text = fakes.prompts.messages[0].text;
+  EXPECT_NE(text.find("\nファイルがありません\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(inst.commonFolder() + "プログラム"), std::string::npos) << text;
+  // Three waits of five seconds before the fourth try (the fake tick moves on at every reading).
+  EXPECT_GE(fakes.clock.tick, 15000u);
+  EXPECT_LT(fakes.clock.tick, 17000u);
 }
 
 TEST_F(NameSelection, ZeroStartsTheMenuProgramWith001AndEnds) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <QTimerEvent>
 #include <fstream>
 
 #include "core/config.h"
@@ -13,7 +14,7 @@ namespace bardrill::testing {
 
 ScreenTest::ScreenTest() {
   screens.onEnd = [this](int code) { endCode = code; };
-  fakes.clock.tickStep = 5;
+  fakes.clock.tickStep = 250;  // a pause of a second ends after a few polls of its timer
   LoadInstallation();
 }
 
@@ -43,5 +44,11 @@ void ScreenTest::Type(QWidget* target, const QString& text) {
 void ScreenTest::Press(QWidget* target, Qt::Key key) { QTest::keyClick(target, key); }
 
 void ScreenTest::DoEvents() { QCoreApplication::processEvents(); }
+
+void ScreenTest::Tick(QTimer* timer) {
+  ASSERT_TRUE(timer->isActive());
+  QTimerEvent event(timer->timerId());
+  QCoreApplication::sendEvent(timer, &event);
+}
 
 }  // namespace bardrill::testing

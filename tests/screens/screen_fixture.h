@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include "core/app_state.h"
@@ -35,6 +36,8 @@ class ScreenTest : public ::testing::Test {
   void Type(QWidget* target, const QString& text);
   void Press(QWidget* target, Qt::Key key);
   void DoEvents();
+  // One timeout of a running timer, delivered as the event loop delivers it, without waiting for it.
+  void Tick(QTimer* timer);
 
   Installation inst;
   AppState state;

@@ -1,0 +1,25 @@
+#pragma once
+#include <functional>
+#include <stdexcept>
+
+namespace bardrill {
+
+inline constexpr int kMissingFolderWaitMs = 5000;  // a share that went away: give it time to come back
+inline constexpr int kMissingFolderTries = 4;      // ...and give up on the fourth failure in a row
+inline constexpr int kBusyFileWaitMs = 1000;       // another program holds the file: try every second
+
+// The results file stayed out of reach; the message is for the teacher at the PC.
+class ResultsUnavailable : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Runs `read` (a reader of the results file that changes nothing until it has read the whole file)
+// until it succeeds. Between tries it calls `wait` with the milliseconds to wait; `wait` returns false
+// when the program ended meanwhile, and then so does this. A missing folder is tried again after 5
+// seconds, and its fourth failure throws ResultsUnavailable starting "ファイルがありません" and naming
+// the folder; a file that is busy or refused is tried again every second for as long as it takes; any
+// other failure throws ResultsUnavailable starting "成績ランダムファイル表示" with the system's text.
+bool ReadResultsPatiently(const std::function<void()>& read, const std::function<bool(int)>& wait);
+
+}  // namespace bardrill
