@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -140,6 +141,25 @@ int main(int argc, char** argv) {
   if (!done) return 1;
   Settle(700);
   Save(done, out, "5-completion.png");
+
+  // Back on the hub: the best times, today's drills and the chart of the child's history.
+  auto* back = done->findChild<QPushButton*>(QStringLiteral("Command4"));
+  if (!back) return 1;
+  back->click();
+  Settle(300);
+  hub = nav.Find<screens::seisekitime1>();
+  if (!hub) return 1;
+  auto click = [&](const char* name) {
+    if (auto* button = hub->findChild<QAbstractButton*>(QString::fromLatin1(name))) button->click();
+    Settle(200);
+  };
+  click("Option2(0)");
+  Save(hub, out, "7-hub-times.png");
+  click("Option1(2)");
+  Save(hub, out, "8-hub-today.png");
+  click("Option2(2)");
+  click("Command17");
+  Save(hub, out, "9-hub-chart.png");
 
   auto* version = nav.Show<screens::frmver>();
   Save(version, out, "6-version.png");

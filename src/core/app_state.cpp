@@ -18,6 +18,7 @@ AppState::AppState()
       LoadedStudents(1),
       LoadedLevels(1),
       LoadedSeconds(1),
+      LoadedRecordNumbers(1),
       SchoolBest(MakeLevelTable<int32_t>(kNoTime)) {
   BestTime.Fill(kNoTime);
 }

@@ -98,7 +98,9 @@ struct AppState {
   std::vector<int32_t> LoadedStudents;
   std::vector<int32_t> LoadedLevels;
   std::vector<int32_t> LoadedSeconds;
+  std::vector<int64_t> LoadedRecordNumbers;  // each record's place in the file, from 1
   int64_t LoadedCount = 0;
+  int64_t ResultsRecordCount = 0;  // records in the file when it was loaded
 
   // Counts, points and best times, rebuilt by ComputeCounts.
   LevelTable<int32_t> SchoolBest;

@@ -88,6 +88,7 @@ void ResizeLoaded(AppState& state, size_t slots) {
   state.LoadedStudents.resize(slots);
   state.LoadedLevels.resize(slots);
   state.LoadedSeconds.resize(slots);
+  state.LoadedRecordNumbers.resize(slots);
 }
 
 void ComputeSchoolBest(AppState& state) {
@@ -103,10 +104,14 @@ void ComputeSchoolBest(AppState& state) {
 void LoadResults(AppState& state) {
   // Loaded aside and moved in only when the whole read succeeded.
   std::vector<ResultRecord> records;
-  ResultsFile(ResultsPath(state)).ReadNewest(kMaxLoadedRecords, [&](int64_t, const RecordBytes& bytes) {
-    ResultRecord record = ResultRecord::Decode(bytes);
-    if (record.IsValid()) records.push_back(record);
-  });
+  std::vector<int64_t> numbers;
+  const int64_t count = ResultsFile(ResultsPath(state))
+                            .ReadNewest(kMaxLoadedRecords, [&](int64_t number, const RecordBytes& bytes) {
+                              ResultRecord record = ResultRecord::Decode(bytes);
+                              if (!record.IsValid()) return;
+                              records.push_back(record);
+                              numbers.push_back(number);
+                            });
 
   state.BestTime.Fill(kNoTime);
   ResizeLoaded(state, records.size() + 1);
@@ -118,12 +123,14 @@ void LoadResults(AppState& state) {
     state.LoadedStudents[k] = record.Bangou;
     state.LoadedLevels[k] = record.level;
     state.LoadedSeconds[k] = record.seconds;
+    state.LoadedRecordNumbers[k] = numbers[static_cast<size_t>(k - 1)];
     if (HasCell(record.level, record.Bangou)) {
       int32_t& best = state.BestTime(record.level, record.Bangou);
       best = std::min(best, record.seconds);
     }
   }
   state.LoadedCount = k;
+  state.ResultsRecordCount = count;
   ComputeSchoolBest(state);
 }
 

@@ -76,6 +76,19 @@ std::string SchoolText(const AppState& state) {
   return std::to_string(state.CurrentStudentNumber) + ":" + state.SchoolName;
 }
 
+LevelColumnView LevelColumnOf(const AppState& state, int level) {
+  LevelColumnView view;
+  view.number = std::to_string(level);
+  view.name = state.LevelNames[static_cast<size_t>(level)];
+  view.startCaption = StartButtonCaption(level);
+  view.target = TargetText(state, level);
+  view.recent = RecentText(state, level);
+  view.today = TodayText(state, level);
+  view.soFar = SoFarText(state, level);
+  view.practice = IsPracticeLevel(state, level);
+  return view;
+}
+
 LevelGate ComputeLevelGate(const AppState& state) {
   const int count = std::min<int>(state.LevelCount, kMaxLevel);
   const int me = state.CurrentStudentNumber;

@@ -27,6 +27,19 @@ bool IsOverdoing(const AppState& state, int level, int student);
 // The student meets the level's drills and points targets inside its judgement window.
 bool MeetsClearTargets(const AppState& state, int level, int student);
 
+// Everything one level column of the hub shows, for the logged-in student.
+struct LevelColumnView {
+  std::string number;        // Label1
+  std::string name;          // Label3, also its tool tip
+  std::string startCaption;  // Command4
+  std::string target;        // Label7
+  std::string recent;        // Label8
+  std::string today;         // Label14
+  std::string soFar;         // Label15
+  bool practice = false;     // a practice level shows only its number, name and start button
+};
+LevelColumnView LevelColumnOf(const AppState& state, int level);
+
 // The start-button gate and the overdoing ban.
 struct LevelGate {
   bool FinalLevelCleared = false;

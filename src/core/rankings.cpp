@@ -1,7 +1,6 @@
 #include "core/rankings.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "core/app_state.h"
 #include "core/counts.h"
@@ -20,57 +19,77 @@ std::string FiveCharacterName(const std::string& name) {
 
 struct Ranked {
   int student;
-  long long key;
+  long long first;   // the ranking value: best time, or the points ranked by
+  long long second;  // points only: the other points value, which orders equal first values
 };
-}  // namespace
 
-RankingList RankLevel(const AppState& state, int level, DisplayModes displayMode,
-                      PointRankModes pointRankMode, const std::string& gradeFilter) {
+// Best times rank low to high; points high to low, then by the other points value high to low.
+bool RanksBefore(DisplayModes displayMode, const Ranked& a, const Ranked& b) {
+  if (displayMode == DisplayModes::Time) return a.first < b.first;
+  if (a.first != b.first) return a.first > b.first;
+  return a.second > b.second;
+}
+
+std::vector<Ranked> SortedRows(const AppState& state, int level, DisplayModes displayMode,
+                               PointRankModes pointRankMode) {
   std::vector<Ranked> rows;
-  rows.reserve(static_cast<size_t>(state.RosterCount));
+  rows.reserve(static_cast<size_t>(std::max(state.RosterCount, 0)));
   for (int j = 1; j <= state.RosterCount; ++j) {
     int s = state.RosterNumbers[static_cast<size_t>(j)];
     long long total = state.TotalPoints(level, s), today = state.TodayPoints(level, s);
-    long long key = displayMode == DisplayModes::Time             ? state.BestTime(level, s)
-                    : pointRankMode == PointRankModes::Cumulative ? 1000000 - 1000 * total - today
-                                                                  : 1000000 - 1000 * today - total;
-    rows.push_back({s, key});
+    if (displayMode == DisplayModes::Time) {
+      rows.push_back({s, state.BestTime(level, s), 0});
+    } else if (pointRankMode == PointRankModes::Cumulative) {
+      rows.push_back({s, total, today});
+    } else {
+      rows.push_back({s, today, total});
+    }
   }
-  std::stable_sort(rows.begin(), rows.end(), [](const Ranked& a, const Ranked& b) { return a.key < b.key; });
+  std::stable_sort(rows.begin(), rows.end(),
+                   [&](const Ranked& a, const Ranked& b) { return RanksBefore(displayMode, a, b); });
+  return rows;
+}
 
-  auto rankingValue = [&](const Ranked& r) -> long long {
-    if (displayMode == DisplayModes::Time) return r.key;
-    return pointRankMode == PointRankModes::Cumulative ? state.TotalPoints(level, r.student)
-                                                       : state.TodayPoints(level, r.student);
-  };
+}  // namespace
+
+int GradeNumber(const AppState& state, int student) {
+  if (student < 0 || static_cast<size_t>(student) >= state.StudentBirthYears.size()) return 0;
+  return state.SchoolYear - state.StudentBirthYears[static_cast<size_t>(student)] - 6;
+}
+
+RankingList RankLevel(const AppState& state, int level, DisplayModes displayMode,
+                      PointRankModes pointRankMode, const std::string& gradeFilter, int rankWidth) {
+  const std::vector<Ranked> rows = SortedRows(state, level, displayMode, pointRankMode);
   RankingList list;
   int rank = 0;
   for (size_t m = 0; m < rows.size(); ++m) {
-    if (m == 0 || rankingValue(rows[m]) != rankingValue(rows[m - 1])) rank = static_cast<int>(m) + 1;
-    int s = rows[m].student;
-    int grade = state.SchoolYear - state.StudentBirthYears[static_cast<size_t>(s)] - 6;
+    // Ranks count every roster row, also those the filter hides, so a filtered list shows school ranks.
+    if (m == 0 || rows[m].first != rows[m - 1].first) rank = static_cast<int>(m) + 1;
+    const int s = rows[m].student;
+    const int grade = GradeNumber(state, s);
     if (InGradeGroup(gradeFilter, grade) != 1) continue;
-    bool me = s == state.CurrentStudentNumber;
-    std::string mark = me ? "●" : GradeMark(grade);
-    std::string end = me ? "●" : "　";
-    std::string r2 = RightAligned(rank, 2);
-    std::string name = FiveCharacterName(state.StudentNames[static_cast<size_t>(s)]);
+    const int today = state.TodayPoints(level, s);
+    if (displayMode == DisplayModes::Points && pointRankMode == PointRankModes::Today && today == 0) continue;
+    const bool me = s == state.CurrentStudentNumber;
+    const std::string mark = me ? "●" : GradeMark(grade);
+    const std::string name = FiveCharacterName(state.StudentNames[static_cast<size_t>(s)]);
+    std::string r = RightAligned(rank, static_cast<size_t>(rankWidth));
     std::string line;
     if (displayMode == DisplayModes::Time) {
-      if (rows[m].key == kFailedTime) {
-        line = r2 + mark + name + "*失敗*" + " " + end;
-      } else if (rows[m].key == kNoTime) {
-        line = "--" + mark + name + "------" + " " + end;
-      } else {
-        line = r2 + mark + name + RightAligned(rows[m].key, 6) + " " + end;
+      const long long best = rows[m].first;
+      std::string time = RightAligned(best, 6);
+      if (best == kFailedTime) time = "*失敗*";
+      if (best == kNoTime) {
+        r = std::string(static_cast<size_t>(rankWidth), '-');
+        time = "------";
       }
+      line = r + mark + name + time + " " + (me ? "●" : "　");
     } else {
-      int today = state.TodayPoints(level, s);
-      if (pointRankMode == PointRankModes::Today && today == 0) continue;
-      line = r2 + mark + name + RightAligned(today, 3) + "/" + RightAligned(state.TotalPoints(level, s), 5);
+      line = r + mark + name + RightAligned(today, 3) + "/" + RightAligned(state.TotalPoints(level, s), 5);
     }
     if (me) list.ownLine = static_cast<int>(list.lines.size());
     list.lines.push_back(std::move(line));
+    list.students.push_back(s);
   }
   return list;
 }

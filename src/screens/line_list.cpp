@@ -1,5 +1,7 @@
 #include "screens/line_list.h"
 
+#include <algorithm>
+
 namespace bardrill::screens {
 
 void LineModel::setLines(std::vector<std::string> lines, std::vector<int> keys) {
@@ -58,6 +60,22 @@ void LineList::setCurrentRow(int row) {
 
 void LineList::showRow(int row) {
   if (row >= 0 && row < count()) scrollTo(model_->index(row), QAbstractItemView::PositionAtCenter);
+}
+
+std::vector<int> LineList::selectedRows() const {
+  std::vector<int> rows;
+  for (const QModelIndex& index : selectionModel()->selectedRows()) rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void LineList::selectRows(const std::vector<int>& rows) {
+  QItemSelection selection;
+  for (int row : rows)
+    if (row >= 0 && row < count()) selection.select(model_->index(row), model_->index(row));
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (!rows.empty())
+    selectionModel()->setCurrentIndex(model_->index(rows.front()), QItemSelectionModel::NoUpdate);
 }
 
 LineList* MakeLineList(QWidget* parent, const QString& name) {

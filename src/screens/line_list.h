@@ -43,6 +43,9 @@ class LineList : public QListView {
   void setCurrentRow(int row);
   // Shows `row` in the view without making it current or selected.
   void showRow(int row);
+  // The selected rows in ascending order (lists that allow choosing several lines).
+  std::vector<int> selectedRows() const;
+  void selectRows(const std::vector<int>& rows);
 
  Q_SIGNALS:
   void currentRowChanged(int row);

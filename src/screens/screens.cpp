@@ -9,6 +9,7 @@
 
 #include "core/counts.h"
 #include "core/results_retry.h"
+#include "screens/printing.h"
 
 namespace bardrill::screens {
 
@@ -41,7 +42,7 @@ class InputHold : public QObject {
 
 }  // namespace
 
-Screens::Screens(AppState& s, Services& sv) : state(s), services(sv) {
+Screens::Screens(AppState& s, Services& sv) : state(s), services(sv), choosePrinter(ChoosePrinterWithDialog) {
   onEnd = [](int code) {
     if (QThread::currentThread()->loopLevel() > 0) {
       QCoreApplication::exit(code);

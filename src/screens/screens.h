@@ -1,5 +1,6 @@
 #pragma once
 #include <QPointer>
+#include <QPrinter>
 #include <QString>
 #include <functional>
 #include <string>
@@ -77,6 +78,8 @@ class Screens {
   bool ended() const { return ended_; }
   // What ending means: the real program leaves its event loop; tests record the code.
   std::function<void(int)> onEnd;
+  // Where "印刷" prints: the system's print dialog; tests print to a PDF file instead.
+  std::function<bool(QPrinter&, QWidget*)> choosePrinter;
 
   // True while one of the program's own message boxes is open.
   bool ownDialogOpen() const { return ownDialogDepth_ > 0; }

@@ -6,25 +6,26 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QStringList>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <array>
 
 #include "core/app_state.h"
-#include "core/counts.h"
 #include "core/hub.h"
 #include "core/identity.h"
-#include "core/rankings.h"
 #include "core/roster.h"
 #include "platform/text.h"
+#include "screens/chart_paint.h"
+#include "screens/history_panel.h"
+#include "screens/level_column.h"
+#include "screens/line_list.h"
 #include "screens/mainfrm.h"
 #include "screens/namesel.h"
+#include "screens/printing.h"
 #include "screens/screens.h"
 #include "screens/ui_setup.h"
 #include "screens/widgets.h"
@@ -38,21 +39,38 @@ constexpr int kListAreaWidthTwips = 14592;
 constexpr int kScrolledColumnTwips = 3456;
 constexpr int kColumnsTop = 168;
 constexpr int kColumnsHeight = 572;
-const QColor kTargetGrey(224, 224, 224);
+constexpr int kChartLevelsShown = 3;
 const QColor kPanelColour(255, 255, 240);
 
-const char* const kBannedText = "やりすぎ禁止";
 const char* const kWrongPassword = "パスワードを入力して下さい";
 
-void FillList(QListWidget* list, const std::vector<std::string>& lines) {
-  QStringList items;
-  items.reserve(static_cast<qsizetype>(lines.size()));
-  for (const std::string& line : lines) items.append(Q(line));
-  const QSignalBlocker quiet(list);
-  list->setUpdatesEnabled(false);
-  list->clear();
-  list->addItems(items);
-  list->setUpdatesEnabled(true);
+// What each list button shows in each display, and its caption there. An empty caption keeps the
+// button's caption as it is ("オール表示" stays until the point display has been chosen once).
+struct ListChoice {
+  DisplayModes display;
+  int button;
+  HubList list;
+  const char* caption;
+};
+constexpr ListChoice kListChoices[] = {
+    {DisplayModes::Time, 1, HubList::BestTimes, "BEST表示"},
+    {DisplayModes::Time, 2, HubList::TodaysDrills, "本日のみ"},
+    {DisplayModes::Time, 3, HubList::AllDrillsTimes, ""},
+    {DisplayModes::Points, 1, HubList::PointsSoFar, "合計累計"},
+    {DisplayModes::Points, 2, HubList::PointsToday, "合計本日"},
+    {DisplayModes::Points, 3, HubList::AllDrillsPoints, "すべて"},
+};
+
+const ListChoice& ChoiceFor(DisplayModes display, int button) {
+  for (const ListChoice& c : kListChoices)
+    if (c.display == display && c.button == button) return c;
+  return kListChoices[3];
+}
+
+// Lists of drills are read from the results file as it is now; rankings come from the counts.
+bool ReadsDrills(HubList list) {
+  return list == HubList::TodaysDrills || list == HubList::AllDrillsTimes ||
+         list == HubList::AllDrillsPoints || list == HubList::IndividualTimes;
 }
 
 // Names and school names vary in length: a long one gets a smaller font rather than being cut off.
@@ -85,6 +103,7 @@ seisekitime1::seisekitime1(Screens& screens) : Form(screens, QString::fromLatin1
   resize(1024, 740);
   buildTopBand();
   buildOptionFrame();
+  buildHistoryPanel();
   buildCovers();
   buildTeacherPanel();
 }
@@ -140,9 +159,6 @@ void seisekitime1::buildOptionFrame() {
     });
     Option2.push_back(option);
   }
-  // Time display and the personal history come with their lists; until then only points are offered.
-  Option2[0]->setEnabled(false);
-  Option2[2]->setEnabled(false);
 
   const char* const listCaptions[3] = {"累計順", "本日順", "オール表示"};
   Option1.push_back(nullptr);
@@ -157,7 +173,6 @@ void seisekitime1::buildOptionFrame() {
     });
     Option1.push_back(option);
   }
-  Option1[3]->setEnabled(false);  // the list of all drills is not offered yet
 
   Combo1 = new QComboBox(this);
   Combo1->setObjectName(QStringLiteral("Combo1"));
@@ -170,16 +185,25 @@ void seisekitime1::buildOptionFrame() {
   Combo2->setFont(ProportionalFont(12));
   Combo2->setGeometry(656, 90, 232, 36);
   Combo2->hide();
+  connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
 
+  Command16 = MakeButton(this, QStringLiteral("Command16"), QStringLiteral("個人別ﾀｲﾑ"));
+  Command16->setFont(ProportionalFont(11));
+  Command16->setGeometry(656, 90, 110, 36);
+  Command16->hide();
+  connect(Command16, &QPushButton::clicked, this, &seisekitime1::Command16_Click);
   Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"));
-  Command17->setGeometry(656, 130, 80, 30);
-  Command17->setEnabled(false);
+  Command17->setFont(ProportionalFont(11));
+  Command17->setGeometry(770, 90, 80, 36);
   Command17->hide();
+  connect(Command17, &QPushButton::clicked, this, &seisekitime1::Command17_Click);
   const char* const chartCaptions[2] = {"表示", "印刷"};
   for (int k = 0; k < 2; ++k) {
     auto* button = MakeButton(this, ElementName("Command24", k), QString::fromUtf8(chartCaptions[k]));
-    button->setGeometry(898 + 56 * k, 90, 54, 36);
-    button->setEnabled(false);
+    button->setFont(ProportionalFont(11));
+    button->setGeometry(856 + 76 * k, 90, 72, 36);
+    button->hide();
+    connect(button, &QPushButton::clicked, this, [this, k] { Command21_Click(k); });
     Command24.push_back(button);
   }
 
@@ -193,6 +217,18 @@ void seisekitime1::buildOptionFrame() {
   HScroll1->setFocusPolicy(Qt::StrongFocus);
   HScroll1->hide();
   connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
+}
+
+void seisekitime1::buildHistoryPanel() {
+  Picture11 = new HistoryPanel(this);
+  Picture11->setGeometry(8, kColumnsTop, 1008, kColumnsHeight);
+  Picture11->hide();
+  connect(Picture11, &HistoryPanel::backRequested, this, [this] { showHistoryPanel(false); });
+  connect(Picture11, &HistoryPanel::choiceChanged, this, [this] {
+    const std::vector<int> students = Picture11->chosenStudents();
+    ViewedStudent = students.empty() ? screens_.state.CurrentStudentNumber : students.front();
+    Command21_Click(0);
+  });
 }
 
 void seisekitime1::buildCovers() {
@@ -250,81 +286,22 @@ void seisekitime1::Form_Load() {
   for (const std::string& grade : GradeFilterChoices()) Combo1->addItem(Q(grade));
   Combo1->setCurrentText(Q(state.GradeFilter));
   for (const std::string& period : PeriodChoices()) Combo2->addItem(Q(period));
-  Combo2->setCurrentIndex(2);
+  Combo2->setCurrentIndex(ListPeriod - 1);
 
   Columns.resize(count + 1);
-  for (int i = 1; i <= count; ++i) buildColumn(i);
+  for (int i = 1; i <= count; ++i) {
+    auto* column = new LevelColumn(this, i, Twips(LevelColumnWidth) - 8, kColumnsHeight);
+    connect(column, &LevelColumn::startRequested, this, &seisekitime1::Command4_Click);
+    connect(column, &LevelColumn::nameClicked, this, &seisekitime1::Label3_Click);
+    connect(column, &LevelColumn::rankRequested, this, &seisekitime1::Command3_Click);
+    Columns[i] = column;
+  }
+  Picture11->setLevels(count);
+  Picture11->raise();
   Picture6->raise();
   Picture7->raise();
   Picture2->raise();
 }
-
-void seisekitime1::buildColumn(int level) {
-  const AppState& state = screens_.state;
-  const int boxWidth = Twips(LevelColumnWidth) - 8;
-  const int width = boxWidth - 8;
-  const bool narrow = width < 300;
-  LevelColumn& c = Columns[level];
-  c.box = MakePanel(this, {}, kPanelColour);
-  c.box->setFrameShape(QFrame::StyledPanel);
-  c.box->resize(boxWidth, kColumnsHeight);
-  auto place = [](QWidget* w, int x, int y, int wide, int high) { w->setGeometry(4 + x, 4 + y, wide, high); };
-
-  c.Label1 = MakeLabel(c.box, ElementName("Label1", level), QString::number(level));
-  c.Label1->setFont(ProportionalFont(18, true));
-  c.Label1->setAlignment(Qt::AlignCenter);
-  c.Label1->setFrameShape(QFrame::Box);
-  SetBackground(c.Label1, QColor(255, 255, 255));
-  place(c.Label1, 0, 0, 40, 40);
-  c.Label3 = MakeClickableLabel(c.box, ElementName("Label3", level), Q(state.LevelNames[level]));
-  c.Label3->setToolTip(Q(state.LevelNames[level]));
-  c.Label3->setFont(ProportionalFont(narrow ? 15 : 18, true));
-  c.Label3->setCursor(Qt::PointingHandCursor);
-  place(c.Label3, 48, 0, width - 48, 40);
-  connect(c.Label3, &ClickableLabel::clicked, this, [this, level] { Label3_Click(level); });
-
-  c.Command4 = MakeButton(c.box, ElementName("Command4", level), Q(StartButtonCaption(level)));
-  c.Command4->setFont(ProportionalFont(20, true));
-  place(c.Command4, 0, 44, width, 54);
-  connect(c.Command4, &QPushButton::clicked, this, [this, level] { Command4_Click(level); });
-  c.Text1 = new QLineEdit(c.box);
-  c.Text1->setObjectName(ElementName("Text1", level));
-  c.Text1->setReadOnly(true);
-  c.Text1->setFocusPolicy(Qt::NoFocus);
-  c.Text1->setAlignment(Qt::AlignCenter);
-  c.Text1->setFont(ProportionalFont(14, true));
-  c.Text1->setStyleSheet(
-      QStringLiteral("QLineEdit { color: rgb(255, 0, 0); background: rgb(255, 255, 0); }"));
-  place(c.Text1, 0, 102, width, 30);
-  c.Text1->hide();
-
-  const QFont small = ProportionalFont(narrow ? 10 : 12);
-  auto figure = [&](const char* array, const QString& text, int x, int y, int w) {
-    QLabel* label = MakeLabel(c.box, ElementName(array, level), text);
-    label->setFont(small);
-    place(label, x, y, w, 24);
-    return label;
-  };
-  c.Label7 = figure("Label7", {}, 0, 136, width);
-  c.Label8 = figure("Label8", {}, 0, 162, width);
-  SetBackground(c.Label7, kTargetGrey);
-  SetBackground(c.Label8, kTargetGrey);
-  c.Label9 = figure("Label9", QStringLiteral("今日"), 0, 190, 60);
-  c.Label14 = figure("Label14", {}, 64, 190, width - 64);
-  c.Label10 = figure("Label10", QStringLiteral("今まで"), 0, 216, 60);
-  c.Label15 = figure("Label15", {}, 64, 216, width - 64);
-
-  c.List5 = MakeList(c.box, ElementName("List5", level));
-  c.List5->setFont(FixedFont(narrow ? 11 : 14));
-  c.List5->setUniformItemSizes(true);
-  place(c.List5, 0, 244, width, 278);
-  c.Command3 = MakeButton(c.box, ElementName("Command3", level), QStringLiteral("成績表示"));
-  c.Command3->setFont(ProportionalFont(12));
-  place(c.Command3, 0, 526, width, 38);
-  connect(c.Command3, &QPushButton::clicked, this, [this, level] { Command3_Click(level); });
-}
-
-bool seisekitime1::isPractice(int level) const { return IsPracticeLevel(screens_.state, level); }
 
 void seisekitime1::Form_Activate() {
   AppState& state = screens_.state;
@@ -332,7 +309,6 @@ void seisekitime1::Form_Activate() {
   const bool teacher = IsTeacher(state.CurrentStudentName);
   Command27->setVisible(state.PrintButtonEnabled && teacher);
   Command8->setVisible(teacher);
-  Command24[1]->setVisible(teacher);
 
   Label17->setText(Q(MinutesSinceLoginText(state, services.clock.SecondsSinceMidnight())));
   HubReady = false;
@@ -346,8 +322,11 @@ void seisekitime1::Form_Activate() {
   // Under the cover until the counts are whole: a results file out of reach never shows as no drills.
   if (!screens_.RefreshCounts()) return;
   ReadRoster(state, services.clock.Today());
+  Picture11->setStudents(ChartStudentChoices(state));
   Label18->setText(Q(TodayTotalText(state)));
   ProgressBar1->setRange(0, levels());
+  showHistoryPanel(false);
+  for (QPushButton* button : {Command16, Command17, Command24[0], Command24[1]}) button->hide();
 
   DisplayMode = DisplayModes::Points;
   {
@@ -381,26 +360,12 @@ void seisekitime1::Form_Activate() {
 
   showCover(false);
   ProgressBar1->hide();
-  if (levels() >= 1 && Columns[1].Command4->isEnabled()) Columns[1].Command4->setFocus();
+  if (levels() >= 1 && Columns[1]->Command4->isEnabled()) Columns[1]->Command4->setFocus();
   HubReady = true;
 }
 
 void seisekitime1::fillColumnTexts() {
-  const AppState& state = screens_.state;
-  for (int i = 1; i <= levels(); ++i) {
-    LevelColumn& c = Columns[i];
-    const bool practice = isPractice(i);
-    c.Label7->setText(Q(TargetText(state, i)));
-    c.Label8->setText(Q(RecentText(state, i)));
-    c.Label14->setText(Q(TodayText(state, i)));
-    c.Label15->setText(Q(SoFarText(state, i)));
-    // A practice level records nothing: only its number, name and start button mean anything.
-    const std::array<QWidget*, 8> records = {c.Label7,  c.Label8,  c.Label9, c.Label10,
-                                             c.Label14, c.Label15, c.List5,  c.Command3};
-    for (QWidget* w : records) {
-      w->setVisible(!practice);
-    }
-  }
+  for (int i = 1; i <= levels(); ++i) Columns[i]->showView(LevelColumnOf(screens_.state, i));
 }
 
 void seisekitime1::placeColumns() {
@@ -409,7 +374,7 @@ void seisekitime1::placeColumns() {
     const int offset = (i - state.ScrollPosition) * LevelColumnWidth;
     // A column scrolled off to the left is parked beyond the right edge, out of view.
     const int x = offset < 0 ? width() : Twips(kListAreaLeftTwips + offset);
-    Columns[i].box->move(x, kColumnsTop);
+    Columns[i]->move(x, kColumnsTop);
   }
 }
 
@@ -442,8 +407,13 @@ void seisekitime1::showListCover(bool shown) {
   Picture6->show();
 }
 
+void seisekitime1::showHistoryPanel(bool shown) {
+  Picture11->setVisible(shown);
+  if (shown) Picture11->raise();
+}
+
 void seisekitime1::disableStartButtons() {
-  for (int i = 1; i <= levels(); ++i) Columns[i].Command4->setEnabled(false);
+  for (int i = 1; i <= levels(); ++i) Columns[i]->Command4->setEnabled(false);
 }
 
 void seisekitime1::Command9_Click() {
@@ -451,22 +421,16 @@ void seisekitime1::Command9_Click() {
   const LevelGate gate = ComputeLevelGate(state);
   state.FinalLevelCleared = gate.FinalLevelCleared;
   for (int i = 1; i <= levels(); ++i) {
-    LevelColumn& c = Columns[i];
-    const bool banned = i < static_cast<int>(gate.banned.size()) && gate.banned[static_cast<size_t>(i)];
-    const bool enabled = i < static_cast<int>(gate.enabled.size()) && gate.enabled[static_cast<size_t>(i)];
-    c.Command4->setEnabled(enabled);
-    if (banned) {
-      c.Text1->setText(QString::fromUtf8(kBannedText));
-      c.Text1->raise();
-    }
-    c.Text1->setVisible(banned);
+    const auto at = static_cast<size_t>(i);
+    Columns[i]->Command4->setEnabled(at < gate.enabled.size() && gate.enabled[at]);
+    Columns[i]->setBanned(at < gate.banned.size() && gate.banned[at]);
   }
 }
 
 void seisekitime1::beginListRefill() {
   Command1->setEnabled(false);
   disableStartButtons();
-  for (int i = 1; i <= levels(); ++i) Columns[i].List5->hide();
+  for (int i = 1; i <= levels(); ++i) Columns[i]->List5->hide();
   ProgressBar2->setRange(0, levels());
   ProgressBar2->setValue(0);
   showListCover(true);
@@ -478,79 +442,173 @@ void seisekitime1::endListRefill() {
   Picture1->setEnabled(true);
   Command1->setEnabled(true);
   Command9_Click();
-  for (int i = 1; i <= levels(); ++i) {
-    if (isPractice(i)) continue;
-    Columns[i].List5->show();
-    showOwnLine(i);
-  }
+  for (int i = 1; i <= levels(); ++i) Columns[i]->List5->setVisible(!Columns[i]->practice());
   showListCover(false);
 }
 
-void seisekitime1::Option1_Click(int index) {
-  // Only the two points rankings are offered for now; the other lists' buttons are disabled.
-  if (index != 1 && index != 2) return;
+int seisekitime1::chosenListButton() const {
+  for (int k = 1; k <= 3; ++k)
+    if (Option1[k]->isChecked()) return k;
+  return 1;
+}
+
+void seisekitime1::setListCaptions() {
+  for (int k = 1; k <= 3; ++k) {
+    const char* caption = ChoiceFor(DisplayMode, k).caption;
+    if (*caption) Option1[k]->setText(QString::fromUtf8(caption));
+  }
+}
+
+bool seisekitime1::fillLists(HubList list) {
+  AppState& state = screens_.state;
   beginListRefill();
-  PointRankMode = index == 1 ? PointRankModes::Cumulative : PointRankModes::Today;
-  Label5->setText(index == 1 ? QStringLiteral("獲得ポイント（今まで順位）")
-                             : QStringLiteral("獲得ポイント（今日の順位）"));
-  回数など表示();
+  // Drills that other PCs recorded since the hub opened belong in these lists.
+  if (ReadsDrills(list)) {
+    if (!screens_.RefreshCounts()) {
+      if (!screens_.ended()) endListRefill();
+      return false;
+    }
+    fillColumnTexts();
+  }
+  ListRequest request;
+  request.list = list;
+  request.gradeFilter = S(Combo1->currentText());
+  request.listPeriod = ListPeriod;
+  request.today = screens_.services.clock.Today();
+  request.viewedStudent = ViewedStudent;
+  LevelLists lists = FillLevelLists(state, request);
+  Label5->setText(Q(ListHeader(list)));
   for (int i = 1; i <= levels(); ++i) {
-    Command3_Click(i);
-    if (index == 1) ProgressBar1->setValue(i);
+    const auto at = static_cast<size_t>(i);
+    Columns[i]->showLines(at < lists.lines.size() ? std::move(lists.lines[at]) : std::vector<std::string>{},
+                          at < lists.ownLine.size() ? lists.ownLine[at] : -1);
+    if (list == HubList::PointsSoFar) ProgressBar1->setValue(i);
     ProgressBar2->setValue(i);
   }
   endListRefill();
+  if (list == HubList::AllDrillsTimes || list == HubList::AllDrillsPoints) Combo2->show();
+  return true;
+}
+
+void seisekitime1::Option1_Click(int index) {
+  if (index < 1 || index > 3) return;
+  const HubList list = ChoiceFor(DisplayMode, index).list;
+  if (list == HubList::PointsSoFar) PointRankMode = PointRankModes::Cumulative;
+  if (list == HubList::PointsToday) PointRankMode = PointRankModes::Today;
+  fillLists(list);
 }
 
 void seisekitime1::Option2_Click(int index) {
-  // Time display and the personal history are not offered yet (their buttons are disabled).
-  if (index != 1) return;
-  Command17->hide();
-  DisplayMode = DisplayModes::Points;
-  Option1[1]->setText(QStringLiteral("合計累計"));
-  Option1[2]->setText(QStringLiteral("合計本日"));
-  Option1[3]->setText(QStringLiteral("すべて"));
-  Option1_Click(Option1[2]->isChecked() ? 2 : 1);
+  for (QPushButton* button : {Command16, Command17, Command24[0], Command24[1]}) button->hide();
+  showHistoryPanel(false);
+  switch (index) {
+    case 0:
+      DisplayMode = DisplayModes::Time;
+      setListCaptions();
+      Option1_Click(chosenListButton());
+      break;
+    case 1:
+      DisplayMode = DisplayModes::Points;
+      setListCaptions();
+      Option1_Click(chosenListButton());
+      break;
+    case 2:
+      Command16->show();
+      Command17->show();
+      Command24[0]->show();
+      Command24[1]->setVisible(IsTeacher(screens_.state.CurrentStudentName));
+      Command16_Click();
+      break;
+    default:
+      break;
+  }
 }
 
 void seisekitime1::Combo1_Click() {
-  Option2_Click(1);
-  if (levels() >= 1) Columns[1].Command4->setFocus();
+  Option2_Click(Option2[0]->isChecked() ? 0 : 1);
+  if (levels() >= 1) Columns[1]->Command4->setFocus();
+}
+
+void seisekitime1::Combo2_Click() {
+  if (!Option1[3]->isChecked()) return;
+  ListPeriod = Combo2->currentIndex() + 1;
+  Option1_Click(3);
 }
 
 void seisekitime1::回数など表示() {
   for (int i = 1; i <= levels(); ++i) {
-    LevelColumn& c = Columns[i];
-    c.Label9->setText(QStringLiteral("今日"));
-    c.Label10->setText(QStringLiteral("今まで"));
-    c.List5->clear();
-    c.ownLine = -1;
+    Columns[i]->Label9->setText(QStringLiteral("今日"));
+    Columns[i]->Label10->setText(QStringLiteral("今まで"));
+    Columns[i]->clearLines();
   }
 }
 
 void seisekitime1::Command3_Click(int index) {
   if (index < 1 || index > levels()) return;
-  LevelColumn& c = Columns[index];
-  c.Label9->setText(QStringLiteral("今日"));
-  c.Label10->setText(QStringLiteral("今まで"));
+  LevelColumn* c = Columns[index];
+  c->Label9->setText(QStringLiteral("今日"));
+  c->Label10->setText(QStringLiteral("今まで"));
   const RankingList ranking =
       RankLevel(screens_.state, index, DisplayMode, PointRankMode, S(Combo1->currentText()));
-  FillList(c.List5, ranking.lines);
-  c.ownLine = ranking.ownLine;
-  showOwnLine(index);
+  c->showLines(ranking.lines, ranking.ownLine);
 }
 
-void seisekitime1::showOwnLine(int level) {
-  LevelColumn& c = Columns[level];
-  // The child finds their own line in view, but nothing is selected: a selected line reads as a choice.
-  if (c.ownLine >= 0 && c.ownLine < c.List5->count()) {
-    c.List5->scrollToItem(c.List5->item(c.ownLine), QAbstractItemView::PositionAtCenter);
+void seisekitime1::Command16_Click() {
+  AppState& state = screens_.state;
+  ReadRoster(state, screens_.services.clock.Today());
+  Picture11->setLevels(levels());
+  ViewedStudent = state.CurrentStudentNumber;
+  {
+    const QSignalBlocker quiet(Option1[3]);
+    Option1[3]->setChecked(true);
   }
-  c.List5->clearSelection();
+  回数など表示();
+  fillLists(HubList::IndividualTimes);
+}
+
+void seisekitime1::Command17_Click() {
+  ViewedStudent = screens_.state.CurrentStudentNumber;
+  Picture11->reset(kChartLevelsShown);
+  Command21_Click(0);
+}
+
+std::vector<ChartSurface> seisekitime1::chartsOf(int student, bool printer) const {
+  ChartRequest request;
+  request.student = student;
+  request.levels = Picture11->chosenLevels();
+  request.gradeFilter = S(Combo1->currentText());
+  request.today = screens_.services.clock.Today();
+  request.printer = printer;
+  return HistoryCharts(screens_.state, request);
+}
+
+void seisekitime1::Command21_Click(int index) {
+  // The charts read the drills as they are now, with the same patience as the counts.
+  if (!screens_.RefreshCounts()) return;
+  if (index == 0) {
+    std::vector<ChartSurface> surfaces = chartsOf(ViewedStudent, false);
+    // More than three levels fill the box again: the last surface is what stays in view.
+    if (surfaces.empty()) {
+      Picture11->Picture12->clear();
+    } else {
+      Picture11->Picture12->showSurface(std::move(surfaces.back()));
+    }
+    showHistoryPanel(true);
+    return;
+  }
+  std::vector<int> students = Picture11->chosenStudents();
+  if (students.empty()) students.push_back(ViewedStudent);
+  std::vector<ChartSurface> pages;
+  for (int student : students)
+    for (ChartSurface& surface : chartsOf(student, true)) pages.push_back(std::move(surface));
+  PrintPages(screens_, this, QStringLiteral("個人ﾀｲﾑ"), static_cast<int>(pages.size()),
+             [&pages](QPainter& painter, const QRectF& area, int page) {
+               PaintChartSurface(painter, pages[static_cast<size_t>(page)], area, kChartBasePoints);
+             });
 }
 
 bool seisekitime1::canStart(int level) const {
-  return HubReady && level >= 1 && level <= levels() && Columns[level].Command4->isEnabled() &&
+  return HubReady && level >= 1 && level <= levels() && Columns[level]->Command4->isEnabled() &&
          Picture7->isHidden();
 }
 

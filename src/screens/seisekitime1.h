@@ -1,6 +1,8 @@
 #pragma once
 #include <QVector>
 
+#include "core/history_chart.h"
+#include "core/hub_lists.h"
 #include "core/rankings.h"
 #include "screens/form.h"
 
@@ -9,7 +11,6 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -17,9 +18,10 @@ class QScrollBar;
 
 namespace bardrill::screens {
 
-class ClickableLabel;
+class HistoryPanel;
+class LevelColumn;
 
-// The results hub: one column per level with its targets, counts, start button and ranking. It is
+// The results hub: one column per level with its targets, counts, start button and list. It is
 // rebuilt from the results file every time it becomes active, so it always shows the records so far.
 class seisekitime1 : public Form {
   Q_OBJECT
@@ -40,6 +42,10 @@ class seisekitime1 : public Form {
   void Option1_Click(int index);    // which list
   void Option2_Click(int index);    // which display
   void Combo1_Click();              // grade filter chosen
+  void Combo2_Click();              // period of the list of all drills chosen
+  void Command16_Click();           // individual times
+  void Command17_Click();           // the chart view of the logged-in student
+  void Command21_Click(int index);  // charts of the chosen levels: 0 on the screen, 1 printed
   void HScroll1_Change();           // scroll the level columns
   void 回数など表示();
 
@@ -47,38 +53,20 @@ class seisekitime1 : public Form {
   DisplayModes displayMode() const { return DisplayMode; }
   PointRankModes pointRankMode() const { return PointRankMode; }
   int levelColumnWidth() const { return LevelColumnWidth; }
+  int listPeriod() const { return ListPeriod; }
 
  protected:
   void Form_Activate() override;
   void Form_KeyPress(char32_t& KeyAscii) override;
 
  private:
-  // The controls of one level column: one element of each of the column's control arrays.
-  struct LevelColumn {
-    QFrame* box = nullptr;             // holds the column's controls, moved as one when scrolling
-    QLabel* Label1 = nullptr;          // level number
-    ClickableLabel* Label3 = nullptr;  // level name; a click starts the level
-    QPushButton* Command4 = nullptr;   // start button
-    QLineEdit* Text1 = nullptr;        // "やりすぎ禁止" while the level is banned
-    QLabel* Label7 = nullptr;          // targets
-    QLabel* Label8 = nullptr;          // drills and points inside the judgement window
-    QLabel* Label9 = nullptr;          // "今日"
-    QLabel* Label14 = nullptr;         // today's drills and points
-    QLabel* Label10 = nullptr;         // "今まで"
-    QLabel* Label15 = nullptr;         // all drills and points
-    QListWidget* List5 = nullptr;      // the level's ranking
-    QPushButton* Command3 = nullptr;   // "成績表示"
-    int ownLine = -1;                  // the logged-in student's line in List5, -1 when not listed
-  };
-
   int levels() const { return Columns.size() - 1; }
-  bool isPractice(int level) const;
   bool canStart(int level) const;
   void buildTopBand();
   void buildOptionFrame();
   void buildCovers();
   void buildTeacherPanel();
-  void buildColumn(int level);
+  void buildHistoryPanel();
   void placeColumns();
   void showCover(bool shown);
   void showListCover(bool shown);
@@ -86,12 +74,21 @@ class seisekitime1 : public Form {
   void disableStartButtons();
   void beginListRefill();
   void endListRefill();
-  void showOwnLine(int level);
+  // Fills every level's list with `list`, reading the results file again where the list shows
+  // drills; false when the file could not be read (the program ends, or a wait is under way).
+  bool fillLists(HubList list);
+  int chosenListButton() const;
+  void setListCaptions();
+  // The charts of `student` for the chosen levels.
+  std::vector<ChartSurface> chartsOf(int student, bool printer) const;
+  void showHistoryPanel(bool shown);
 
   bool HubReady = false;
   DisplayModes DisplayMode = DisplayModes::Points;
   PointRankModes PointRankMode = PointRankModes::Cumulative;
   int LevelColumnWidth = 0;  // twips
+  int ListPeriod = 3;
+  int ViewedStudent = 0;
 
   // Top band: who is logged in and the ways out.
   QLabel* Label11;         // program title
@@ -111,12 +108,14 @@ class seisekitime1 : public Form {
   QVector<QRadioButton*> Option1;   // 1..3 (element 0 unused)
   QComboBox* Combo1;                // grade filter
   QComboBox* Combo2;                // period of the list of all drills
+  QPushButton* Command16;           // "個人別ﾀｲﾑ": every run of the logged-in student
   QPushButton* Command17;           // "グラフ": personal history chart
   QVector<QPushButton*> Command24;  // personal history charts: 0 "表示", 1 "印刷" (teachers only)
   QLabel* Label5;                   // header of the lists
   QScrollBar* HScroll1;             // scrolls the level columns when there are 5 or more
 
-  QVector<LevelColumn> Columns;  // by level 1..LevelCount (element 0, the design template, is not built)
+  QVector<LevelColumn*> Columns;  // by level 1..LevelCount (element 0, the design template, is not built)
+  HistoryPanel* Picture11;        // the chart view
 
   // Covers while the hub works.
   QFrame* Picture2;  // whole form: "Just a moment, please."

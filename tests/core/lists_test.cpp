@@ -171,6 +171,41 @@ TEST(Ranking, RanksEveryListedRowBeyondTwoThousand) {
   EXPECT_EQ(list.ownLine, 0);
 }
 
+TEST(Ranking, PointsAboveAThousandStillOrderByTheFirstValue) {
+  School s;
+  s.Add(1, 1995, "一");
+  s.Add(2, 1995, "二");
+  // A busy day: 1500 today out of 2000 still ranks below 2001 so far.
+  s.state.TotalPoints(1, 1) = 2000;
+  s.state.TodayPoints(1, 1) = 1500;
+  s.state.TotalPoints(1, 2) = 2001;
+  RankingList total = RankLevel(s.state, 1, DisplayModes::Points, PointRankModes::Cumulative, "全学年");
+  EXPECT_EQ(total.students, (std::vector<int>{2, 1}));
+  EXPECT_EQ(total.lines[1], " 2③一　　　　500/ 2000");  // the today column keeps its last three digits
+  // Today's ranking: 6 today beats 5 today however large the other's total.
+  s.state.TotalPoints(1, 1) = 3000;
+  s.state.TodayPoints(1, 1) = 5;
+  s.state.TotalPoints(1, 2) = s.state.TodayPoints(1, 2) = 6;
+  EXPECT_EQ(RankLevel(s.state, 1, DisplayModes::Points, PointRankModes::Today, "全学年").students,
+            (std::vector<int>{2, 1}));
+}
+
+TEST(Ranking, RankHundredShowsItsLastTwoDigitsAndTheTwinShowsThree) {
+  School s;
+  for (int n = 1; n <= 100; ++n) {
+    s.Add(n, 1995, "x");
+    s.state.BestTime(1, n) = 10 + n;
+  }
+  s.Add(101, 1995, "x");  // no drill
+  RankingList list = RankLevel(s.state, 1, DisplayModes::Time, PointRankModes::Cumulative, "全学年");
+  EXPECT_EQ(list.lines[98], "99③x　　　　   109 　");
+  EXPECT_EQ(list.lines[99], "00③x　　　　   110 　");
+  RankingList twin = RankLevel(s.state, 1, DisplayModes::Time, PointRankModes::Cumulative, "全学年", 3);
+  EXPECT_EQ(twin.lines[99], "100③x　　　　   110 　");
+  EXPECT_EQ(twin.lines[100], "---③x　　　　------ 　");
+  EXPECT_EQ(twin.students[100], 101);
+}
+
 TEST(Periods, WeeksRunMondayToSunday) {
   EXPECT_EQ(PeriodDays(1, 0), 7);  // Sunday
   EXPECT_EQ(PeriodDays(1, 1), 1);  // Monday

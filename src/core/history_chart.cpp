@@ -1,0 +1,204 @@
+#include "core/history_chart.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/app_state.h"
+#include "core/counts.h"
+#include "core/rankings.h"
+#include "core/tables.h"
+#include "platform/calendar.h"
+#include "platform/text.h"
+
+namespace bardrill {
+
+namespace {
+
+constexpr int32_t kChartedBelow = 1800;  // longer runs are left out of the chart and its averages
+constexpr int kHistoryWindowDays = 3650;
+constexpr int kLargestScaleTop = 1000;
+constexpr int kChartsPerSurface = 3;
+constexpr double kFirstTop = 0.05, kTopStep = 0.3;
+constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF, kBlue = 0xFF0000;
+
+// The chart is laid out in halves of the surface (W = width / 2, H = height / 2) below its top.
+struct Frame {
+  double top;
+  double X(double ofW) const { return ofW / 2; }
+  double Y(double ofH) const { return top + ofH / 2; }
+};
+
+std::string PaddedRight(const std::string& s, size_t width) {
+  const size_t length = text::Length(s);
+  return length >= width ? s : std::string(width - length, ' ') + s;
+}
+std::string PaddedRight(long long value, size_t width) { return PaddedRight(std::to_string(value), width); }
+
+std::string TimeText(int32_t seconds) { return std::to_string(seconds) + "秒"; }
+
+// The twin rankings of the level, read for the viewed student (by number: names need not be unique)
+// and for the school's points.
+void ReadRankings(const AppState& state, const ChartRequest& request, HistoryFigures& f) {
+  constexpr int kTwinRankWidth = 3;
+  const RankingList times = RankLevel(state, f.level, DisplayModes::Time, PointRankModes::Cumulative,
+                                      request.gradeFilter, kTwinRankWidth);
+  const RankingList points = RankLevel(state, f.level, DisplayModes::Points, PointRankModes::Cumulative,
+                                       request.gradeFilter, kTwinRankWidth);
+  for (size_t i = 0; i < times.lines.size(); ++i) {
+    if (times.students[i] == request.student) {
+      f.timeRank = text::Left(times.lines[i], kTwinRankWidth);
+      break;
+    }
+  }
+  for (size_t i = 0; i < points.lines.size(); ++i) {
+    const int s = points.students[i];
+    const int32_t total = state.TotalPoints(f.level, s);
+    if (total > 0) {
+      f.schoolPointsTotal += total;
+      ++f.schoolPointsCount;
+    }
+    if (s == request.student && f.pointsRank.empty()) {
+      f.pointsRank = text::Left(points.lines[i], kTwinRankWidth);
+      f.points = std::to_string(total);
+    }
+  }
+}
+
+// Usable for the history: recent enough and of a level the hub shows.
+bool Usable(const AppState& state, const ChartRequest& request, int64_t k, int level) {
+  const auto i = static_cast<size_t>(k);
+  return state.LoadedLevels[i] == level && level <= state.LevelCount &&
+         state.LoadedDates[i] > static_cast<double>(request.today - kHistoryWindowDays);
+}
+
+bool IsViewedRun(const AppState& state, const ChartRequest& request, int64_t k) {
+  const auto i = static_cast<size_t>(k);
+  return state.LoadedStudents[i] == request.student && state.LoadedSeconds[i] < kChartedBelow;
+}
+
+void CountRuns(const AppState& state, const ChartRequest& request, HistoryFigures& f) {
+  for (int64_t k = 1; k <= state.LoadedCount; ++k) {
+    if (!Usable(state, request, k, f.level)) continue;
+    const int32_t seconds = state.LoadedSeconds[static_cast<size_t>(k)];
+    if (seconds < kChartedBelow) {
+      f.schoolSum += seconds;
+      ++f.schoolCount;
+    }
+    f.schoolBest = std::min(f.schoolBest, seconds);
+    if (!IsViewedRun(state, request, k)) continue;
+    ++f.runCount;
+    f.runSum += seconds;
+    f.runMax = std::max(f.runMax, seconds);
+  }
+  f.scaleTop = std::min(10 * (f.runMax / 10 + 1), kLargestScaleTop);
+}
+
+bool PassesGradeFilter(const AppState& state, const ChartRequest& request) {
+  return request.student >= 1 && request.student <= kMaxStudent &&
+         InGradeGroup(request.gradeFilter, GradeNumber(state, request.student)) == 1;
+}
+
+// Dots for the viewed student's runs in file order; each run faster than all before it is a record
+// point, joined to the previous one and annotated with its time and date. Returns the last record's
+// time text.
+std::string PlotRuns(const AppState& state, const ChartRequest& request, const Frame& frame,
+                     HistoryChart& chart) {
+  const HistoryFigures& f = chart.figures;
+  if (!PassesGradeFilter(state, request)) return "";
+  std::string lastRecordText;
+  std::optional<ChartDot> lastRecord;
+  int run = 0;
+  for (int64_t k = 1; k <= state.LoadedCount; ++k) {
+    if (!Usable(state, request, k, f.level) || !IsViewedRun(state, request, k)) continue;
+    ++run;
+    const auto i = static_cast<size_t>(k);
+    const int32_t seconds = state.LoadedSeconds[i];
+    const ChartDot dot{frame.X(0.7 * run / f.runCount + 0.2), frame.Y(0.8 - 0.7 * seconds / f.scaleTop),
+                       !lastRecord || seconds < lastRecord->seconds, seconds};
+    chart.dots.push_back(dot);
+    if (!dot.record) continue;
+    if (lastRecord) chart.segments.push_back({lastRecord->x, lastRecord->y, dot.x, dot.y, 3, kRed});
+    lastRecord = dot;
+    lastRecordText = TimeText(seconds);
+    chart.texts.push_back({dot.x, dot.y - 0.025, lastRecordText, 1, kRed});
+    const auto date = static_cast<int64_t>(state.LoadedDates[i]);
+    chart.texts.push_back({dot.x, frame.Y(0.82), text::Right(calendar::FormatDate(date), 5), 1, kBlack});
+  }
+  return lastRecordText;
+}
+
+std::vector<std::string> StatisticsLines(const HistoryFigures& f, const std::string& bestText) {
+  std::vector<std::string> lines;
+  lines.push_back("回数　　　　　　　" + PaddedRight(f.runCount, 3) + "回");
+  lines.push_back("タイム  　　 　    本人 / 塾全体");
+  lines.push_back("　　順位　　　　" + PaddedRight(f.timeRank, 5) + "位");
+  lines.push_back("　　最高　　　　" + PaddedRight(bestText, 6) + " /" + PaddedRight(f.schoolBest, 5) + "秒");
+  if (f.runCount != 0 && f.schoolCount != 0) {
+    lines.push_back("　　平均　　　　" + PaddedRight(f.runSum / f.runCount, 5) + "秒" + " /" +
+                    PaddedRight(f.schoolSum / f.schoolCount, 5) + "秒");
+  }
+  lines.push_back("ポイント  　　　");
+  lines.push_back("　　順位　　　　" + PaddedRight(f.pointsRank, 5) + "位");
+  lines.push_back("　　獲得ポイント" + PaddedRight(f.points, 5) + "点");
+  if (f.schoolPointsCount != 0) {
+    lines.push_back("　　　　　　　　　　　　/" + PaddedRight(f.schoolPointsTotal / f.schoolPointsCount, 5) +
+                    "点");
+  }
+  lines.push_back("　　　　　　　　　　　　 (塾平均)");
+  return lines;
+}
+
+void AddStatistics(const Frame& frame, bool printer, HistoryChart& chart) {
+  const double step = printer ? 0.06 : 0.08;
+  const std::vector<std::string>& lines = chart.figures.statistics;
+  double y = 0.05;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i + 1 == lines.size()) y += step / 2;  // the footnote stands apart
+    chart.texts.push_back({frame.X(1.05), frame.Y(y), lines[i], 1.5, kBlack});
+    y += step;
+  }
+}
+
+HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request, int level, double top,
+                          bool firstOnSurface) {
+  const Frame frame{top};
+  HistoryChart chart;
+  HistoryFigures& f = chart.figures;
+  f.level = level;
+  ReadRankings(state, request, f);
+  CountRuns(state, request, f);
+
+  if (firstOnSurface) {
+    const std::string name = text::Trim(state.StudentNames[static_cast<size_t>(request.student)]);
+    chart.texts.push_back({frame.X(0.01), 0.02 / 2, name, 3, kBlack});
+  }
+  chart.texts.push_back({frame.X(0.7), frame.Y(0.01),
+                         state.ProgramTitle + " " + state.LevelNames[static_cast<size_t>(level)],
+                         request.printer ? 3.0 : 2.0, kBlack});
+  chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.2), frame.Y(0.1), 2, kBlack});
+  chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.9), frame.Y(0.8), 2, kBlack});
+  chart.texts.push_back({frame.X(0.1), frame.Y(0.77), "0秒", 1, kBlack});
+  chart.texts.push_back({frame.X(0.1), frame.Y(0.08), TimeText(f.scaleTop), 1, kBlack});
+
+  const std::string bestText = PlotRuns(state, request, frame, chart);
+  f.statistics = StatisticsLines(f, bestText);
+  AddStatistics(frame, request.printer, chart);
+  return chart;
+}
+
+}  // namespace
+
+std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartRequest& request) {
+  std::vector<ChartSurface> surfaces;
+  if (request.student < 0 || request.student > kMaxStudent) return surfaces;
+  for (int level : request.levels) {
+    if (level < 1 || level > state.LevelCount || level > kMaxLevel) break;
+    if (surfaces.empty() || surfaces.back().charts.size() == kChartsPerSurface) surfaces.emplace_back();
+    std::vector<HistoryChart>& charts = surfaces.back().charts;
+    const double top = kFirstTop + kTopStep * static_cast<double>(charts.size());
+    charts.push_back(ChartOfLevel(state, request, level, top, charts.empty()));
+  }
+  return surfaces;
+}
+
+}  // namespace bardrill

@@ -1,0 +1,68 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bardrill {
+
+struct AppState;
+
+// A student's time history of one level drawn as a chart with a statistics panel, as data: positions
+// are fractions of the drawing surface (x of its width, y of its height, 0..1 from the top left),
+// text sizes multiples of the surface's base font size. One surface holds up to three charts.
+struct ChartSegment {
+  double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+  int width = 1;        // pen width in the surface's draw-width units
+  uint32_t colour = 0;  // 0x00BBGGRR
+};
+struct ChartDot {
+  double x = 0, y = 0;
+  bool record = false;  // a new personal best: red; other runs blue
+  int seconds = 0;
+};
+struct ChartText {
+  double x = 0, y = 0;  // top left of the text
+  std::string text;
+  double size = 1;      // times the base font size
+  uint32_t colour = 0;  // 0x00BBGGRR
+};
+
+// The figures behind one level's chart, for tests and for the statistics lines.
+struct HistoryFigures {
+  int level = 0;
+  int runCount = 0, runSum = 0, runMax = 0;  // the student's runs under 1800 s
+  int scaleTop = 10;                         // top of the time axis, seconds
+  int schoolBest = 99999, schoolSum = 0, schoolCount = 0;
+  std::string timeRank, pointsRank;  // as the twin rankings show them ("  1", "---"); empty if not listed
+  std::string points;                // the student's points so far on the level, as listed
+  long long schoolPointsTotal = 0;
+  int schoolPointsCount = 0;
+  std::vector<std::string> statistics;  // the panel's lines, top to bottom
+};
+
+struct HistoryChart {
+  HistoryFigures figures;
+  std::vector<ChartSegment> segments;  // axes and the line through the record points
+  std::vector<ChartDot> dots;
+  std::vector<ChartText> texts;  // headings, axis labels, record annotations, statistics
+};
+
+// One surface: the screen's chart panel or one printed page.
+struct ChartSurface {
+  std::vector<HistoryChart> charts;
+};
+
+struct ChartRequest {
+  int student = 0;          // ViewedStudent
+  std::vector<int> levels;  // the chosen levels, in list order
+  std::string gradeFilter = "全学年";
+  int64_t today = 0;
+  bool printer = false;  // a printed page spaces the statistics lines closer and its titles larger
+};
+
+// The charts of the chosen levels, three to a surface, computed from the loaded records and the count
+// tables in `state` (ComputeCounts has run). Levels above LevelCount end the list, as they end the
+// drawing.
+std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartRequest& request);
+
+}  // namespace bardrill

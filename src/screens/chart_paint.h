@@ -1,0 +1,33 @@
+#pragma once
+#include <QRectF>
+#include <QWidget>
+
+#include "core/history_chart.h"
+
+class QPainter;
+
+namespace bardrill::screens {
+
+// Paints one surface of history charts into `area` of any painter: the screen's chart box, an image
+// in a test and a printed page share this one drawing. `basePoints` is the base font size in points.
+void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRectF& area, double basePoints);
+
+// The chart box of the hub's history panel (`Picture12`): shows one surface.
+class ChartView : public QWidget {
+  Q_OBJECT
+ public:
+  explicit ChartView(QWidget* parent);
+  void showSurface(ChartSurface surface);
+  void clear();
+  const ChartSurface& surface() const { return surface_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  ChartSurface surface_;
+};
+
+inline constexpr double kChartBasePoints = 6;
+
+}  // namespace bardrill::screens

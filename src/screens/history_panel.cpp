@@ -1,0 +1,90 @@
+#include "screens/history_panel.h"
+
+#include <QItemSelectionModel>
+#include <QPushButton>
+#include <string>
+
+#include "screens/chart_paint.h"
+#include "screens/line_list.h"
+#include "screens/widgets.h"
+
+namespace bardrill::screens {
+
+namespace {
+constexpr int kSideWidth = 180;
+}  // namespace
+
+HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
+  setObjectName(QStringLiteral("Picture11"));
+  SetBackground(this, QColor(255, 255, 240));
+  setFrameShape(QFrame::Box);
+  resize(1008, 560);
+  Picture12 = new ChartView(this);
+  Picture12->setObjectName(QStringLiteral("Picture12"));
+
+  auto* levelsCaption = MakeLabel(this, {}, QStringLiteral("レベル"));
+  levelsCaption->setFont(ProportionalFont(11, true));
+  List3 = MakeLineList(this, QStringLiteral("List3"));
+  List3->setSelectionMode(QAbstractItemView::MultiSelection);
+  List3->setFont(FixedFont(12));
+  Command25 = MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"));
+  Command25->setFont(ProportionalFont(11));
+  List2 = MakeLineList(this, QStringLiteral("List2"));
+  List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  List2->setFont(FixedFont(11));
+  Command18 = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"));
+  Command18->setFont(ProportionalFont(13, true));
+
+  const int side = width() - kSideWidth - 4;
+  Picture12->setGeometry(4, 4, side - 8, height() - 8);
+  levelsCaption->setGeometry(side, 4, kSideWidth, 22);
+  List3->setGeometry(side, 28, kSideWidth, 120);
+  Command25->setGeometry(side, 154, kSideWidth, 32);
+  List2->setGeometry(side, 190, kSideWidth, height() - 190 - 48);
+  Command18->setGeometry(side, height() - 44, kSideWidth, 40);
+  List2->hide();
+
+  connect(List3->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { Q_EMIT choiceChanged(); });
+  connect(List2->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { Q_EMIT choiceChanged(); });
+  connect(Command25, &QPushButton::clicked, this, [this] {
+    List2->show();
+    List2->setFocus();
+  });
+  connect(Command18, &QPushButton::clicked, this, [this] { Q_EMIT backRequested(); });
+}
+
+void HistoryPanel::setLevels(int levelCount) {
+  std::vector<std::string> lines;
+  for (int level = 1; level <= levelCount; ++level) lines.push_back(std::to_string(level));
+  List3->setLines(std::move(lines));
+}
+
+void HistoryPanel::setStudents(const StudentChoices& choices) {
+  List2->setLines(choices.lines, choices.students);
+}
+
+void HistoryPanel::reset(int firstLevels) {
+  const QSignalBlocker quietLevels(List3->selectionModel());
+  const QSignalBlocker quietStudents(List2->selectionModel());
+  List2->hide();
+  List2->clearSelection();
+  std::vector<int> rows;
+  for (int row = 0; row < firstLevels && row < List3->count(); ++row) rows.push_back(row);
+  List3->selectRows(rows);
+}
+
+std::vector<int> HistoryPanel::chosenLevels() const {
+  std::vector<int> levels;
+  for (int row : List3->selectedRows()) levels.push_back(row + 1);
+  return levels;
+}
+
+std::vector<int> HistoryPanel::chosenStudents() const {
+  std::vector<int> students;
+  for (int row : List2->selectedRows()) students.push_back(List2->lines().key(row));
+  return students;
+}
+
+}  // namespace bardrill::screens

@@ -1,0 +1,39 @@
+#pragma once
+#include <QFrame>
+#include <vector>
+
+#include "core/hub_lists.h"
+
+class QPushButton;
+
+namespace bardrill::screens {
+
+class ChartView;
+class LineList;
+
+// The hub's personal history panel (`Picture11`): the chart box, the levels to chart and, on request,
+// the students whose charts are shown or printed.
+class HistoryPanel : public QFrame {
+  Q_OBJECT
+ public:
+  explicit HistoryPanel(QWidget* parent);
+
+  void setLevels(int levelCount);
+  void setStudents(const StudentChoices& choices);
+  // Levels 1..n chosen, no student chosen, the student list hidden: how the chart view opens.
+  void reset(int firstLevels);
+  std::vector<int> chosenLevels() const;    // level numbers, in list order
+  std::vector<int> chosenStudents() const;  // student numbers, in list order
+
+  ChartView* Picture12;    // the charts
+  LineList* List3;         // levels to chart (several may be chosen)
+  QPushButton* Command25;  // "他の人のデータを見る": shows the student list
+  LineList* List2;         // students (several may be chosen for printing)
+  QPushButton* Command18;  // "戻る"
+
+ Q_SIGNALS:
+  void choiceChanged();  // a level or a student was chosen or unchosen
+  void backRequested();
+};
+
+}  // namespace bardrill::screens

@@ -1,0 +1,61 @@
+#include "screens/printing.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "platform/calendar.h"
+#include "screens/screens.h"
+#include "screens/widgets.h"
+
+namespace bardrill::screens {
+
+namespace {
+constexpr double kHeaderPoints = 10;
+}  // namespace
+
+bool ChoosePrinterWithDialog(QPrinter& printer, QWidget* parent) {
+  QPrintDialog dialog(&printer, parent);
+  dialog.setWindowTitle(QStringLiteral("印刷"));
+  return dialog.exec() == QDialog::Accepted;
+}
+
+bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pageCount,
+                const PagePainter& paintPage) {
+  if (pageCount <= 0) return false;
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setDocName(title);
+  screens.setOwnDialogOpen(true);
+  const bool chosen = screens.choosePrinter(printer, parent);
+  screens.setOwnDialogOpen(false);
+  if (!chosen) return false;
+
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  const QFont font = ProportionalFont(kHeaderPoints);
+  const QFontMetricsF metrics(font, &printer);
+  const QString school = Q(screens.state.SchoolName);
+  const QString date = Q(calendar::FormatDate(screens.services.clock.Today()));
+  for (int index = 0; index < pageCount; ++index) {
+    if (index > 0) printer.newPage();
+    const QRectF page =
+        printer.pageLayout()
+            .paintRectPixels(printer.resolution())
+            .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    const double line = metrics.height();
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(page.left(), page.top(), page.width(), line), Qt::AlignLeft,
+                     school + "  " + title);
+    painter.drawText(QRectF(page.left(), page.top(), page.width(), line), Qt::AlignRight, date);
+    painter.drawText(QRectF(page.left(), page.bottom() - line, page.width(), line), Qt::AlignHCenter,
+                     QStringLiteral("%1 / %2").arg(index + 1).arg(pageCount));
+    const QRectF area(page.left(), page.top() + 1.5 * line, page.width(), page.height() - 3 * line);
+    paintPage(painter, area, index);
+  }
+  return painter.end();
+}
+
+}  // namespace bardrill::screens

@@ -1,0 +1,181 @@
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+
+#include "core/identity.h"
+#include "screens/chart_paint.h"
+#include "screens/line_list.h"
+#include "screens/screen_fixture.h"
+#include "screens/seisekitime1.h"
+#include "support/temp_dir.h"
+
+namespace bardrill::testing {
+namespace {
+
+using screens::LineList;
+using screens::seisekitime1;
+
+constexpr int64_t kToday = 38114;  // Friday 2004-05-07
+
+// Four children; level 1 pays 26 points for 15 s and 11 for 30 s.
+class HubLists : public ScreenTest {
+ protected:
+  HubLists() {
+    inst.WriteRoster(
+        "1,1995,0,0,\"山田 太郎\",0,\"\",\"\"\r\n2,1996,0,0,\"先生\",0,\"\",\"\"\r\n"
+        "3,1995,0,0,\"佐藤 花子\",0,\"\",\"\"\r\n4,1992,0,0,\"鈴木\",0,\"\",\"\"\r\n");
+    LoadInstallation();
+    AddRecord(4, 1, 15, kToday - 2);
+    AddRecord(4, 1, 15, kToday - 40);
+    AddRecord(3, 1, 15, kToday);
+    AddRecord(1, 1, 30, kToday);
+    AddRecord(1, 1, 30, kToday - 2);
+    AddRecord(1, 2, 99999, kToday);
+  }
+  seisekitime1* Open(int student) {
+    state.CurrentStudentNumber = student;
+    state.CurrentStudentName = state.StudentNames[static_cast<size_t>(student)];
+    state.CurrentStudentGrade = state.StudentGrades[static_cast<size_t>(student)];
+    BuildLevelCatalogue(state);
+    seisekitime1* hub = screens.Show<seisekitime1>();
+    DoEvents();
+    return hub;
+  }
+  QStringList Lines(QWidget* hub, int level) {
+    auto* list = Control<LineList>(hub, QStringLiteral("List5(%1)").arg(level));
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i) lines << list->text(i);
+    return lines;
+  }
+  QRadioButton* Option(QWidget* hub, const char* name) {
+    return Control<QRadioButton>(hub, QString::fromLatin1(name));
+  }
+  QString Header(QWidget* hub) { return Control<QLabel>(hub, "Label5")->text(); }
+  // The share of red pixels, as the record points are drawn.
+  static int RedPixels(const QImage& image) {
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        red += c.red() > 200 && c.green() < 80 && c.blue() < 80;
+      }
+    return red;
+  }
+};
+
+TEST_F(HubLists, TheTimeDisplayRanksBestTimesThenListsTodaysAndThePeriodsDrills) {
+  seisekitime1* hub = Open(1);
+  Option(hub, "Option2(0)")->click();
+  EXPECT_EQ(hub->displayMode(), DisplayModes::Time);
+  EXPECT_EQ(Header(hub), QStringLiteral("ベスト成績"));
+  EXPECT_EQ(Option(hub, "Option1(1)")->text(), QStringLiteral("BEST表示"));
+  EXPECT_EQ(Option(hub, "Option1(2)")->text(), QStringLiteral("本日のみ"));
+  EXPECT_EQ(Option(hub, "Option1(3)")->text(), QStringLiteral("オール表示")) << "until points were shown";
+  EXPECT_EQ(Lines(hub, 1), QStringList({" 1③佐藤 花子    15 　", " 1⑥鈴木　　　    15 　",
+                                        " 3●山田 太郎    30 ●", "--②先生　　　------ 　"}));
+  EXPECT_TRUE(Lines(hub, 2).contains(QStringLiteral("--●山田 太郎------ ●"))) << "no valid time: no rank";
+
+  Option(hub, "Option1(2)")->click();
+  EXPECT_EQ(Header(hub), QStringLiteral("本日の成績"));
+  EXPECT_EQ(Lines(hub, 1), QStringList({"  15秒 12:00③佐藤 花子③26", "  30秒 12:00●山田 太郎●11"}));
+  EXPECT_EQ(Lines(hub, 2), QStringList({"　　× 12:00●山田 太郎●"}));
+  EXPECT_TRUE(Control<QComboBox>(hub, "Combo2")->isHidden());
+
+  Option(hub, "Option1(3)")->click();
+  auto* period = Control<QComboBox>(hub, "Combo2");
+  EXPECT_TRUE(period->isVisible());
+  EXPECT_EQ(period->currentText(), QStringLiteral("　　１ヶ月間の全成績"));
+  EXPECT_EQ(Lines(hub, 1).size(), 4) << "the drill of 40 days ago is outside one month";
+  period->setFocus();
+  Press(period, Qt::Key_End);  // "今までの全成績"
+  EXPECT_EQ(hub->listPeriod(), 5);
+  EXPECT_EQ(Lines(hub, 1).size(), 5);
+  EXPECT_EQ(Lines(hub, 1).first(), QStringLiteral("  15秒 05/05⑥鈴木　　　⑥26"));
+  EXPECT_TRUE(Control<QPushButton>(hub, "Command4(1)")->isEnabled()) << "the start buttons come back";
+}
+
+TEST_F(HubLists, ThePointDisplayListsEveryDrillPointsFirstForTheChosenGrade) {
+  seisekitime1* hub = Open(1);
+  Option(hub, "Option1(3)")->click();
+  EXPECT_EQ(Option(hub, "Option1(3)")->text(), QStringLiteral("オール表示"));
+  Option(hub, "Option2(0)")->click();  // the point display is chosen on entry: come back to it
+  Option(hub, "Option2(1)")->click();
+  EXPECT_EQ(Option(hub, "Option1(3)")->text(), QStringLiteral("すべて"));
+  EXPECT_EQ(Lines(hub, 1), QStringList({"   26 05/05⑥鈴木　　　⑥15秒", "   26 05/07③佐藤 花子③15秒",
+                                        "   11 05/07●山田 太郎●30秒", "   11 05/05●山田 太郎●30秒"}));
+  auto* grades = Control<QComboBox>(hub, "Combo1");
+  grades->setFocus();
+  for (int i = 0; i < 9; ++i) Press(grades, Qt::Key_Down);  // 小３
+  ASSERT_EQ(grades->currentText(), QStringLiteral("小３"));
+  EXPECT_EQ(Lines(hub, 1), QStringList({"   26 05/07③佐藤 花子③15秒", "   11 05/07●山田 太郎●30秒",
+                                        "   11 05/05●山田 太郎●30秒"}));
+  Option(hub, "Option2(0)")->click();
+  EXPECT_EQ(Option(hub, "Option1(3)")->text(), QStringLiteral("すべて")) << "kept in the time display";
+}
+
+TEST_F(HubLists, PersonalTimesListEveryRunAndTheChartMarksRecordsInRed) {
+  seisekitime1* hub = Open(1);
+  Option(hub, "Option2(2)")->click();
+  EXPECT_EQ(Header(hub), QStringLiteral("個人別ﾀｲﾑ"));
+  EXPECT_EQ(Lines(hub, 1), QStringList({"2004/05/07 12:00:00  30秒", "2004/05/05 12:00:00  30秒"}));
+  EXPECT_EQ(Lines(hub, 2), QStringList({"2004/05/07 12:00:00    ×"}));
+  for (const char* shown : {"Command16", "Command17", "Command24(0)"})
+    EXPECT_TRUE(Control<QWidget>(hub, QString::fromLatin1(shown))->isVisible()) << shown;
+
+  Control<QPushButton>(hub, "Command17")->click();
+  auto* panel = Control<QWidget>(hub, "Picture11");
+  ASSERT_TRUE(panel->isVisible());
+  auto* chart = Control<screens::ChartView>(hub, "Picture12");
+  ASSERT_EQ(chart->surface().charts.size(), 3u);
+  const HistoryChart& first = chart->surface().charts[0];
+  ASSERT_EQ(first.dots.size(), 2u);
+  EXPECT_TRUE(first.dots[0].record);
+  EXPECT_FALSE(first.dots[1].record) << "an equal time is no new record";
+  EXPECT_GT(RedPixels(chart->grab().toImage()), 0);
+
+  // Unchoosing level 3 in the level list leaves two charts.
+  auto* levels = Control<LineList>(hub, "List3");
+  QTest::mouseClick(levels->viewport(), Qt::LeftButton, {},
+                    levels->visualRect(levels->model()->index(2, 0)).center());
+  EXPECT_EQ(chart->surface().charts.size(), 2u);
+
+  Control<QPushButton>(hub, "Command18")->click();
+  EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(HubLists, ATeacherPrintsTheChartsOfTheChosenChildrenOnePageEach) {
+  TempDir out;
+  const std::string pdf = out / "charts.pdf";
+  screens.choosePrinter = [&](QPrinter& printer, QWidget*) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    return true;
+  };
+  seisekitime1* hub = Open(2);
+  Option(hub, "Option2(2)")->click();
+  Control<QPushButton>(hub, "Command17")->click();
+  Control<QPushButton>(hub, "Command25")->click();
+  auto* children = Control<LineList>(hub, "List2");
+  ASSERT_TRUE(children->isVisible());
+  children->setFocus();
+  children->setCurrentRow(0);    // 山田
+  children->selectRows({0, 3});  // and 鈴木
+  Control<QPushButton>(hub, "Command24(1)")->click();
+
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  const std::string info = out / "info.txt";
+  ASSERT_EQ(std::system(("pdfinfo '" + pdf + "' > '" + info + "'").c_str()), 0);
+  EXPECT_NE(ReadBytes(info).find("Pages:           2"), std::string::npos) << ReadBytes(info);
+  ASSERT_EQ(std::system(("pdftoppm -r 40 -f 1 -l 1 -png '" + pdf + "' '" + (out / "page") + "'").c_str()), 0);
+  QImage page(QString::fromStdString(out / "page-1.png"));
+  ASSERT_FALSE(page.isNull());
+  EXPECT_GT(RedPixels(page), 0) << "the first run of each level is a red record point";
+}
+
+}  // namespace
+}  // namespace bardrill::testing
