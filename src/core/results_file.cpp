@@ -26,14 +26,21 @@ std::string Describe(std::chrono::milliseconds wait) {
 // Opens the results file and takes its lock. A delete on another PC may rename a new file over the
 // path while this one waits for the lock; the lock on the old file would then guard nothing, so the
 // file is opened again until the locked file is the one the path names.
-SharedFile OpenLocked(const std::string& path, const std::string& whatIsLost) {
-  auto limit = LockWaitLimit();
-  auto deadline = std::chrono::steady_clock::now() + limit;
+SharedFile OpenLocked(const std::string& path, const std::string& whatIsLost, const LockWaitStep& step = {}) {
+  const auto limit = LockWaitLimit();
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + limit;
+  // The step learns the whole wait, across the reopenings below.
+  const LockWaitStep overall =
+      !step ? LockWaitStep{} : [&](std::chrono::milliseconds, std::chrono::milliseconds) {
+        step(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start),
+             limit);
+      };
   for (;;) {
     SharedFile file(path);
     auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (!file.TryLockFor(std::max(left, std::chrono::milliseconds(0))))
+    if (!file.TryLockFor(std::max(left, std::chrono::milliseconds(0)), overall))
       throw FileWriteError(path + ": another computer or program kept the file locked for " +
                            Describe(limit) + "; " + whatIsLost);
     if (file.IsStillAtPath()) return file;
@@ -75,9 +82,9 @@ int64_t ResultsFile::RecordCount() const {
   return in ? in->Size() / kRecordBytes : 0;
 }
 
-void ResultsFile::Append(const ResultRecord& record) {
+void ResultsFile::Append(const ResultRecord& record, const LockWaitStep& step) {
   const RecordBytes bytes = record.Encode();
-  SharedFile file = OpenLocked(path_, "the record was not written");
+  SharedFile file = OpenLocked(path_, "the record was not written", step);
   // Stray bytes after the last whole record are what a failed write on an old PC left; they are
   // overwritten, so every record starts at a multiple of 44.
   const int64_t end = file.Size() / kRecordBytes * kRecordBytes;
@@ -187,7 +194,9 @@ EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead) {
 
 void OpenResultsFile(const AppState& state) { ResultsFile(ResultsPath(state)).Open(); }
 
-void AppendResult(const AppState& state, Clock& clock) {
+std::string ResultsWriteProblem(const AppState& state) { return WriteProblem(ResultsPath(state)); }
+
+void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step) {
   ResultsFile file(ResultsPath(state));
   // The record holds 16-bit numbers: anything outside the tables would be stored as another student or
   // level, so it is refused instead.
@@ -198,9 +207,10 @@ void AppendResult(const AppState& state, Clock& clock) {
     throw FileWriteError(file.path() + ": level " + std::to_string(state.SelectedLevel) + " is outside 1.." +
                          std::to_string(kMaxLevel) + "; the record was not written");
   constexpr double kSecondsPerDay = 86400;
-  file.Append(MakeNewRecord(static_cast<double>(clock.Today()), clock.SecondsSinceMidnight() / kSecondsPerDay,
-                            state.CurrentStudentNumber, state.SelectedLevel, state.DrillSeconds,
-                            state.SchoolCode));
+  file.Append(
+      MakeNewRecord(static_cast<double>(clock.Today()), clock.SecondsSinceMidnight() / kSecondsPerDay,
+                    state.CurrentStudentNumber, state.SelectedLevel, state.DrillSeconds, state.SchoolCode),
+      step);
 }
 
 }  // namespace bardrill

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/result_record.h"
+#include "platform/shared_file.h"
 
 namespace bardrill {
 
@@ -34,9 +35,10 @@ class ResultsFile {
   void Open();
   // Whole records in the file (length / 44, rounded down); 0 for a missing file.
   int64_t RecordCount() const;
-  // Writes one record at the end under the lock and flushes it to disk. Throws FileWriteError with the
-  // system's error text when it cannot; then nothing of the record is left in the file.
-  void Append(const ResultRecord& record);
+  // Writes one record at the end under the lock and flushes it to disk; while another PC holds the
+  // lock, `step` runs instead of a sleep. Throws FileWriteError with the system's error text when it
+  // cannot; then nothing of the record is left in the file.
+  void Append(const ResultRecord& record, const LockWaitStep& step = {});
   // Calls `visit` for records first..count in file order (1-based numbers), up to the end of the file as
   // it grows meanwhile. Nothing for a missing file in an existing folder; any other failure throws
   // FileReadError.
@@ -62,6 +64,10 @@ void OpenResultsFile(const AppState& state);
 
 // Appends the record of the drill just finished: today, now, the logged-in student, the selected level,
 // DrillSeconds and the school code.
-void AppendResult(const AppState& state, Clock& clock);
+void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step = {});
+
+// Empty when the results file can be written (or created, for a school without drills yet); else
+// what stands in the way, naming the file or its folder.
+std::string ResultsWriteProblem(const AppState& state);
 
 }  // namespace bardrill

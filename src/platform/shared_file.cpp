@@ -123,10 +123,11 @@ void SharedFile::Close() noexcept {
   handle_ = -1;
 }
 
-bool SharedFile::TryLockFor(std::chrono::milliseconds limit) {
+bool SharedFile::TryLockFor(std::chrono::milliseconds limit, const LockWaitStep& step) {
   // Open-file-description locks: a classic POSIX lock would be dropped when any other descriptor of
   // the file in this process is closed, and would not keep out a second open in this process.
-  auto deadline = std::chrono::steady_clock::now() + limit;
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + limit;
   for (;;) {
     struct flock whole {};
     whole.l_type = F_WRLCK;
@@ -135,7 +136,11 @@ bool SharedFile::TryLockFor(std::chrono::milliseconds limit) {
     if (errno != EAGAIN && errno != EACCES && errno != EINTR) Fail(path_, "cannot be locked", errno);
     auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLockPoll, deadline - now));
+    if (step) {
+      step(std::chrono::duration_cast<std::chrono::milliseconds>(now - start), limit);
+    } else {
+      std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLockPoll, deadline - now));
+    }
   }
 }
 
@@ -222,6 +227,23 @@ bool IsFolder(const std::string& path) {
 }
 
 }  // namespace
+
+std::string WriteProblem(const std::string& path) {
+  const std::string native = paths::Native(path);
+  int fd = OpenRetrying(native, O_WRONLY);
+  if (fd >= 0) {
+    ::close(fd);
+    return {};
+  }
+  int err = errno;
+  if (err == ENOENT) {
+    // A school without drills yet: the first append creates the file in its folder.
+    const std::string folder = FolderOf(native);
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return {};
+    return folder + ": no file can be created in this folder (" + SystemErrorText(errno) + ")";
+  }
+  return native + ": cannot be opened for writing (" + SystemErrorText(err) + ")";
+}
 
 std::optional<FileReader> FileReader::Open(const std::string& path) {
   std::string native = paths::Native(path);

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,6 +17,15 @@ namespace bardrill {
 // unless changed. Tests shorten it.
 std::chrono::milliseconds LockWaitLimit();
 void SetLockWaitLimit(std::chrono::milliseconds limit);
+
+// What a writer does while another process holds the lock it waits for, instead of sleeping: a screen
+// keeps its window painted and shows how far the wait has got. Called with the time waited so far and
+// the time it may wait; it should let a few milliseconds pass.
+using LockWaitStep = std::function<void(std::chrono::milliseconds waited, std::chrono::milliseconds limit)>;
+
+// Empty when this process may write `path` (or create it in its folder, for a file that does not exist
+// yet); otherwise what stands in the way, in the system's words, naming the path.
+std::string WriteProblem(const std::string& path);
 
 // One open file for reading and writing, with a lock on the whole file. The lock belongs to this open
 // file, not to the process: another open of the same file (in this process too) waits for it, and
@@ -32,8 +42,9 @@ class SharedFile {
 
   const std::string& path() const { return path_; }
 
-  // Takes the lock, waiting up to `limit` while someone else holds it. False when the wait ran out.
-  bool TryLockFor(std::chrono::milliseconds limit);
+  // Takes the lock, waiting up to `limit` while someone else holds it (through `step` when given).
+  // False when the wait ran out.
+  bool TryLockFor(std::chrono::milliseconds limit, const LockWaitStep& step = {});
   void Unlock();
 
   int64_t Size() const;

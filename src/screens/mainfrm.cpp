@@ -7,6 +7,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
@@ -34,6 +35,7 @@ constexpr int kClientWidth = 15390;
 constexpr int kClientHeight = 10800;
 constexpr int kTopBarRight = 15300;
 constexpr int kTickMilliseconds = 1000;
+constexpr int kLockWaitStepMs = 50;
 
 const QColor kBackground(255, 255, 192);
 const QColor kTitleBox(0, 128, 128);
@@ -203,6 +205,15 @@ void Mainfrm::BuildHiddenControls() {
   sPicture2 = MakePanel(this, QStringLiteral("sPicture2"), kTopBar);
   PlaceTwips(sPicture2, 9210, 3690, 4425, 3435);
   sPicture2->hide();
+  // Shown on the blank panel only while another PC holds the results file's lock.
+  waitCaption = MakeCaption(sPicture2, QStringLiteral("Label10"), QStringLiteral("Just a moment, please."),
+                            12, Qt::AlignHCenter);
+  waitCaption->setGeometry(8, sPicture2->height() / 2 - 40, sPicture2->width() - 16, 30);
+  waitCaption->hide();
+  ProgressBar1 = new QProgressBar(sPicture2);
+  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1->setGeometry(16, sPicture2->height() / 2, sPicture2->width() - 32, 24);
+  ProgressBar1->hide();
 
   Command1 = MakeButton(this, QStringLiteral("Command1"), {});
   Command2 = MakeButton(this, QStringLiteral("Command2"), {});
@@ -357,9 +368,25 @@ bool Mainfrm::RecordDrillResult() {
   CompareDrillResult(state);
   // A results file on a share that went away must not cost the child the drill: the teacher may mend
   // the share and try again.
+  // Another PC appending holds the lock for a moment; on a slow share it may take seconds, and the
+  // window stays painted meanwhile, showing how long the wait has lasted.
+  auto whileLocked = [this](std::chrono::milliseconds waited, std::chrono::milliseconds limit) {
+    if (!ProgressBar1->isVisible()) {
+      sPicture2->show();
+      sPicture2->raise();
+      waitCaption->show();
+      ProgressBar1->show();
+    }
+    ProgressBar1->setRange(0, static_cast<int>(limit.count()));
+    ProgressBar1->setValue(static_cast<int>(waited.count()));
+    if (!screens_.Pause(kLockWaitStepMs))
+      throw ProgramEnd("the program was closed while a drill waited to be saved");
+  };
   for (;;) {
     try {
-      AppendResult(state, screens_.services.clock);
+      AppendResult(state, screens_.services.clock, whileLocked);
+      ProgressBar1->hide();
+      waitCaption->hide();
       return true;
     } catch (const FileWriteError& failure) {
       if (!screens_.services.prompts.AskYesNo(kSaveFailedTitle, SaveFailedText(failure.what()))) {

@@ -8,6 +8,7 @@
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QTimer;
 
@@ -116,14 +117,16 @@ class Mainfrm : public Form {
   QVector<DiagramLine*> Line1;     // connectors 1..6 (0 unused)
 
   // Never shown
-  QLineEdit* Text5;       // holds the colour of the given numbers
-  QFrame* sPicture2;      // blank cover, shown when the drill finishes
-  QPushButton* Command1;  // part-whole problem
-  QPushButton* Command2;  // area problem
-  QPushButton* Command3;  // next problem of the level
-  QPushButton* Command4;  // "スタート"
-  QPushButton* Command5;  // "終了"
-  QTimer* Timer1;         // elapsed-time display
+  QLineEdit* Text5;            // holds the colour of the given numbers
+  QFrame* sPicture2;           // blank cover, shown when the drill finishes
+  QLabel* waitCaption;         // on the cover while another PC holds the results file
+  QProgressBar* ProgressBar1;  // how long that wait has lasted
+  QPushButton* Command1;       // part-whole problem
+  QPushButton* Command2;       // area problem
+  QPushButton* Command3;       // next problem of the level
+  QPushButton* Command4;       // "スタート"
+  QPushButton* Command5;       // "終了"
+  QTimer* Timer1;              // elapsed-time display
 
   friend void StartDrill(Screens& screens);
 };

@@ -17,6 +17,7 @@
 #include "core/app_state.h"
 #include "core/hub.h"
 #include "core/identity.h"
+#include "core/results_file.h"
 #include "core/roster.h"
 #include "platform/text.h"
 #include "screens/chart_paint.h"
@@ -43,6 +44,9 @@ constexpr int kChartLevelsShown = 3;
 const QColor kPanelColour(255, 255, 240);
 
 const char* const kWrongPassword = "パスワードを入力して下さい";
+const char* const kCannotSaveTitle = "成績を記録できません";
+const std::string kCannotSaveText =
+    "成績を記録できないので、ドリルを始められません。先生を呼んでください。\n\n";
 
 // What each list button shows in each display, and its caption there. An empty caption keeps the
 // button's caption as it is ("オール表示" stays until the point display has been chosen once).
@@ -356,12 +360,17 @@ void seisekitime1::Form_Activate() {
 
   fillColumnTexts();
   disableStartButtons();
+  // A drill that could not be saved would be lost: no drill starts while the results file cannot be
+  // written (a read-only share, a folder without write permission).
+  writeProblem_ = ResultsWriteProblem(state);
   Command9_Click();
 
   showCover(false);
   ProgressBar1->hide();
   if (levels() >= 1 && Columns[1]->Command4->isEnabled()) Columns[1]->Command4->setFocus();
   HubReady = true;
+  if (!writeProblem_.empty())
+    screens_.services.prompts.Message(kCannotSaveTitle, kCannotSaveText + writeProblem_);
 }
 
 void seisekitime1::fillColumnTexts() {
@@ -422,7 +431,7 @@ void seisekitime1::Command9_Click() {
   state.FinalLevelCleared = gate.FinalLevelCleared;
   for (int i = 1; i <= levels(); ++i) {
     const auto at = static_cast<size_t>(i);
-    Columns[i]->Command4->setEnabled(at < gate.enabled.size() && gate.enabled[at]);
+    Columns[i]->Command4->setEnabled(writeProblem_.empty() && at < gate.enabled.size() && gate.enabled[at]);
     Columns[i]->setBanned(at < gate.banned.size() && gate.banned[at]);
   }
 }

@@ -89,6 +89,7 @@ class seisekitime1 : public Form {
   int LevelColumnWidth = 0;  // twips
   int ListPeriod = 3;
   int ViewedStudent = 0;
+  std::string writeProblem_;  // why the results file cannot be written now; empty when it can
 
   // Top band: who is logged in and the ways out.
   QLabel* Label11;         // program title

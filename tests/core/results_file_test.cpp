@@ -210,6 +210,75 @@ TEST(ResultsFileLock, AppendWaitsForAnotherProcessHoldingTheLock) {
   close(ready[1]);
 }
 
+// Runs `check` with an unprivileged effective user when the tests run as root, who may write anything.
+template <typename F>
+void AsUnprivilegedUser(F check) {
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(seteuid(65534), 0);
+  }
+  check();
+  if (root) {
+    ASSERT_EQ(seteuid(0), 0);
+  }
+}
+
+TEST(ResultsFileWriteCheck, NamesAFileOrFolderThatCannotBeWrittenAndAcceptsANewSchool) {
+  TempDir dir;
+  std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+  const std::string path = dir / kName;
+  AsUnprivilegedUser([&] { EXPECT_EQ(WriteProblem(path), "") << "a new school: the folder takes the file"; });
+
+  WriteBytes(path, Bytes({Rec(1, 10)}));
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                         std::filesystem::perms::others_read);
+  AsUnprivilegedUser([&] {
+    const std::string problem = WriteProblem(path);
+    EXPECT_NE(problem.find(path), std::string::npos) << problem;
+    EXPECT_NE(problem.find("Permission denied"), std::string::npos) << problem;
+  });
+  std::filesystem::remove(path);
+  std::filesystem::permissions(dir.path(),
+                               std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                                   std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                                   std::filesystem::perms::others_exec);
+  AsUnprivilegedUser([&] {
+    const std::string problem = WriteProblem(path);
+    EXPECT_NE(problem.find("no file can be created"), std::string::npos) << problem;
+  });
+}
+
+TEST(ResultsFileLock, AWaitingAppendRunsItsStepInsteadOfSleeping) {
+  TempDir dir;
+  std::string path = dir / kName;
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  pid_t pid = fork();
+  if (pid == 0) {
+    SharedFile holder(path);
+    bool locked = holder.TryLockFor(0ms);
+    if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
+    std::this_thread::sleep_for(200ms);
+    _exit(0);
+  }
+  char answer = 0;
+  ASSERT_EQ(read(ready[0], &answer, 1), 1);
+  ASSERT_EQ(answer, 'L');
+  std::vector<std::chrono::milliseconds> waited;
+  ResultsFile(path).Append(Rec(2, 20), [&](std::chrono::milliseconds sofar, std::chrono::milliseconds limit) {
+    EXPECT_EQ(limit, LockWaitLimit());
+    waited.push_back(sofar);
+    std::this_thread::sleep_for(20ms);
+  });
+  int status = 0;
+  waitpid(pid, &status, 0);
+  ASSERT_GE(waited.size(), 2u);
+  EXPECT_LT(waited.front(), waited.back()) << "each step learns how long the wait has lasted";
+  EXPECT_EQ(ReadBytes(path), Bytes({Rec(2, 20)}));
+  close(ready[0]);
+  close(ready[1]);
+}
+
 TEST(ResultsFileLock, LockNeverReleasedGivesFileWriteErrorAndWritesNothing) {
   TempDir dir;
   std::string path = dir / kName;

@@ -1,16 +1,22 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
 #include "core/counts.h"
 #include "core/identity.h"
 #include "core/result_record.h"
 #include "core/results_file.h"
+#include "platform/shared_file.h"
 #include "screens/application.h"
 #include "screens/basefrm.h"
 #include "screens/frmsyuuryou.h"
@@ -166,6 +172,47 @@ TEST_F(DrillScreen, DrillAcrossMidnightKeepsItsTrueTime) {
   EXPECT_EQ(records[0].seconds, 25);
   EXPECT_EQ(records[0].level, 2);
   EXPECT_EQ(records[0].date, 38115);
+}
+
+// Another PC appending holds the results file for a moment: the drill screen stays painted and shows
+// how long it has waited, then saves the drill.
+TEST_F(DrillScreen, AnAppendWaitingForAnotherPCShowsTheCoverWithItsProgress) {
+  Mainfrm* form = Start(1);
+  ASSERT_NE(form, nullptr);
+  for (int i = 0; i < 9; ++i) AnswerRight(form);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t other = fork();
+  if (other == 0) {
+    SharedFile holder(ResultsPath(state));
+    const bool locked = holder.TryLockFor(std::chrono::milliseconds(0));
+    if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    _exit(0);
+  }
+  char answer = 0;
+  ASSERT_EQ(read(ready[0], &answer, 1), 1);
+  ASSERT_EQ(answer, 'L');
+  bool coverSeen = false;
+  QTimer watch;
+  watch.setInterval(0);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (Mainfrm* drill = screens.Find<Mainfrm>()) {
+      auto* progress = drill->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+      coverSeen |= progress && progress->isVisible() && drill->findChild<QWidget*>("sPicture2")->isVisible();
+    }
+  });
+  watch.start();
+  AnswerRight(form);
+  watch.stop();
+  DoEvents();
+  int status = 0;
+  waitpid(other, &status, 0);
+  close(ready[0]);
+  close(ready[1]);
+  EXPECT_TRUE(coverSeen);
+  EXPECT_EQ(Records().size(), 1u);
+  EXPECT_TRUE(screens.IsLoaded<screens::FrmSyuuryou>());
 }
 
 TEST_F(DrillScreen, WrongAnswersCostOneButNeverGoBelowZero) {

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -6,8 +8,10 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTest>
+#include <filesystem>
 
 #include "core/identity.h"
+#include "core/results_file.h"
 #include "screens/line_list.h"
 #include "screens/mainfrm.h"
 #include "screens/namesel.h"
@@ -343,6 +347,33 @@ TEST_F(Hub, LongNamesFitTheirLabels) {
     SCOPED_TRACE(label->objectName().toStdString());
     EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->contentsRect().width());
   }
+}
+
+// A drill that could not be saved would be lost: the hub says so and starts none.
+TEST_F(Hub, AResultsFileThatCannotBeWrittenKeepsEveryStartButtonDisabled) {
+  AddRecord(1, 1, 30, kToday);
+  namespace fs = std::filesystem;
+  const fs::perms readable = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+  fs::permissions(inst.root(), fs::perms::all);
+  fs::permissions(ResultsPath(state), readable);
+  const bool root = geteuid() == 0;
+  if (root) {
+    ASSERT_EQ(seteuid(65534), 0);  // root may write anything: be a teacher's account instead
+  }
+  LogIn(1);
+  seisekitime1* hub = Open();
+  Type(hub, QStringLiteral("1"));
+  Control<QRadioButton>(hub, "Option1(2)")->click();
+  if (root) {
+    ASSERT_EQ(seteuid(0), 0);
+  }
+  for (int i = 1; i <= 3; ++i)
+    EXPECT_FALSE(Button(hub, QStringLiteral("Command4(%1)").arg(i))->isEnabled()) << i;
+  EXPECT_FALSE(screens.IsLoaded<screens::Mainfrm>());
+  ASSERT_EQ(fakes.prompts.messages.size(), 1u);
+  EXPECT_EQ(fakes.prompts.messages[0].title, "成績を記録できません");
+  EXPECT_NE(fakes.prompts.messages[0].text.find(ResultsPath(state)), std::string::npos);
+  EXPECT_EQ(Lines(List(hub, 1)).size(), 1) << "the records are read all the same";
 }
 
 TEST_F(Hub, ZeroGoesBackToTheSelectionScreen) {
