@@ -9,8 +9,12 @@
 namespace bardrill {
 
 namespace {
+// The last `width` characters of the number after blanks: digits are one byte each, so no character
+// counting is needed (a ranking builds thousands of these).
 std::string RightAligned(long long value, size_t width) {
-  return text::Right(std::string(width, ' ') + std::to_string(value), width);
+  const std::string digits = std::to_string(value);
+  if (digits.size() >= width) return digits.substr(digits.size() - width);
+  return std::string(width - digits.size(), ' ') + digits;
 }
 
 std::string FiveCharacterName(const std::string& name) {

@@ -325,8 +325,6 @@ void seisekitime1::Form_Activate() {
   screens_.Unload<namesel>();
   // Under the cover until the counts are whole: a results file out of reach never shows as no drills.
   if (!screens_.RefreshCounts()) return;
-  ReadRoster(state, services.clock.Today());
-  Picture11->setStudents(ChartStudentChoices(state));
   Label18->setText(Q(TodayTotalText(state)));
   ProgressBar1->setRange(0, levels());
   showHistoryPanel(false);
@@ -577,6 +575,7 @@ void seisekitime1::Command16_Click() {
 
 void seisekitime1::Command17_Click() {
   ViewedStudent = screens_.state.CurrentStudentNumber;
+  Picture11->setStudents(ChartStudentChoices(screens_.state));
   Picture11->reset(kChartLevelsShown);
   Command21_Click(0);
 }
