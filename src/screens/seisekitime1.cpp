@@ -21,6 +21,8 @@
 #include "core/roster.h"
 #include "platform/text.h"
 #include "screens/chart_paint.h"
+#include "screens/frmdata.h"
+#include "screens/frmtimedata.h"
 #include "screens/history_panel.h"
 #include "screens/level_column.h"
 #include "screens/line_list.h"
@@ -651,7 +653,7 @@ void seisekitime1::Command8_Click() {
 
 void seisekitime1::Command12_Click() { Picture7->hide(); }
 
-void seisekitime1::Command10_Click([[maybe_unused]] int index) {
+void seisekitime1::Command10_Click(int index) {
   const std::string& password = screens_.state.TeacherPassword;
   // An installation without a password must not open the maintenance screens to an empty box.
   if (Text3->text().isEmpty() || S(Text3->text()) != password) {
@@ -659,7 +661,15 @@ void seisekitime1::Command10_Click([[maybe_unused]] int index) {
     Text3->setFocus();
     return;
   }
-  // A right password leads to the maintenance screens; until they exist the hub stays as it is.
+  HubReady = false;
+  Picture7->hide();
+  showCover(true);
+  if (index == 0) {
+    screens_.Show<FrmData>();
+  } else {
+    screens_.Show<FrmTimeData>();
+  }
+  screens_.Unload(this);
 }
 
 void seisekitime1::Form_KeyPress(char32_t& KeyAscii) {

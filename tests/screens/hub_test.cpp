@@ -12,6 +12,8 @@
 
 #include "core/identity.h"
 #include "core/results_file.h"
+#include "screens/frmdata.h"
+#include "screens/frmtimedata.h"
 #include "screens/line_list.h"
 #include "screens/mainfrm.h"
 #include "screens/namesel.h"
@@ -247,11 +249,6 @@ TEST_F(Hub, TeacherPanelRefusesAWrongPasswordAndHidesWhatIsTyped) {
   EXPECT_EQ(fakes.prompts.messages[0].text, "パスワードを入力して下さい");
   EXPECT_TRUE(panel->isVisible());
 
-  box->setText(QStringLiteral("pass"));
-  Button(hub, "Command10(1)")->click();
-  EXPECT_EQ(fakes.prompts.messages.size(), 1u);
-  EXPECT_TRUE(screens.IsLoaded<seisekitime1>());
-
   // A school without a password does not open the maintenance to an empty box.
   state.TeacherPassword.clear();
   box->clear();
@@ -262,6 +259,43 @@ TEST_F(Hub, TeacherPanelRefusesAWrongPasswordAndHidesWhatIsTyped) {
   EXPECT_TRUE(panel->isHidden());
   Type(hub, QStringLiteral("1"));
   EXPECT_EQ(state.SelectedLevel, 1);
+}
+
+// The password opens each maintenance screen in place of the hub; back on the hub, a saved standard
+// shows at once.
+TEST_F(Hub, TheRightPasswordOpensEachMaintenanceScreenAndTheHubShowsTheirEffect) {
+  LogIn(2);
+  seisekitime1* hub = Open();
+  auto openWith = [&](seisekitime1* from, const char* button) {
+    Button(from, "Command8")->click();
+    Type(Control<QLineEdit>(from, "Text3"), QStringLiteral("pass"));
+    Button(from, QString::fromLatin1(button))->click();
+    DoEvents();
+  };
+  openWith(hub, "Command10(1)");
+  auto* editor = screens.Find<screens::FrmTimeData>();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_FALSE(screens.IsLoaded<seisekitime1>());
+  auto* cell = Control<QLineEdit>(editor, "Gridinputtext");
+  cell->selectAll();
+  Type(cell, QStringLiteral("99"));  // level 1's target time
+  Button(editor, "Command3")->click();
+  Button(editor, "Command4")->click();
+  DoEvents();
+  hub = screens.Find<seisekitime1>();
+  ASSERT_NE(hub, nullptr);
+  EXPECT_TRUE(Text(hub, "Label7(1)").startsWith(QStringLiteral("目標=99秒")))
+      << Text(hub, "Label7(1)").toStdString();
+
+  openWith(hub, "Command10(0)");
+  auto* records = screens.Find<screens::FrmData>();
+  ASSERT_NE(records, nullptr);
+  EXPECT_FALSE(screens.IsLoaded<seisekitime1>());
+  Button(records, "Command4")->click();
+  DoEvents();
+  EXPECT_TRUE(screens.IsLoaded<seisekitime1>());
+  EXPECT_FALSE(screens.IsLoaded<screens::FrmData>());
+  EXPECT_TRUE(fakes.prompts.messages.empty());
 }
 
 TEST_F(Hub, ListsRankEveryStudentByCumulativeOrTodaysPoints) {

@@ -1,0 +1,112 @@
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/config.h"
+#include "core/identity.h"
+#include "core/result_record.h"
+#include "core/results_file.h"
+#include "core/roster.h"
+#include "core/standards_editor.h"
+#include "screens/frmtimedata.h"
+#include "screens/line_list.h"
+#include "screens/screens.h"
+#include "support/fakes.h"
+#include "support/installation.h"
+
+namespace bardrill {
+namespace {
+
+constexpr int kRecords = 20000;
+constexpr int kLevels = 3;
+
+// The standards editor opened on a school's year of drills: 20000 records over three levels.
+class Editor {
+ public:
+  Editor() {
+    LoadConfiguration(*state, inst.programFolder());
+    ReadRoster(*state, fakes.clock.today);
+    WriteRecords();
+    state->CurrentStudentNumber = 2;
+    BuildLevelCatalogue(*state);
+    screens.onEnd = [](int) {};
+    form = screens.Show<screens::FrmTimeData>();
+    screens.DoEvents();
+    box = form->findChild<QLineEdit*>(QStringLiteral("Gridinputtext"));
+  }
+
+  testing::Installation inst;
+  std::unique_ptr<AppState> state = std::make_unique<AppState>();
+  testing::FakeServices fakes;
+  screens::Screens screens{*state, fakes.services};
+  screens::FrmTimeData* form = nullptr;
+  QLineEdit* box = nullptr;
+
+ private:
+  void WriteRecords() {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> student(1, 5000), level(1, kLevels), day(0, 364), seconds(20, 1200);
+    std::ofstream out(ResultsPath(*state), std::ios::binary);
+    for (int n = 0; n < kRecords; ++n) {
+      const RecordBytes bytes =
+          MakeNewRecord(static_cast<double>(fakes.clock.today - day(random)), 0.5, student(random),
+                        level(random), seconds(random), state->SchoolCode)
+              .Encode();
+      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+  }
+};
+
+// One Down key in the editing box: the cursor moves a level and both charts are drawn for it.
+void BM_CursorDownRedrawsTheCharts(benchmark::State& run) {
+  Editor editor;
+  int moves = 0;
+  for (auto _ : run) {
+    // Down to the last level, then back to the top unmeasured.
+    if (editor.form->chartLevel() == kLevels) {
+      run.PauseTiming();
+      QTest::keyClick(editor.box, Qt::Key_Up);
+      QTest::keyClick(editor.box, Qt::Key_Up);
+      run.ResumeTiming();
+    }
+    QTest::keyClick(editor.box, Qt::Key_Down);
+    ++moves;
+  }
+  run.counters["chart_lines"] = editor.form->findChild<screens::LineList*>(QStringLiteral("List3"))->count() +
+                                editor.form->findChild<screens::LineList*>(QStringLiteral("List4"))->count();
+  benchmark::DoNotOptimize(moves);
+}
+BENCHMARK(BM_CursorDownRedrawsTheCharts)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// Opening the editor: the standards read into the grid and the results file read once for the charts.
+void BM_OpenTheEditor(benchmark::State& run) {
+  Editor editor;
+  for (auto _ : run) {
+    editor.screens.Unload<screens::FrmTimeData>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    editor.form = editor.screens.Show<screens::FrmTimeData>();
+    editor.form->activate();
+  }
+}
+BENCHMARK(BM_OpenTheEditor)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// What a cursor move would cost if it read the results file again for its charts.
+void BM_ReadTheChartsFromTheFile(benchmark::State& run) {
+  Editor editor;
+  for (auto _ : run) {
+    const TimeHistograms histograms = ReadTimeHistograms(*editor.state);
+    benchmark::DoNotOptimize(AllDrillsChartLines(histograms, 1));
+    benchmark::DoNotOptimize(BestTimeChartLines(histograms, 1));
+  }
+}
+BENCHMARK(BM_ReadTheChartsFromTheFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace bardrill

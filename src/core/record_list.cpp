@@ -1,0 +1,263 @@
+#include "core/record_list.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+#include "core/app_state.h"
+#include "core/tables.h"
+#include "platform/calendar.h"
+#include "platform/text.h"
+
+namespace bardrill {
+
+namespace {
+
+// Right-aligned in `width` blanks; a wider number stays whole, as a cut one would name another record.
+void AppendRight(std::string& out, const std::string& number, size_t width) {
+  if (number.size() < width) out.append(width - number.size(), ' ');
+  out += number;
+}
+
+const std::string& NameOf(const AppState& state, int student) {
+  static const std::string kNone;
+  if (student < 0 || student > kMaxStudent) return kNone;
+  return state.StudentNames[static_cast<size_t>(student)];
+}
+
+const std::string& GradeOf(const AppState& state, int student) {
+  static const std::string kNone;
+  if (student < 0 || student > kMaxStudent) return kNone;
+  return state.StudentGrades[static_cast<size_t>(student)];
+}
+
+// Everything a line needs besides the record, worked out once per list: a list of 100,000 records
+// repeats the same students and, in file order, the same date many times over.
+class LineMaker {
+ public:
+  explicit LineMaker(const AppState& state) : state_(state), ownSchool_(MakeTextField(state.SchoolCode)) {}
+
+  std::string operator()(int64_t number, const ResultRecord& record) {
+    std::string out;
+    out.reserve(128);
+    AppendRight(out, std::to_string(number), 4);
+    out += ' ';
+    out += dateText(record.date);
+    out += "　";
+    AppendRight(out, RecordTimeText(record.time), 9);
+    out += "ﾚﾍﾞﾙ";
+    out += std::to_string(record.level);
+    out += "　";
+    AppendRight(out, std::to_string(record.seconds), 5);
+    out += "秒 　";
+    out += studentText(record.Bangou);
+    out += record.schoolCode == ownSchool_ ? state_.SchoolName : "他塾";
+    return out;
+  }
+
+ private:
+  const std::string& dateText(double date) {
+    if (!(date == lastDate_)) {
+      lastDate_ = date;
+      lastDateText_ = RecordDateText(date);
+    }
+    return lastDateText_;
+  }
+  // The student's number, name and grade, up to the school.
+  const std::string& studentText(int student) {
+    const bool cached = student >= 0 && student <= kMaxStudent;
+    std::string& out = cached ? students_[static_cast<size_t>(student)] : uncached_;
+    if (cached && !out.empty()) return out;
+    out.clear();
+    AppendRight(out, std::to_string(student), 4);
+    out += ' ';
+    out += text::Left(NameOf(state_, student) + "　　　　　", 6);
+    out += ' ';
+    out += GradeOf(state_, student);
+    out += "++";
+    return out;
+  }
+
+  const AppState& state_;
+  TextField ownSchool_;
+  double lastDate_ = std::numeric_limits<double>::quiet_NaN();
+  std::string lastDateText_;
+  std::vector<std::string> students_ = std::vector<std::string>(kMaxStudent + 1);
+  std::string uncached_;
+};
+
+// Full-width digits, sign, point and blank as their ASCII twins: a Japanese input method types those.
+std::string HalfWidthNumber(std::string_view typed) {
+  std::string out;
+  out.reserve(typed.size());
+  for (size_t i = 0; i < typed.size(); ++i) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(typed[k]); };
+    if (i + 2 < typed.size() && byte(i) == 0xEF && byte(i + 1) == 0xBC) {
+      const unsigned char c = byte(i + 2);
+      if (c >= 0x90 && c <= 0x99) {
+        out += static_cast<char>('0' + (c - 0x90));
+        i += 2;
+        continue;
+      }
+      if (c == 0x8B || c == 0x8D || c == 0x8E) {
+        out += c == 0x8B ? '+' : c == 0x8D ? '-' : '.';
+        i += 2;
+        continue;
+      }
+    }
+    if (i + 2 < typed.size() && byte(i) == 0xE3 && byte(i + 1) == 0x80 && byte(i + 2) == 0x80) {
+      out += ' ';
+      i += 2;
+      continue;
+    }
+    out += typed[i];
+  }
+  return out;
+}
+
+// The typed text as a number, or nothing when it is not one whole.
+std::optional<double> TypedNumber(std::string_view typed) {
+  const std::string ascii = text::Trim(HalfWidthNumber(typed));
+  if (!text::IsNumber(ascii)) return std::nullopt;
+  const double value = std::strtod(ascii.c_str(), nullptr);
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+bool OnRoster(const AppState& state, int student) {
+  if (student < 1 || student > kMaxStudent) return false;
+  if (!state.StudentNames[static_cast<size_t>(student)].empty()) return true;
+  return std::find(state.RosterNumbers.begin() + (state.RosterNumbers.empty() ? 0 : 1),
+                   state.RosterNumbers.end(), student) != state.RosterNumbers.end();
+}
+
+}  // namespace
+
+std::string RecordLine(const AppState& state, int64_t number, const ResultRecord& record) {
+  return LineMaker(state)(number, record);
+}
+
+RecordList ReadRecordList(const AppState& state) {
+  RecordList list;
+  LineMaker line(state);
+  const ResultsFile file(ResultsPath(state));
+  list.lines.reserve(static_cast<size_t>(file.RecordCount()));
+  list.numbers.reserve(list.lines.capacity());
+  file.ReadFrom(1, [&](int64_t number, const RecordBytes& bytes) {
+    list.recordCount = number;
+    const ResultRecord record = ResultRecord::Decode(bytes);
+    if (record.level == 0) return;
+    list.lines.push_back(line(number, record));
+    list.numbers.push_back(static_cast<int>(number));
+  });
+  return list;
+}
+
+std::string RecordCountText(int64_t count) { return "総レコード数:" + std::to_string(count); }
+
+std::string RecordDateText(double date) {
+  // Year 100 to year 9999: what a date of the old system can hold.
+  constexpr double kFirstDay = -657434;
+  constexpr double kLastDay = 2958465;
+  if (!(date >= kFirstDay && date <= kLastDay)) return "----/--/--";
+  return calendar::FormatDate(static_cast<int64_t>(std::floor(date)));
+}
+
+std::string RecordTimeText(double time) {
+  if (!std::isfinite(time)) return "--:--:--";
+  return calendar::FormatTime(time);
+}
+
+std::string LevelText(int level) { return std::to_string(level) + "ﾚﾍﾞﾙ"; }
+
+std::vector<std::string> RosterChoices(const AppState& state) {
+  std::vector<std::string> choices;
+  choices.reserve(static_cast<size_t>(std::max(state.RosterCount, 0)));
+  for (int row = 1; row <= state.RosterCount; ++row) {
+    const RosterEntry& entry = state.RosterRecords[static_cast<size_t>(row)];
+    choices.push_back(std::to_string(entry.number) + " /  " + text::Trim(entry.name));
+  }
+  return choices;
+}
+
+std::string StudentChoice(const AppState& state, int student) {
+  return std::to_string(student) + " /  " + NameOf(state, student);
+}
+
+std::string GradeText(const AppState& state, int student) { return text::Trim(GradeOf(state, student)); }
+
+std::optional<int> ChoiceNumber(std::string_view choice) {
+  const std::optional<double> value = TypedNumber(choice.substr(0, choice.find('/')));
+  constexpr double kLimit = 1e9;
+  if (!value || std::fabs(*value) > kLimit) return std::nullopt;
+  return static_cast<int>(RoundHalfEven(*value));
+}
+
+int64_t RoundHalfEven(double value) {
+  const double whole = std::floor(value);
+  const double rest = value - whole;
+  auto rounded = static_cast<int64_t>(whole);
+  if (rest > 0.5 || (rest == 0.5 && rounded % 2 != 0)) ++rounded;
+  return rounded;
+}
+
+std::optional<int> TypedSeconds(std::string_view typed) {
+  const std::optional<double> value = TypedNumber(typed);
+  if (!value || *value < 0 || *value > kMaxEditSeconds + 0.5) return std::nullopt;
+  const int64_t seconds = RoundHalfEven(*value);
+  if (seconds > kMaxEditSeconds) return std::nullopt;
+  return static_cast<int>(seconds);
+}
+
+RecordEdit CheckRecordEdit(const AppState& state, const ResultRecord& asRead, std::string_view typedSeconds,
+                           std::string_view studentChoice) {
+  RecordEdit edit{asRead, {}};
+  const std::optional<int> seconds = TypedSeconds(typedSeconds);
+  if (!seconds) {
+    edit.error = text::Trim(typedSeconds).empty()
+                     ? "タイムが入っていません。"
+                     : "タイム「" + std::string(typedSeconds) + "」は秒数として記録できません。";
+    edit.error += "0 から 99999 までの秒数を入れてください。何も記録していません。";
+    return edit;
+  }
+  const std::optional<int> student = ChoiceNumber(studentChoice);
+  if (!student || (*student != asRead.Bangou && !OnRoster(state, *student))) {
+    edit.error = text::Trim(studentChoice).empty()
+                     ? "生徒が入っていません。"
+                     : "生徒「" + std::string(studentChoice) + "」は名簿にありません。";
+    edit.error += "一覧から選ぶか、名簿にある生徒番号を入れてください。何も記録していません。";
+    return edit;
+  }
+  edit.record.seconds = *seconds;
+  edit.record.Bangou = static_cast<int16_t>(*student);
+  return edit;
+}
+
+std::string EditRefusedText(EditOutcome outcome, int64_t number) {
+  const std::string record = "レコード " + std::to_string(number) + " は、開いた後でほかのパソコンから";
+  const std::string rest = "何も変更していません。読み直した一覧で確かめてから、もう一度操作してください。";
+  switch (outcome) {
+    case EditOutcome::Changed:
+      return record + "書き換えられました。" + rest;
+    case EditOutcome::Missing:
+      return record + "消去されました。" + rest;
+    case EditOutcome::Done:
+      break;
+  }
+  return {};
+}
+
+int LineOfRecord(const std::vector<int>& numbers, int64_t number) {
+  const auto it = std::lower_bound(numbers.begin(), numbers.end(), number);
+  return it != numbers.end() && *it == number ? static_cast<int>(it - numbers.begin()) : -1;
+}
+
+int LineAfterDelete(const std::vector<int>& numbersAfter, int64_t deleted) {
+  if (numbersAfter.empty()) return -1;
+  const auto it = std::lower_bound(numbersAfter.begin(), numbersAfter.end(), deleted);
+  if (it == numbersAfter.end()) return static_cast<int>(numbersAfter.size()) - 1;
+  return static_cast<int>(it - numbersAfter.begin());
+}
+
+}  // namespace bardrill

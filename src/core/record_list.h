@@ -1,0 +1,81 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/result_record.h"
+#include "core/results_file.h"
+
+namespace bardrill {
+
+struct AppState;
+
+// The teacher's list of every record of the results file, one line each, in file order. Records of
+// level 0 (left by other programs or a damaged write) are not listed, so a line's position says nothing
+// about the record it shows: each line carries its record number.
+struct RecordList {
+  std::vector<std::string> lines;
+  std::vector<int> numbers;  // the record number (from 1) of each line
+  int64_t recordCount = 0;   // whole records in the file, level 0 included
+};
+
+// "  12 2004/05/07　 12:00:00ﾚﾍﾞﾙ1　   45秒 　   1 山田 太郎　 小３++テスト塾": the record's number,
+// date, time, level, seconds, student number, name and grade from the roster tables, and its school
+// (the school's name for its own records, "他塾" for another school's). Numbers are right-aligned in
+// their columns; one too wide for its column is written whole rather than cut.
+std::string RecordLine(const AppState& state, int64_t number, const ResultRecord& record);
+
+// Reads the results file and lists its records. Throws DataFileError (a FileReadError) naming the file
+// when it cannot be read; a missing file in an existing folder is an empty list.
+RecordList ReadRecordList(const AppState& state);
+
+// "総レコード数:" and the number of records.
+std::string RecordCountText(int64_t count);
+
+// A record's date "yyyy/MM/dd" and time "HH:mm:ss"; dashes where a damaged record holds no real one.
+std::string RecordDateText(double date);
+std::string RecordTimeText(double time);
+// "3ﾚﾍﾞﾙ"
+std::string LevelText(int level);
+
+// The student choices of the edit panel, one per listed roster row: "12 /  name".
+std::vector<std::string> RosterChoices(const AppState& state);
+std::string StudentChoice(const AppState& state, int student);
+// The student's grade code ("小３"), empty for a number without one.
+std::string GradeText(const AppState& state, int student);
+// The number in front of the first "/" of a student choice (or of a typed number), rounded halves to
+// even; nothing when it is not a number or lies beyond any student number by far.
+std::optional<int> ChoiceNumber(std::string_view choice);
+
+// Rounds to a whole number, halves to the even neighbour (44.5 -> 44, 45.5 -> 46).
+int64_t RoundHalfEven(double value);
+
+inline constexpr int kMaxEditSeconds = 99999;
+// A typed time as it is stored: a number from 0 to 99999 once rounded; nothing otherwise. Full-width
+// digits count as digits.
+std::optional<int> TypedSeconds(std::string_view typed);
+
+// What the edit panel would write: the record as read with the typed time and student, or why not.
+struct RecordEdit {
+  ResultRecord record;
+  std::string error;  // for the teacher: names what was typed and where; empty when the edit is good
+  bool ok() const { return error.empty(); }
+};
+
+// Checks the typed time and student choice against the record as read. The student must be a number
+// on the roster (listed, or hidden but named), unless it is the record's own student left as it was.
+RecordEdit CheckRecordEdit(const AppState& state, const ResultRecord& asRead, std::string_view typedSeconds,
+                           std::string_view studentChoice);
+
+// Why a rewrite or delete of record `number` wrote nothing (another PC changed the file meanwhile).
+std::string EditRefusedText(EditOutcome outcome, int64_t number);
+
+// The line showing record `number`, or -1.
+int LineOfRecord(const std::vector<int>& numbers, int64_t number);
+// The line to choose after record `deleted` went: the one that took its place (the first record after
+// it), or the last line when it was the last; -1 for an empty list.
+int LineAfterDelete(const std::vector<int>& numbersAfter, int64_t deleted);
+
+}  // namespace bardrill

@@ -1,0 +1,408 @@
+#include "screens/frmdata.h"
+
+#include <QComboBox>
+#include <QFontMetricsF>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "core/app_state.h"
+#include "core/record_list.h"
+#include "core/roster.h"
+#include "platform/errors.h"
+#include "screens/line_list.h"
+#include "screens/printing.h"
+#include "screens/screens.h"
+#include "screens/seisekitime1.h"
+#include "screens/ui_setup.h"
+#include "screens/widgets.h"
+
+namespace bardrill::screens {
+
+namespace {
+
+constexpr int kFormWidth = 15360;
+constexpr int kFormHeight = 11520;
+const QColor kBackground(224, 236, 255);
+const QColor kPanel(255, 255, 224);
+
+constexpr char kNoticeTitle[] = "注意";
+constexpr char kInputTitle[] = "入力の誤り";
+constexpr char kDeleteQuestion[] = "本当に消去しますか";
+constexpr char kWriteFailed[] = "ファイルに書き込めませんでした。何も変更していません。\n\n";
+
+// Printed lines per page: the font is sized so that they fill the page of whatever paper is chosen.
+constexpr int kPrintLinesPerPage = 40;
+constexpr double kPrintPoints = 10;
+
+QLabel* MakeCaption(QWidget* parent, const QString& text, int left, int top, int width, int height) {
+  QLabel* caption = MakeLabel(parent, QString(), text);
+  caption->setFont(ProportionalFont(10));
+  PlaceTwips(caption, left, top, width, height);
+  return caption;
+}
+
+// The fixed-pitch font at the largest size up to kPrintPoints at which kPrintLinesPerPage lines, the
+// widest of them whole, fit into `area`.
+QFont PrintFont(const QPaintDevice* device, const QRectF& area, const QStringList& lines) {
+  QFont font = FixedFont(kPrintPoints);
+  const QFontMetricsF metrics(font, device);
+  double widest = 1;
+  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  const double scale =
+      std::min({1.0, area.height() / (kPrintLinesPerPage * metrics.lineSpacing()), area.width() / widest});
+  font.setPointSizeF(kPrintPoints * scale);
+  return font;
+}
+
+}  // namespace
+
+FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
+  setWindowTitle(Q(screens.state.ProgramTitle) + QStringLiteral(" 成績データ"));
+  resize(Twips(kFormWidth), Twips(kFormHeight));
+  SetBackground(this, kBackground);
+
+  Label5 =
+      MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("ダブルクリックすると変更、消去できます"));
+  Label5->setFont(ProportionalFont(12, true));
+  PlaceTwips(Label5, 240, 120, 9000, 420);
+  Label3 = MakeLabel(this, QStringLiteral("Label3"));
+  Label3->setFont(ProportionalFont(12));
+  PlaceTwips(Label3, 10680, 120, 4440, 420);
+
+  List1 = MakeLineList(this, QStringLiteral("List1"));
+  List1->setFont(FixedFont(10.5));
+  // Several lines can be chosen for printing; the edit panel works on the line double-clicked.
+  List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  PlaceTwips(List1, 240, 600, 10200, 10560);
+  connect(List1, &QListView::clicked, this, [this] { List1_Click(); });
+  connect(List1, &LineList::rowActivated, this, [this] { List1_DblClick(); });
+  // Moving to another line by the keyboard leaves the record the panel showed, as a click does.
+  connect(List1, &LineList::currentRowChanged, this, [this](int row) {
+    if (SelectedRecord != 0 && List1->lines().key(row) != SelectedRecord) closePanel();
+  });
+
+  Picture3 = MakePanel(this, QStringLiteral("Picture3"), kPanel);
+  PlaceTwips(Picture3, 10680, 600, 4440, 6600);
+  MakeCaption(Picture3, QStringLiteral("レコード"), 120, 120, 1500, 420);
+  Label1 = MakeLabel(Picture3, QStringLiteral("Label1"));
+  Label1->setFont(ProportionalFont(14, true));
+  PlaceTwips(Label1, 1680, 60, 2520, 480);
+  Label2 = QVector<QLabel*>(5, nullptr);
+  for (int i : {1, 2, 4}) {
+    Label2[i] = MakeLabel(Picture3, ElementName("Label2", i));
+    Label2[i]->setFont(ProportionalFont(12));
+  }
+  PlaceTwips(Label2[1], 120, 660, 1800, 420);
+  PlaceTwips(Label2[2], 1980, 660, 2340, 420);
+
+  MakeCaption(Picture3, QStringLiteral("生徒"), 120, 1260, 1500, 360);
+  Combo1 = new QComboBox(Picture3);
+  Combo1->setObjectName(QStringLiteral("Combo1"));
+  Combo1->setEditable(true);
+  Combo1->setInsertPolicy(QComboBox::NoInsert);
+  Combo1->setMaxVisibleItems(20);
+  Combo1->setFont(ProportionalFont(12));
+  PlaceTwips(Combo1, 120, 1620, 4200, 480);
+  connect(Combo1, &QComboBox::currentTextChanged, this, [this] { Combo1_Click(); });
+  MakeCaption(Picture3, QStringLiteral("学年"), 120, 2220, 900, 420);
+  PlaceTwips(Label2[4], 1080, 2220, 1800, 420);
+
+  MakeCaption(Picture3, QStringLiteral("タイム（秒）"), 120, 2820, 2400, 360);
+  Text1 = QVector<QLineEdit*>(2, nullptr);
+  Text1[1] = new QLineEdit(Picture3);
+  Text1[1]->setObjectName(ElementName("Text1", 1));
+  Text1[1]->setFont(ProportionalFont(14));
+  PlaceTwips(Text1[1], 120, 3240, 2400, 540);
+  connect(Text1[1], &QLineEdit::textEdited, this, [this] { Text1_Change(); });
+  VScroll1 = new QScrollBar(Qt::Vertical, Picture3);
+  VScroll1->setObjectName(QStringLiteral("VScroll1"));
+  VScroll1->setRange(0, kMaxEditSeconds);
+  VScroll1->setPageStep(10);
+  // The upper arrow and the up key add a second, as a time counts up.
+  VScroll1->setInvertedAppearance(true);
+  VScroll1->setInvertedControls(false);
+  VScroll1->setFocusPolicy(Qt::StrongFocus);
+  PlaceTwips(VScroll1, 2640, 3060, 360, 900);
+  connect(VScroll1, &QScrollBar::valueChanged, this, [this] { VScroll1_Change(); });
+
+  Command2 = MakeButton(Picture3, QStringLiteral("Command2"), QStringLiteral("変更して記録"));
+  PlaceTwips(Command2, 120, 4320, 4200, 600);
+  connect(Command2, &QPushButton::clicked, this, &FrmData::Command2_Click);
+  Command3 = MakeButton(Picture3, QStringLiteral("Command3"), QStringLiteral("消去"));
+  PlaceTwips(Command3, 120, 5400, 4200, 600);
+  connect(Command3, &QPushButton::clicked, this, &FrmData::Command3_Click);
+  for (QPushButton* button : {Command2, Command3}) button->setFont(ProportionalFont(12, true));
+
+  Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("印刷"));
+  PlaceTwips(Command17, 10680, 10320, 2100, 720);
+  connect(Command17, &QPushButton::clicked, this, &FrmData::Command17_Click);
+  Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"));
+  PlaceTwips(Command4, 12960, 10320, 2160, 720);
+  connect(Command4, &QPushButton::clicked, this, &FrmData::Command4_Click);
+  for (QPushButton* button : {Command17, Command4}) button->setFont(ProportionalFont(14, true));
+
+  setTabOrder(List1, Combo1);
+  setTabOrder(Combo1, Text1[1]);
+  setTabOrder(Text1[1], VScroll1);
+  setTabOrder(VScroll1, Command2);
+  setTabOrder(Command2, Command3);
+  setTabOrder(Command3, Command17);
+  setTabOrder(Command17, Command4);
+
+  Picture1 = MakePanel(this, QStringLiteral("Picture1"), kBackground);
+  Picture6 = MakePanel(this, QStringLiteral("Picture6"), kBackground);
+  Label8 = MakeLabel(Picture6, QStringLiteral("Label8"), QStringLiteral("Just a moment,please."));
+  Label8->setFont(ProportionalFont(24, true));
+  Label8->setAlignment(Qt::AlignCenter);
+  closePanel();
+}
+
+void FrmData::Form_Load() {
+  PlaceTwips(Picture1, 0, 0, kFormWidth, kFormHeight);
+  Picture1->hide();
+  Picture6->setGeometry(rect());
+  Label8->setGeometry(Picture6->rect());
+  show();
+  if (!Command1_Click()) return;
+  choose(0);
+  List1->setFocus();
+}
+
+void FrmData::cover(bool shown) {
+  Picture6->setVisible(shown);
+  if (!shown) return;
+  Picture6->raise();
+  screens_.DoEvents();
+}
+
+bool FrmData::Command1_Click() {
+  cover(true);
+  // Waits for a share that is away, and ends the program with a message when it stays away.
+  if (!screens_.RefreshCounts()) return false;
+  AppState& state = screens_.state;
+  RecordList list;
+  try {
+    ReadRoster(state, screens_.services.clock.Today());
+    list = ReadRecordList(state);
+  } catch (const DataFileError& failure) {
+    screens_.Fail(failure.what());
+    return false;
+  }
+  fillChoices(RosterChoices(state));
+  Label3->setText(Q(RecordCountText(list.recordCount)));
+  List1->setLines(std::move(list.lines), std::move(list.numbers));
+  cover(false);
+  return true;
+}
+
+void FrmData::fillChoices(std::vector<std::string> choices) {
+  if (choices == choices_) return;
+  choices_ = std::move(choices);
+  QStringList items;
+  items.reserve(static_cast<qsizetype>(choices_.size()));
+  for (const std::string& choice : choices_) items << Q(choice);
+  const QSignalBlocker quiet(Combo1);
+  const QString typed = Combo1->currentText();
+  Combo1->clear();
+  Combo1->addItems(items);
+  Combo1->setEditText(typed);
+}
+
+std::vector<int> FrmData::recordNumbers() const {
+  std::vector<int> numbers;
+  numbers.reserve(static_cast<size_t>(List1->count()));
+  for (int row = 0; row < List1->count(); ++row) numbers.push_back(List1->lines().key(row));
+  return numbers;
+}
+
+void FrmData::choose(int row) {
+  if (List1->count() == 0) return;
+  row = std::clamp(row, 0, List1->count() - 1);
+  List1->setCurrentRow(row);
+  List1->showRow(row);
+}
+
+void FrmData::List1_Click() { closePanel(); }
+
+void FrmData::List1_DblClick() {
+  const int row = List1->currentRow();
+  if (row < 0) return;
+  openRecord(List1->lines().key(row));
+}
+
+void FrmData::openRecord(int number) {
+  AppState& state = screens_.state;
+  std::optional<RecordBytes> bytes;
+  try {
+    bytes = ResultsFile(ResultsPath(state)).ReadOne(number);
+  } catch (const DataFileError& failure) {
+    screens_.Fail(failure.what());
+    return;
+  }
+  if (!bytes) {
+    refused(EditRefusedText(EditOutcome::Missing, number), number);
+    return;
+  }
+  const ResultRecord record = ResultRecord::Decode(*bytes);
+  SelectedRecord = number;
+  asRead_ = bytes;
+  Label1->setText(QString::number(number));
+  Label2[1]->setText(Q(LevelText(record.level)));
+  Label2[2]->setText(Q(RecordDateText(record.date)));
+  const QString choice = Q(StudentChoice(state, record.Bangou));
+  {
+    const QSignalBlocker quiet(Combo1);
+    Combo1->setCurrentIndex(Combo1->findText(choice));
+    Combo1->setEditText(choice);
+  }
+  Label2[4]->setText(Q(GradeText(state, record.Bangou)));
+  Text1[1]->setText(QString::number(record.seconds));
+  {
+    const QSignalBlocker quiet(VScroll1);
+    VScroll1->setValue(record.seconds);
+  }
+  Command2->setEnabled(true);
+  Command3->setEnabled(true);
+  Picture3->show();
+}
+
+void FrmData::closePanel() {
+  SelectedRecord = 0;
+  asRead_.reset();
+  Command2->setEnabled(false);
+  Command3->setEnabled(false);
+  Picture3->hide();
+}
+
+void FrmData::Combo1_Click() {
+  const std::optional<int> student = ChoiceNumber(S(Combo1->currentText()));
+  Label2[4]->setText(student ? Q(GradeText(screens_.state, *student)) : QString());
+}
+
+void FrmData::VScroll1_Change() { Text1[1]->setText(QString::number(VScroll1->value())); }
+
+void FrmData::Text1_Change() {
+  // Only a time that could be stored moves the bar; while typing, the text is left as typed.
+  if (const std::optional<int> seconds = TypedSeconds(S(Text1[1]->text()))) {
+    const QSignalBlocker quiet(VScroll1);
+    VScroll1->setValue(*seconds);
+  }
+}
+
+void FrmData::refused(const std::string& why, int number) {
+  closePanel();
+  screens_.services.prompts.Message(kNoticeTitle, why);
+  if (!Command1_Click()) return;
+  const std::vector<int> numbers = recordNumbers();
+  choose(LineAfterDelete(numbers, number));
+  List1->setFocus();
+}
+
+void FrmData::Command2_Click() {
+  if (!asRead_) return;
+  const RecordEdit edit = CheckRecordEdit(screens_.state, ResultRecord::Decode(*asRead_), S(Text1[1]->text()),
+                                          S(Combo1->currentText()));
+  if (!edit.ok()) {
+    screens_.services.prompts.Message(kInputTitle, edit.error);
+    QWidget* wrong = TypedSeconds(S(Text1[1]->text())) ? static_cast<QWidget*>(Combo1) : Text1[1];
+    wrong->setFocus();
+    return;
+  }
+  const int number = SelectedRecord;
+  EditOutcome outcome = EditOutcome::Done;
+  try {
+    outcome = ResultsFile(ResultsPath(screens_.state)).RewriteOne(number, *asRead_, edit.record);
+  } catch (const FileWriteError& failure) {
+    screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + std::string(failure.what()));
+    return;
+  }
+  if (outcome != EditOutcome::Done) {
+    refused(EditRefusedText(outcome, number), number);
+    return;
+  }
+  closePanel();
+  if (!Command1_Click()) return;
+  choose(LineOfRecord(recordNumbers(), number));
+  // The panel shows the record as it now is in the file, ready for another correction.
+  openRecord(number);
+  List1->setFocus();
+}
+
+void FrmData::Command3_Click() {
+  if (!asRead_) return;
+  if (!screens_.services.prompts.AskYesNo(kNoticeTitle, kDeleteQuestion)) return;
+  const int number = SelectedRecord;
+  EditOutcome outcome = EditOutcome::Done;
+  try {
+    outcome = ResultsFile(ResultsPath(screens_.state)).DeleteOne(number, *asRead_);
+  } catch (const FileWriteError& failure) {
+    screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + std::string(failure.what()));
+    return;
+  }
+  if (outcome != EditOutcome::Done) {
+    refused(EditRefusedText(outcome, number), number);
+    return;
+  }
+  closePanel();
+  if (!Command1_Click()) return;
+  choose(LineAfterDelete(recordNumbers(), number));
+  List1->setFocus();
+}
+
+void FrmData::Command4_Click() {
+  Picture1->raise();
+  Picture1->show();
+  screens_.DoEvents();
+  screens_.Show<seisekitime1>();
+  screens_.Unload(this);
+}
+
+void FrmData::Command17_Click() {
+  std::vector<int> rows = List1->selectedRows();
+  if (rows.size() < 2) {
+    rows.resize(static_cast<size_t>(List1->count()));
+    for (int row = 0; row < List1->count(); ++row) rows[static_cast<size_t>(row)] = row;
+  }
+  QStringList lines;
+  lines.reserve(static_cast<qsizetype>(rows.size()));
+  for (int row : rows) lines << List1->text(row);
+  const int pages = (static_cast<int>(lines.size()) + kPrintLinesPerPage - 1) / kPrintLinesPerPage;
+  PrintPages(
+      screens_, this, QStringLiteral("成績データ一覧"), pages,
+      [&lines, font = std::optional<QFont>()](QPainter& painter, const QRectF& area, int page) mutable {
+        if (!font) font = PrintFont(painter.device(), area, lines);
+        painter.setFont(*font);
+        const double step = area.height() / kPrintLinesPerPage;
+        const qsizetype first = static_cast<qsizetype>(page) * kPrintLinesPerPage;
+        const qsizetype last = std::min<qsizetype>(first + kPrintLinesPerPage, lines.size());
+        for (qsizetype i = first; i < last; ++i) {
+          const QRectF line(area.left(), area.top() + static_cast<double>(i - first) * step, area.width(),
+                            step);
+          painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, lines[i]);
+        }
+      });
+}
+
+void FrmData::Form_KeyPress(char32_t& KeyAscii) {
+  constexpr char32_t kEnter = 13;
+  constexpr char32_t kEscape = 27;
+  if (KeyAscii == kEnter && List1->hasFocus() && List1->currentRow() >= 0) {
+    KeyAscii = 0;
+    List1_DblClick();
+    if (!Picture3->isHidden()) Text1[1]->setFocus();
+    return;
+  }
+  if (KeyAscii == kEscape && !Picture3->isHidden()) {
+    KeyAscii = 0;
+    closePanel();
+    List1->setFocus();
+  }
+}
+
+}  // namespace bardrill::screens

@@ -1,0 +1,439 @@
+#include "screens/frmtimedata.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+#include "core/app_state.h"
+#include "platform/errors.h"
+#include "screens/line_list.h"
+#include "screens/screens.h"
+#include "screens/seisekitime1.h"
+#include "screens/ui_setup.h"
+#include "screens/widgets.h"
+
+namespace bardrill::screens {
+
+namespace {
+constexpr int kFormWidth = 15360;
+constexpr int kFormHeight = 11100;
+constexpr int kGridLeft = 120;
+constexpr int kGridTop = 1620;
+constexpr int kGridWidth = 8400;
+constexpr int kGridMaxHeight = 7380;
+constexpr int kRowHeight = 300;
+
+const QColor kChangedColour = FromBgr(0xFFFF);  // yellow
+const QColor kRejectedColour = FromBgr(0x0000FF);
+const QColor kCellColour(Qt::white);
+const QColor kFixedColour(224, 224, 224);
+const QColor kPanelColour(255, 255, 240);
+
+const char* const kLeaveTitle = "注意";
+const char* const kLeaveQuestion = "データが変更されています。記録しますか？";
+const char* const kNotSavedTitle = "記録できません";
+const char* const kNotReadTitle = "読み込めません";
+
+// Rows that would not load again are refused before the file is touched, and named by their level
+// (line 1 of the file is the title row).
+std::string NotSavedText(const DataFileError& failure) {
+  std::string lead = "基準データを記録できませんでした。";
+  if (failure.line() > 0) lead += "ファイルは元のままです。";
+  if (failure.line() > 1) lead += "\nレベル" + std::to_string(failure.line() - 1) + "の行：";
+  return lead + "\n" + failure.what();
+}
+
+bool IsBlank(const QString& typed) { return typed == QStringLiteral(" ") || typed == QStringLiteral("　"); }
+}  // namespace
+
+FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
+  setWindowTitle(QStringLiteral("合格タイムデータ変更"));
+  setFixedSize(Twips(kFormWidth), Twips(kFormHeight));
+
+  Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("成績の基準となるデータを変更できます"));
+  Label5->setFont(ProportionalFont(16, true));
+  PlaceTwips(Label5, 120, 90, kGridWidth, 480);
+  Label2 = MakeLabel(this, QStringLiteral("Label2"));
+  Label2->setFont(ProportionalFont(11));
+  PlaceTwips(Label2, 120, 600, kGridWidth, 600);
+  Label1 = MakeLabel(this, QStringLiteral("Label1"),
+                     QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"));
+  Label1->setFont(ProportionalFont(10));
+  PlaceTwips(Label1, 120, 1260, 6000, 300);
+  Label4 = MakeLabel(this, QStringLiteral("Label4"));
+  PlaceTwips(Label4, 6240, 1260, 2280, 300);
+
+  MSFlexGrid1 = new QTableWidget(this);
+  MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+  MSFlexGrid1->setFont(ProportionalFont(9));
+  // The titles are wider than their columns: they wrap onto a second line instead of being cut short.
+  MSFlexGrid1->setWordWrap(true);
+  MSFlexGrid1->setTextElideMode(Qt::ElideNone);
+  MSFlexGrid1->setColumnCount(kGridColumns);
+  MSFlexGrid1->horizontalHeader()->hide();
+  MSFlexGrid1->verticalHeader()->hide();
+  MSFlexGrid1->verticalHeader()->setDefaultSectionSize(Twips(kRowHeight));
+  MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+  // The editing box keeps the keyboard: the grid is only clicked.
+  MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
+  PlaceTwips(MSFlexGrid1, kGridLeft, kGridTop, kGridWidth, kGridMaxHeight);
+  connect(MSFlexGrid1, &QTableWidget::cellClicked, this, [this] { MSFlexGrid1_Click(); });
+
+  Gridinputtext = new QLineEdit(MSFlexGrid1->viewport());
+  Gridinputtext->setObjectName(QStringLiteral("Gridinputtext"));
+  Gridinputtext->setFont(ProportionalFont(9));
+  Gridinputtext->setFrame(false);
+  Gridinputtext->installEventFilter(this);
+  connect(Gridinputtext, &QLineEdit::textChanged, this, [this] { TextToGrid転送(); });
+
+  Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"));
+  Label6->setFont(ProportionalFont(10, true));
+  PlaceTwips(Label6, 120, 9120, 1800, 300);
+  Label3 = MakeLabel(this, QStringLiteral("Label3"));
+  Label3->setFont(ProportionalFont(10));
+  Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  PlaceTwips(Label3, 120, 9420, kGridWidth, 1500);
+
+  Command3 = MakeButton(this, QStringLiteral("Command3"), QStringLiteral("更新記録"));
+  PlaceTwips(Command3, 8700, 120, 2040, 600);
+  connect(Command3, &QPushButton::clicked, this, &FrmTimeData::Command3_Click);
+  Command2 = MakeButton(this, QStringLiteral("Command2"), QStringLiteral("元に戻す"));
+  PlaceTwips(Command2, 10920, 120, 2040, 600);
+  connect(Command2, &QPushButton::clicked, this, &FrmTimeData::Command2_Click);
+  Command4 = MakeButton(this, QStringLiteral("Command4"), QStringLiteral("戻る"));
+  PlaceTwips(Command4, 13140, 120, 2040, 600);
+  connect(Command4, &QPushButton::clicked, this, &FrmTimeData::Command4_Click);
+  for (QPushButton* button : {Command3, Command2, Command4}) button->setFont(ProportionalFont(12, true));
+
+  const char* const optionCaptions[2] = {"度数非表示", "度数表示"};
+  for (int k = 0; k < 2; ++k) {
+    Option1[k] = new QRadioButton(QString::fromUtf8(optionCaptions[k]), this);
+    Option1[k]->setObjectName(ElementName("Option1", k));
+    Option1[k]->setFont(ProportionalFont(11));
+    PlaceTwips(Option1[k], 8700 + 3120 * k, 900, 3000, 360);
+    connect(Option1[k], &QRadioButton::clicked, this, [this, k] { Option1_Click(k); });
+  }
+
+  Picture3 = MakePanel(this, QStringLiteral("Picture3"), kPanelColour);
+  Picture3->setFrameShape(QFrame::StyledPanel);
+  PlaceTwips(Picture3, 8700, 1380, 6540, 9600);
+  Label7 = MakeLabel(Picture3, QStringLiteral("Label7"), QStringLiteral("現在までの成績度数分布"));
+  Label7->setFont(ProportionalFont(12, true));
+  PlaceTwips(Label7, 60, 60, 6420, 330);
+  Label10 = MakeLabel(Picture3, QStringLiteral("Label10"), QStringLiteral("最高タイム"));
+  Label10->setFont(ProportionalFont(10, true));
+  PlaceTwips(Label10, 3300, 420, 3180, 300);
+  List3 = MakeLineList(Picture3, QStringLiteral("List3"));
+  PlaceTwips(List3, 60, 720, 3180, 8800);
+  List4 = MakeLineList(Picture3, QStringLiteral("List4"));
+  PlaceTwips(List4, 3300, 720, 3180, 8800);
+  for (LineList* list : {List3, List4}) {
+    list->setFont(FixedFont(9));
+    list->setFocusPolicy(Qt::NoFocus);
+  }
+
+  Picture6 = MakePanel(this, QStringLiteral("Picture6"), kPanelColour);
+  Label8 = new QLabel(QStringLiteral("Just a moment,please."));
+  Label8->setObjectName(QStringLiteral("Label8"));
+  Label8->setFont(ProportionalFont(24, true));
+  Label8->setAlignment(Qt::AlignCenter);
+  (new QVBoxLayout(Picture6))->addWidget(Label8);
+  Picture6->hide();
+}
+
+void FrmTimeData::Form_Load() {
+  Label2->setText(QStringLiteral("成績の基準となるデータを変更できます。\nプログラムを選んでください。"));
+  PlaceTwips(Picture6, 0, 0, 15360, 11520);
+  equalColumns();
+}
+
+void FrmTimeData::equalColumns() {
+  const int width = static_cast<int>(std::lround(MSFlexGrid1->width() / static_cast<double>(kGridColumns)));
+  for (int c = 0; c < kGridColumns; ++c) MSFlexGrid1->setColumnWidth(c, width);
+}
+
+void FrmTimeData::Form_Activate() {
+  // Coming back from another window is no new entry: it must not drop what the teacher typed.
+  if (entered) {
+    if (Gridinputtext->isVisible()) Gridinputtext->setFocus();
+    return;
+  }
+  entered = true;
+  Label4->clear();
+  if (!reload(true)) return;
+  equalColumns();
+  MSFlexGrid1->setColumnWidth(1, static_cast<int>(std::lround(0.8 * MSFlexGrid1->columnWidth(2))));
+  moveTo(1, 1);
+  QPointer<FrmTimeData> alive(this);
+  if (!readHistograms() || !alive) return;
+  Command7_Click();
+  GridToText転送();
+}
+
+bool FrmTimeData::readHistograms() {
+  // The counts' reader waits for a share that is away, and ends the program when it stays away.
+  if (!screens_.RefreshCounts()) return false;
+  try {
+    histograms = ReadTimeHistograms(screens_.state);
+  } catch (const DataFileError& failure) {
+    screens_.Fail(failure.what());
+    return false;
+  }
+  return true;
+}
+
+bool FrmTimeData::reload(bool opening) {
+  StandardsGrid grid;
+  try {
+    grid = ReadStandardsGrid(screens_.state);
+  } catch (const DataFileError& failure) {
+    // Without a file there is nothing to edit; a revert keeps the grid as the teacher sees it.
+    if (opening) {
+      screens_.Fail(failure.what());
+    } else {
+      screens_.services.prompts.Message(kNotReadTitle,
+                                        std::string("基準データを読み直せません。\n") + failure.what());
+    }
+    return false;
+  }
+  fillGrid(grid);
+  return true;
+}
+
+void FrmTimeData::fillGrid(const StandardsGrid& grid) {
+  MSFlexGrid1->clearContents();
+  MSFlexGrid1->setRowCount(static_cast<int>(grid.size()));
+  for (int r = 0; r < static_cast<int>(grid.size()); ++r) {
+    for (int c = 0; c < kGridColumns; ++c) {
+      const auto& cells = grid[static_cast<size_t>(r)];
+      auto* item = new QTableWidgetItem(c < static_cast<int>(cells.size()) ? Q(cells[c]) : QString());
+      if (r == 0 || c == 0) {
+        item->setFlags(Qt::NoItemFlags);
+        item->setForeground(QColor(Qt::black));
+        item->setBackground(kFixedColour);
+      } else {
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        item->setBackground(kCellColour);
+      }
+      MSFlexGrid1->setItem(r, c, item);
+    }
+  }
+  MSFlexGrid1->setRowHeight(0, 2 * Twips(kRowHeight));
+  LastRow = static_cast<int>(grid.size()) - 1;
+  sizeGrid();
+}
+
+void FrmTimeData::sizeGrid() {
+  const int frame = 2 * MSFlexGrid1->frameWidth();
+  const int rows = MSFlexGrid1->verticalHeader()->length();
+  MSFlexGrid1->resize(MSFlexGrid1->width(), std::min(rows + frame, Twips(kGridMaxHeight)));
+}
+
+StandardsGrid FrmTimeData::gridContents() const {
+  StandardsGrid grid;
+  for (int r = 0; r <= LastRow; ++r) {
+    std::vector<std::string> cells;
+    for (int c = 0; c < kGridColumns; ++c) cells.push_back(S(cell(r, c)->text()));
+    grid.push_back(std::move(cells));
+  }
+  return grid;
+}
+
+QTableWidgetItem* FrmTimeData::cell(int r, int c) const { return MSFlexGrid1->item(r, c); }
+int FrmTimeData::row() const { return MSFlexGrid1->currentRow(); }
+int FrmTimeData::column() const { return MSFlexGrid1->currentColumn(); }
+
+void FrmTimeData::moveTo(int r, int c) {
+  if (LastRow < 1) {
+    Gridinputtext->hide();
+    Label3->clear();
+    return;
+  }
+  MSFlexGrid1->setCurrentCell(std::clamp(r, 1, LastRow), std::clamp(c, 1, kStandardColumns));
+  selectionEnd = row();
+  GridToText転送();
+  PlaceCellEditor();
+}
+
+void FrmTimeData::PlaceCellEditor() {
+  QTableWidgetItem* current = cell(row(), column());
+  if (!current) return;
+  MSFlexGrid1->scrollToItem(current);
+  Gridinputtext->setGeometry(MSFlexGrid1->visualItemRect(current));
+  Gridinputtext->show();
+  Gridinputtext->setFocus();
+  Gridinputtext->setCursorPosition(10);
+  Label3->setText(Q(ColumnExplanation(column())).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+void FrmTimeData::TextToGrid転送() {
+  if (row() >= 1 && cell(row(), column())) setEditedText(row(), column(), Gridinputtext->text());
+}
+
+void FrmTimeData::GridToText転送() {
+  if (row() >= 1 && cell(row(), column())) Gridinputtext->setText(cell(row(), column())->text());
+}
+
+void FrmTimeData::setEditedText(int r, int c, const QString& text) {
+  QTableWidgetItem* target = cell(r, c);
+  if (target->text() == text) return;
+  target->setBackground(kChangedColour);
+  target->setText(text);
+  Changed = true;
+}
+
+bool FrmTimeData::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != Gridinputtext || event->type() != QEvent::KeyPress) return Form::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (IsBlank(key->text())) {
+    Gridinputtext->clear();
+    return true;
+  }
+  return Gridinputtext_KeyDown(key->key(), key->modifiers().testFlag(Qt::ShiftModifier));
+}
+
+bool FrmTimeData::Gridinputtext_KeyDown(int key, bool shift) {
+  switch (key) {
+    case Qt::Key_Up:
+      if (row() > 1) moveTo(row() - 1, column());
+      break;
+    case Qt::Key_Down:
+      if (shift) {
+        copyDown();
+      } else if (row() < LastRow) {
+        moveTo(row() + 1, column());
+      }
+      break;
+    case Qt::Key_Left:
+      if (column() > 1) moveTo(row(), column() - 1);
+      break;
+    case Qt::Key_Right:
+      if (column() < kStandardColumns) moveTo(row(), column() + 1);
+      break;
+    case Qt::Key_Escape:
+      return true;
+    default:
+      return false;
+  }
+  Command7_Click();
+  GridToText転送();
+  return true;
+}
+
+void FrmTimeData::copyDown() {
+  if (selectionEnd < LastRow) ++selectionEnd;
+  const QString text = Gridinputtext->text();
+  for (int r = row(); r <= selectionEnd; ++r) setEditedText(r, column(), text);
+  MSFlexGrid1->setRangeSelected(QTableWidgetSelectionRange(row(), column(), selectionEnd, column()), true);
+}
+
+void FrmTimeData::MSFlexGrid1_Click() {
+  if (row() < 1 || column() < 1) return;
+  selectionEnd = row();
+  PlaceCellEditor();
+  Command7_Click();
+  GridToText転送();
+}
+
+void FrmTimeData::Command7_Click() {
+  ChartLevel = LastRow >= 1 ? row() : 0;
+  if (ChartLevel < 1) {
+    List3->setLines({});
+    List4->setLines({});
+    return;
+  }
+  List3->setLines(AllDrillsChartLines(histograms, ChartLevel));
+  List4->setLines(BestTimeChartLines(histograms, ChartLevel));
+}
+
+void FrmTimeData::Option1_Click([[maybe_unused]] int index) {
+  Picture3->show();
+  Command7_Click();
+}
+
+void FrmTimeData::Command2_Click() {
+  const int r = row();
+  const int c = column();
+  if (!reload(false)) return;
+  moveTo(r, c);
+  Command7_Click();
+}
+
+bool FrmTimeData::save() {
+  const StandardsGrid grid = gridContents();
+  const CellCheck check = CheckStandardsGrid(grid);
+  if (!check.ok()) {
+    for (const RejectedCell& bad : check.rejected) cell(bad.row, bad.column)->setBackground(kRejectedColour);
+    screens_.services.prompts.Message(kNotSavedTitle, check.message);
+    return false;
+  }
+  showWait(true);
+  try {
+    SaveStandards(screens_.state, StandardsRowsOf(grid));
+  } catch (const DataFileError& failure) {
+    showWait(false);
+    screens_.services.prompts.Message(kNotSavedTitle, NotSavedText(failure));
+    return false;
+  } catch (const FileWriteError& failure) {
+    showWait(false);
+    screens_.services.prompts.Message(
+        kNotSavedTitle,
+        std::string("基準データを記録できませんでした。ファイルは元のままです。\n") + failure.what());
+    return false;
+  }
+  Changed = false;
+  clearMarks();
+  showWait(false);
+  return true;
+}
+
+void FrmTimeData::clearMarks() {
+  for (int r = 1; r <= LastRow; ++r)
+    for (int c = 1; c < kGridColumns; ++c) cell(r, c)->setBackground(kCellColour);
+}
+
+void FrmTimeData::Command3_Click() {
+  if (!save()) {
+    PlaceCellEditor();
+    return;
+  }
+  QPointer<FrmTimeData> alive(this);
+  if (!readHistograms() || !alive) return;
+  Command7_Click();
+  PlaceCellEditor();
+}
+
+void FrmTimeData::Command4_Click() {
+  if (Changed && screens_.services.prompts.AskYesNo(kLeaveTitle, kLeaveQuestion) && !save()) {
+    // Whatever could not be saved stays on the screen.
+    PlaceCellEditor();
+    return;
+  }
+  showWait(true);
+  screens_.Show<seisekitime1>();
+  screens_.Unload(this);
+}
+
+void FrmTimeData::showWait(bool shown) {
+  if (!shown) {
+    Picture6->hide();
+    return;
+  }
+  Picture6->raise();
+  Picture6->show();
+  Picture6->repaint();
+}
+
+}  // namespace bardrill::screens

@@ -1,0 +1,92 @@
+#pragma once
+#include "core/standards_editor.h"
+#include "screens/form.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class QTableWidgetItem;
+
+namespace bardrill::screens {
+
+class LineList;
+
+// The teacher's standards editor: one grid row per level, one column per standard, the explanation of
+// the column under the cursor, and the frequency charts of the times recorded on the level under it.
+class FrmTimeData : public Form {
+  Q_OBJECT
+ public:
+  static constexpr const char* kName = "FrmTimeData";
+  explicit FrmTimeData(Screens& screens);
+
+  void Form_Load() override;
+
+  void Command3_Click();          // save
+  void Command2_Click();          // reload from the file, dropping edits
+  void Command4_Click();          // back to the hub
+  void Command7_Click();          // redraw the charts of the current level
+  void Option1_Click(int index);  // show the charts
+  void MSFlexGrid1_Click();
+
+  bool changed() const { return Changed; }
+  int lastRow() const { return LastRow; }
+  int chartLevel() const { return ChartLevel; }
+
+ protected:
+  void Form_Activate() override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void TextToGrid転送();
+  void GridToText転送();
+  void PlaceCellEditor();
+  bool Gridinputtext_KeyDown(int key, bool shift);
+
+  bool reload(bool opening);
+  void fillGrid(const StandardsGrid& grid);
+  StandardsGrid gridContents() const;
+  void equalColumns();
+  void sizeGrid();
+  bool save();
+  bool readHistograms();
+  void moveTo(int row, int column);
+  void copyDown();
+  void setEditedText(int row, int column, const QString& text);
+  void clearMarks();
+  void showWait(bool shown);
+  int row() const;
+  int column() const;
+  QTableWidgetItem* cell(int row, int column) const;
+
+  QLabel* Label5;             // "成績の基準となるデータを変更できます"
+  QLabel* Label2;             // what the screen is for
+  QLabel* Label1;             // key help
+  QLabel* Label4;             // blanked on entry
+  QTableWidget* MSFlexGrid1;  // row 0 titles, column 0 levels, columns 1..12 the standards
+  QLineEdit* Gridinputtext;   // the editing box laid over the current cell
+  QLabel* Label6;             // "列の説明"
+  QLabel* Label3;             // explanation of the current column
+  QPushButton* Command3;      // "更新記録": save
+  QPushButton* Command2;      // "元に戻す": reload
+  QPushButton* Command4;      // "戻る": back to the hub
+  QRadioButton* Option1[2];   // "度数非表示", "度数表示": both show the charts
+  QFrame* Picture3;           // chart panel
+  QLabel* Label7;             // "現在までの成績度数分布"
+  QLabel* Label10;            // "最高タイム"
+  LineList* List3;            // all drills of the level
+  LineList* List4;            // each student's best time on the level
+  QFrame* Picture6;           // wait panel
+  QLabel* Label8;             // "Just a moment,please."
+
+  bool Changed = false;  // an edit not saved yet; only a save clears it
+  int LastRow = 0;       // level rows in the grid
+  int ChartLevel = 0;    // the level the charts show
+  int selectionEnd = 0;  // last row of the Shift+Down copy
+  bool entered = false;  // the entry procedure ran for this showing
+  TimeHistograms histograms;
+};
+
+}  // namespace bardrill::screens
