@@ -18,7 +18,9 @@
 #include "platform/clock.h"
 #include "screens/application.h"
 #include "screens/firstfrm.h"
+#include "screens/frmdata.h"
 #include "screens/frmsyuuryou.h"
+#include "screens/frmtimedata.h"
 #include "screens/frmver.h"
 #include "screens/line_list.h"
 #include "screens/mainfrm.h"
@@ -160,6 +162,22 @@ int main(int argc, char** argv) {
   click("Option2(2)");
   click("Command17");
   Save(hub, out, "9-hub-chart.png");
+
+  // The teacher's two screens, as the password on the hub opens them.
+  auto* editor = nav.Show<screens::FrmTimeData>();
+  nav.Unload(hub);
+  Settle(300);
+  Save(editor, out, "10-standards.png");
+  auto* records = nav.Show<screens::FrmData>();
+  nav.Unload(editor);
+  Settle(300);
+  if (auto* list = records->findChild<screens::LineList*>(QStringLiteral("List1"))) {
+    list->setFocus();
+    list->setCurrentRow(std::max(0, list->count() - 1));
+    Key(list, QStringLiteral("\r"), Qt::Key_Return);
+  }
+  Save(records, out, "11-records.png");
+  nav.Unload(records);
 
   auto* version = nav.Show<screens::frmver>();
   Save(version, out, "6-version.png");
