@@ -1,10 +1,15 @@
 #include "core/config.h"
 
+#include <filesystem>
+#include <stdexcept>
+#include <system_error>
+
 #include "core/app_state.h"
 #include "core/identity.h"
 #include "core/sound_cues.h"
 #include "core/standards.h"
 #include "platform/calendar.h"
+#include "platform/codec.h"
 #include "platform/errors.h"
 #include "platform/item_reader.h"
 #include "platform/paths.h"
@@ -16,10 +21,19 @@ namespace {
 constexpr int kConfigItems = 10;
 
 // Reads the ten items of a configuration file, or stops with a message naming the file.
-std::vector<Item> ReadTenItems(const std::string& path) {
-  ItemReader reader = ItemReader::FromFile(paths::Native(path));
+std::vector<Item> ReadTenItems(const std::string& file) {
+  ItemReader reader = ItemReader::FromFile(file);
   std::vector<Item> items;
-  for (int i = 0; i < kConfigItems; ++i) items.push_back(reader.Next());
+  while (items.size() < kConfigItems && !reader.AtEnd()) items.push_back(reader.Next());
+  if (items.empty()) {
+    throw DataFileError(file, 0,
+                        "the file is empty; it must hold " + std::to_string(kConfigItems) + " items");
+  }
+  if (items.size() < kConfigItems) {
+    throw DataFileError(file, items.back().line,
+                        "the file ends after " + std::to_string(items.size()) + " items; it must hold " +
+                            std::to_string(kConfigItems) + " (separated by commas or line ends)");
+  }
   return items;
 }
 
@@ -29,28 +43,60 @@ std::string WithSeparator(std::string folder) {
   return folder;
 }
 
+// A relative folder ("..\共通\") is taken from the program's folder, which is where the program is
+// started from; so the report, given that folder, finds the same data wherever it runs.
+std::string CommonFolderOf(const std::string& written, const std::string& exeFolder) {
+  namespace fs = std::filesystem;
+  const fs::path folder(paths::Native(WithSeparator(written)));
+  if (folder.is_absolute()) return WithSeparator(written);
+  return WithSeparator((fs::path(paths::Native(exeFolder)) / folder).lexically_normal().string());
+}
+
 void ReadPathData(AppState& state) {
-  std::string path = state.ExeFolder + "..\\パスデータ.txt";
-  std::vector<Item> items = ReadTenItems(path);
-  if (items[0].text.empty())
-    throw DataFileError(paths::Native(path), items[0].line, "the common data folder is empty");
-  state.CommonDataFolder = WithSeparator(items[0].text);
+  const std::string file = paths::Native(state.ExeFolder + "..\\パスデータ.txt");
+  std::vector<Item> items = ReadTenItems(file);
+  const Item& folder = items[0];
+  if (folder.text.empty())
+    throw DataFileError(file, folder.line, folder.column, "the common data folder is empty");
+  const std::string common = CommonFolderOf(folder.text, state.ExeFolder);
+  // Looked up without its final separator, so that a file named there is told apart from a missing folder.
+  std::string bare = paths::Native(common);
+  while (bare.size() > 1 && paths::EndsWithSeparator(bare)) bare.pop_back();
+  std::error_code ec;
+  const auto status = std::filesystem::status(bare, ec);
+  if (!std::filesystem::is_directory(status)) {
+    const bool isFile = std::filesystem::exists(status);
+    const std::string resolved = common == WithSeparator(folder.text) ? "" : " (" + Quoted(common) + ")";
+    throw DataFileError(file, folder.line, folder.column,
+                        "the common data folder " + Quoted(folder.text) + resolved +
+                            (isFile ? " is a file, not a folder" : " does not exist or cannot be reached"));
+  }
+  state.CommonDataFolder = common;
 }
 
 void ReadCommonData(AppState& state) {
-  std::string path = state.CommonDataFolder + "共通データ.txt";
-  std::vector<Item> items = ReadTenItems(path);
-  double month = items[0].Number();
-  if (!items[0].IsNumber() || month < 1 || month > 12 || month != static_cast<int>(month)) {
-    throw DataFileError(paths::Native(path), items[0].line,
-                        "the first item must be the month (1 to 12) in which the school year starts, not \"" +
-                            items[0].text + "\"");
+  const std::string file = paths::Native(state.CommonDataFolder + "共通データ.txt");
+  std::vector<Item> items = ReadTenItems(file);
+  const Item& monthItem = items[0];
+  double month = monthItem.Number();
+  if (!monthItem.IsNumber() || month < 1 || month > 12 || month != static_cast<int>(month)) {
+    throw DataFileError(file, monthItem.line, monthItem.column,
+                        "the first item must be the month (1 to 12) in which the school year starts, not " +
+                            Quoted(monthItem.text));
   }
   state.SchoolYearStartMonth = static_cast<int32_t>(month);
-  SchoolIdentity school = SplitSchoolName(items[1].text);
+  const Item& schoolItem = items[1];
+  SchoolIdentity school = SplitSchoolName(schoolItem.text);
+  try {
+    codec::Utf8ToCp932(school.code);  // every record carries the code in Shift-JIS
+  } catch (const std::invalid_argument&) {
+    throw DataFileError(
+        file, schoolItem.line, schoolItem.column,
+        "the school code " + Quoted(school.code) + " holds a character Shift-JIS cannot store");
+  }
   state.SchoolCode = school.code;
   state.SchoolName = school.name;
-  state.ListOnLeaveStudents = static_cast<int32_t>(items[2].Number());
+  state.ListOnLeaveStudents = items[2].Number() == 1 ? 1 : 0;
   state.TeacherPassword = items[5].text;
 }
 }  // namespace

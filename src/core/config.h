@@ -21,7 +21,9 @@ uint32_t SeasonColourFor(int month);
 void PrepareSplash(AppState& state, int64_t today);
 
 // Reads the configuration from the executable's folder: "..\パスデータ.txt", "共通データ.txt", the identity,
-// the folders and the standards. Throws DataFileError naming the failing file (and line).
+// the folders and the standards. A relative common data folder is taken from the executable's folder.
+// Throws DataFileError naming the failing file (and line); a common data folder that is not there is
+// reported against "パスデータ.txt", which names it.
 void LoadDataConfiguration(AppState& state, const std::string& exeFolder);
 
 // The whole start-up loader: LoadDataConfiguration, then the sound map.

@@ -7,6 +7,7 @@
 namespace bardrill {
 
 inline constexpr size_t kRecordSize = 44;
+inline constexpr double kLastDayCount = 2958465;  // 9999/12/31, the last date a record can carry
 using RecordBytes = std::array<unsigned char, kRecordSize>;
 using TextField = std::array<char, 5>;  // CP932 bytes, left-justified, blank-padded
 
@@ -22,8 +23,12 @@ struct ResultRecord {
   TextField points{};  // never interpreted: points are computed from seconds
   TextField reserved2{};
 
-  // A real result: a student, a level and a date that is not negative.
-  bool IsValid() const { return Bangou != 0 && level >= 1 && date >= 0; }
+  // A real result: a student, a level, a time that is not negative and a date from day 0 to 9999/12/31.
+  // Broken bytes (negative seconds, a date of infinity or NaN) would otherwise outscore every real drill
+  // or count as recent for ever.
+  bool IsValid() const {
+    return Bangou != 0 && level >= 1 && seconds >= 0 && date >= 0 && date <= kLastDayCount;
+  }
 
   RecordBytes Encode() const;
   static ResultRecord Decode(const RecordBytes& bytes);

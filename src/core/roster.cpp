@@ -12,15 +12,23 @@ namespace bardrill {
 namespace {
 constexpr size_t kRosterItems = 8;
 constexpr size_t kRosterTextWidth = 20;
+constexpr double kInt16Min = -32768;
+constexpr double kInt16Max = 32767;
 
 int32_t WholeNumber(const Item& item, const std::string& file, const char* what, double low, double high) {
   double v = item.Number();
   if (!item.IsNumber() || v < low || v > high) {
-    throw DataFileError(file, item.line,
+    throw DataFileError(file, item.line, item.column,
                         std::string(what) + " must be a whole number from " + text::NumberText(low) + " to " +
-                            text::NumberText(high) + ", not \"" + item.text + "\"");
+                            text::NumberText(high) + ", not " + Quoted(item.text));
   }
   return static_cast<int32_t>(v);
+}
+
+// The 16-bit numbers after the name and birth year: empty reads as 0, as these files were always read.
+int32_t SmallNumber(const Item& item, const std::string& file, const char* what) {
+  if (!item.quoted && item.text.empty()) return 0;
+  return WholeNumber(item, file, what, kInt16Min, kInt16Max);
 }
 
 // Trailing empty items (a comma at the end of the line) are harmless; anything else must be eight items.
@@ -32,6 +40,51 @@ void CheckItemCount(std::vector<Item>& items, const std::string& file) {
                         "two texts), this one has " +
                             std::to_string(items.size()));
   }
+}
+
+struct RosterLine {
+  RosterEntry entry;
+  int32_t status = 0;
+  int line = 0;
+};
+
+RosterLine ParseLine(std::vector<Item>& items, const std::string& file) {
+  CheckItemCount(items, file);
+  RosterLine parsed;
+  parsed.line = items[0].line;
+  RosterEntry& entry = parsed.entry;
+  entry.number = WholeNumber(items[0], file, "the student number", 0, kMaxStudent);
+  entry.birthYear = WholeNumber(items[1], file, "the birth year", kInt16Min, kInt16Max);
+  entry.extra1 = SmallNumber(items[2], file, "the third item");
+  entry.extra2 = SmallNumber(items[3], file, "the fourth item");
+  entry.name = text::FitLeft(items[4].text, kRosterTextWidth);
+  parsed.status = SmallNumber(items[5], file, "the status (0 listed, 2 on leave, other hidden)");
+  entry.text2 = text::FitLeft(items[6].text, kRosterTextWidth);
+  entry.text3 = text::FitLeft(items[7].text, kRosterTextWidth);
+  return parsed;
+}
+
+// Every line of the roster, checked whole before anything in the state changes. One number on two
+// lines would merge two children into one, so it is refused.
+std::vector<RosterLine> ParseRoster(ItemReader& reader) {
+  const std::string& file = reader.name();
+  if (reader.AtEnd()) throw DataFileError(file, 0, "the roster is empty: it lists no students at all");
+  std::vector<RosterLine> lines;
+  std::vector<int> lineOfNumber(kMaxStudent + 1, 0);
+  while (!reader.AtEnd()) {
+    std::vector<Item> items = reader.NextLine();
+    RosterLine parsed = ParseLine(items, file);
+    int& earlier = lineOfNumber[static_cast<size_t>(parsed.entry.number)];
+    if (earlier != 0) {
+      throw DataFileError(file, parsed.line, items[0].column,
+                          "the student number " + std::to_string(parsed.entry.number) + " is on line " +
+                              std::to_string(earlier) + " and again on line " + std::to_string(parsed.line) +
+                              "; every student needs a number of their own");
+    }
+    earlier = parsed.line;
+    lines.push_back(std::move(parsed));
+  }
+  return lines;
 }
 }  // namespace
 
@@ -66,37 +119,31 @@ std::vector<std::string> GradeFilterChoices() {
 std::string RosterPath(const AppState& state) { return state.CommonDataFolder + "新名簿.txt"; }
 
 void ReadRoster(AppState& state, int64_t today) {
-  state.SchoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
-  const std::string file = paths::Native(RosterPath(state));
-  ItemReader reader = ItemReader::FromFile(file);
+  const int schoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
+  ItemReader reader = ItemReader::FromFile(paths::Native(RosterPath(state)));
+  std::vector<RosterLine> lines = ParseRoster(reader);
+
   std::vector<RosterEntry> rows(1);
   std::vector<int32_t> numbers(1);
-  while (!reader.AtEnd()) {
-    std::vector<Item> items = reader.NextLine();
-    CheckItemCount(items, file);
-    RosterEntry entry;
-    entry.number = WholeNumber(items[0], file, "the student number", 0, kMaxStudent);
-    entry.birthYear = WholeNumber(items[1], file, "the birth year", -32768, 32767);
-    entry.extra1 = static_cast<int32_t>(items[2].Number());
-    entry.extra2 = static_cast<int32_t>(items[3].Number());
-    entry.name = text::FitLeft(items[4].text, kRosterTextWidth);
-    int32_t status = static_cast<int32_t>(items[5].Number());
-    entry.text2 = text::FitLeft(items[6].text, kRosterTextWidth);
-    entry.text3 = text::FitLeft(items[7].text, kRosterTextWidth);
-    if (status == 2 && state.ListOnLeaveStudents == 1) status = 0;
-
-    // Hidden students keep their name, birth year and grade, so results lists can still name them.
-    state.StudentNames[entry.number] = text::Trim(entry.name);
-    state.StudentBirthYears[entry.number] = entry.birthYear;
-    int grade = state.SchoolYear - entry.birthYear - 6;
-    if (grade >= 0 && grade <= 10) state.StudentGrades[entry.number] = GradeCode(grade);
-    if (status != 0) continue;
+  for (const RosterLine& line : lines) {
+    const bool listed = line.status == 0 || (line.status == 2 && state.ListOnLeaveStudents == 1);
+    if (!listed) continue;
     if (rows.size() > static_cast<size_t>(kMaxRosterRows)) {
-      throw DataFileError(file, items[0].line,
+      throw DataFileError(reader.name(), line.line,
                           "the roster lists more than " + std::to_string(kMaxRosterRows) + " students");
     }
-    numbers.push_back(entry.number);
-    rows.push_back(std::move(entry));
+    numbers.push_back(line.entry.number);
+    rows.push_back(line.entry);
+  }
+
+  state.SchoolYear = schoolYear;
+  for (const RosterLine& line : lines) {
+    // Hidden students keep their name, birth year and grade, so results lists can still name them.
+    const RosterEntry& entry = line.entry;
+    state.StudentNames[entry.number] = text::Trim(entry.name);
+    state.StudentBirthYears[entry.number] = entry.birthYear;
+    int grade = schoolYear - entry.birthYear - 6;
+    if (grade >= 0 && grade <= 10) state.StudentGrades[entry.number] = GradeCode(grade);
   }
   state.RosterRecords = std::move(rows);
   state.RosterNumbers = std::move(numbers);

@@ -20,8 +20,9 @@ std::vector<std::string> GradeFilterChoices();
 std::string RosterPath(const AppState& state);
 
 // Reads "新名簿.txt" into the roster values with the status rules, for the school year of `today`.
-// Throws DataFileError naming the file and line for a missing file, a line of fewer than eight items,
-// a student number outside 0..5000 or more than 5000 listed rows.
+// Throws DataFileError naming the file and line for a missing or empty file, a line of other than eight
+// items, a number that is not a whole number in its range (the student number 0..5000), one student
+// number on two lines, or more than 5000 listed rows; the roster values are then unchanged.
 void ReadRoster(AppState& state, int64_t today);
 
 }  // namespace bardrill

@@ -11,6 +11,7 @@
 #include "platform/item_reader.h"
 #include "platform/paths.h"
 #include "platform/shared_file.h"
+#include "platform/text.h"
 
 namespace bardrill {
 
@@ -18,37 +19,46 @@ namespace {
 
 using StandardsTable = LevelTable<LevelStandard>;
 
-std::string ColumnName(int column) {
-  std::string name = "column " + std::to_string(column);
-  if (*kStandardTitles[column - 1] != '\0') name += std::string(" (") + kStandardTitles[column - 1] + ")";
-  return name;
+// What a message calls the value of a column: its title, or "the value" for the untitled ones.
+std::string ValueName(int column) {
+  const char* title = kStandardTitles[column - 1];
+  return *title != '\0' ? std::string(title) : std::string("the value");
+}
+
+[[noreturn]] void Refuse(const std::string& file, const Item& item, int column, const std::string& why) {
+  throw DataFileError(file, item.line, column, ValueName(column) + " is " + Quoted(item.text) + ", " + why);
+}
+
+// A standard as typed in the editor: empty reads as 0, anything else must be a number that is not
+// negative. A cell the teacher mistyped ("６０", "60秒") is refused rather than read as 0, which would
+// judge every drill against a zero standard.
+double StandardNumber(const std::string& file, const Item& item, int column) {
+  if (text::Trim(item.text).empty()) return 0;
+  if (!text::IsNumber(item.text)) {
+    Refuse(file, item, column,
+           "which is not a number; write it in half-width digits, or leave it empty for 0");
+  }
+  const double value = text::LeadingNumber(item.text);
+  if (value < 0) Refuse(file, item, column, "but a standard cannot be negative");
+  return value;
 }
 
 // Whole-number columns: a fraction rounds to the nearest, half to even, as these files were always read.
 int32_t WholeNumber(const std::string& file, const Item& item, int column) {
-  double value = std::nearbyint(item.Number());
-  if (!(value >= std::numeric_limits<int32_t>::min() && value <= std::numeric_limits<int32_t>::max())) {
-    throw DataFileError(file, item.line,
-                        ColumnName(column) + " holds \"" + item.text + "\", which is out of range");
-  }
+  double value = std::nearbyint(StandardNumber(file, item, column));
+  if (!(value <= std::numeric_limits<int32_t>::max())) Refuse(file, item, column, "which is out of range");
   return static_cast<int32_t>(value);
 }
 
 float SingleNumber(const std::string& file, const Item& item, int column) {
-  double value = item.Number();
-  if (!(std::fabs(value) <= FLT_MAX)) {
-    throw DataFileError(file, item.line,
-                        ColumnName(column) + " holds \"" + item.text + "\", which is out of range");
-  }
+  double value = StandardNumber(file, item, column);
+  if (!(value <= FLT_MAX)) Refuse(file, item, column, "which is out of range");
   return static_cast<float>(value);
 }
 
 double FiniteNumber(const std::string& file, const Item& item, int column) {
-  double value = item.Number();
-  if (!std::isfinite(value)) {
-    throw DataFileError(file, item.line,
-                        ColumnName(column) + " holds \"" + item.text + "\", which is out of range");
-  }
+  double value = StandardNumber(file, item, column);
+  if (!std::isfinite(value)) Refuse(file, item, column, "which is out of range");
   return value;
 }
 
@@ -74,8 +84,13 @@ LevelStandard ParseLevel(const std::string& file, const std::vector<Item>& items
 // letting items slide into a neighbouring level's columns.
 StandardsTable ParseStandards(ItemReader& reader, const StandardsTable& current) {
   StandardsTable table = current;
-  if (reader.AtEnd()) return table;
-  reader.NextLine();
+  if (reader.AtEnd()) throw DataFileError(reader.name(), 0, "the file is empty; it holds no standards");
+  const int headerLine = reader.NextLine().front().line;
+  if (reader.AtEnd()) {
+    throw DataFileError(reader.name(), headerLine,
+                        "the file has a title line but no level lines; the line after the titles holds the "
+                        "standards of level 1");
+  }
   table[0] = LevelStandard{};
   int level = 0;
   while (!reader.AtEnd()) {
@@ -104,15 +119,17 @@ void CheckCell(const std::string& file, int line, int column, const std::string&
   for (char c : cell) {
     if (c == ',' || c == '"' || (static_cast<unsigned char>(c) < 0x20 && c != '\t')) {
       throw DataFileError(
-          file, line,
-          ColumnName(column) + " holds \"" + cell +
-              "\": commas, double quotes and control characters cannot be stored in the standards");
+          file, line, column,
+          ValueName(column) + " is " + Quoted(cell) +
+              ": commas, double quotes and control characters cannot be stored in the standards");
     }
   }
   try {
     codec::Utf8ToCp932(cell);
-  } catch (const std::invalid_argument& e) {
-    throw DataFileError(file, line, ColumnName(column) + ": " + e.what());
+  } catch (const std::invalid_argument&) {
+    throw DataFileError(file, line, column,
+                        ValueName(column) + " is " + Quoted(cell) +
+                            ", which holds a character Shift-JIS (CP932) cannot store");
   }
 }
 

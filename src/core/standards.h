@@ -33,8 +33,9 @@ inline const char* const kStandardTitles[kStandardColumns] = {"目標Time",  "�
 std::string StandardsPath(const AppState& state);
 
 // Reads the standards file into state.Standards (index 0 = the header line, 1.. = levels). Levels the
-// file has no line for keep their values. Throws DataFileError naming the file and line when the file
-// is missing, holds more than 35 level lines, a level line has other than twelve items, or a number does
+// file has no line for keep their values. An empty item reads as 0. Throws DataFileError naming the file,
+// line and column when the file is missing, has no level line, holds more than 35 level lines, a level
+// line has other than twelve items, or one of the first nine items is not a number, is negative or does
 // not fit its column; the standards in memory are then unchanged.
 void LoadStandards(AppState& state);
 

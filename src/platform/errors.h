@@ -1,21 +1,31 @@
 #pragma once
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace bardrill {
 
 // A data file that is missing, unreadable or malformed. The message always names the file and, where
-// there is one, the line (or record) so that a teacher can find and mend it.
+// there is one, the line (or record) and the column (the item's place on its line), so that a teacher
+// can find and mend it. Control characters in the message are written out ("<NUL>"), so that nothing
+// cuts it short.
 class DataFileError : public std::runtime_error {
  public:
   DataFileError(std::string file, int line, const std::string& what);
+  DataFileError(std::string file, int line, int column, const std::string& what);
   const std::string& file() const { return file_; }
-  int line() const { return line_; }  // 0 when the failure is not tied to a line
+  int line() const { return line_; }      // 0 when the failure is not tied to a line
+  int column() const { return column_; }  // 0 when it is not tied to one item
 
  private:
   std::string file_;
   int line_;
+  int column_;
 };
+
+// An item's text for a message, in double quotes: at most 60 characters (a longer one is cut and ends
+// with "…"), control characters written out.
+std::string Quoted(std::string_view text);
 
 // A shared file that cannot be read just now, sorted by what a reader can do about it.
 class FileReadError : public DataFileError {

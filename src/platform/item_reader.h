@@ -12,19 +12,25 @@ struct Item {
   std::string text;
   bool quoted = false;
   int line = 0;           // 1-based line on which the item starts
+  int column = 0;         // 1-based place of the item on its line
   bool endsLine = false;  // the item was the last of its line
 
   bool IsNumber() const;  // an unquoted item that reads as a number
   double Number() const;  // its value; any other item reads as 0
 };
 
-// Reads a CP932 text file item by item. Reading past the end is an error that names the file.
-// Blank lines carry no items and are skipped.
+// Reads a text file item by item. Reading past the end is an error that names the file.
+// Blank lines carry no items and are skipped. A double quote must close on the line where it opens, and
+// control characters other than tabs and line ends are refused: neither belongs in these files, and
+// either would otherwise shift or cut the items that follow.
 class ItemReader {
  public:
-  // Reads the whole file; throws DataFileError naming the file when it is missing or unreadable.
+  // Reads the whole file (CP932, or UTF-8 as codec::TextFileToUtf8 tells them apart); throws
+  // DataFileError naming the file when it is missing, a folder, unreadable or holds bytes that are not
+  // text, and naming the line and column where the bytes are.
   static ItemReader FromFile(const std::string& path);
-  // For text already in memory (UTF-8); `name` is used in error messages.
+  // For text already in memory (UTF-8); `name` is used in error messages. Throws DataFileError for an
+  // unclosed double quote or a control character, naming the line and column.
   ItemReader(std::string name, std::string_view utf8Text);
 
   bool AtEnd() const { return next_ >= items_.size(); }

@@ -34,9 +34,6 @@ const char* const kUsage =
 
 namespace {
 
-// The last date the record list writes as a date (9999/12/31); anything beyond is shown as stored.
-constexpr double kLastDay = 2958465;
-
 Encoding ParseEncoding(const std::string& text) {
   std::string lower = text;
   std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
@@ -52,8 +49,8 @@ size_t Utf8Length(unsigned char lead) {
   return 1;
 }
 
-// CP932 bytes of a row. A character CP932 cannot hold can only come from bytes that were never valid
-// CP932 in a data file; it is written as "?" and counted, so the rest of the report is still written.
+// CP932 bytes of a row. A character CP932 cannot hold (from a file saved as UTF-8, or from record bytes
+// that were never valid CP932) is written as "?" and counted, so the rest of the report is still written.
 std::string ToCp932(const std::string& utf8, size_t& substituted) {
   try {
     return codec::Utf8ToCp932(utf8);
@@ -97,8 +94,9 @@ class CsvWriter {
   size_t substituted_ = 0;
 };
 
+// A date beyond 9999/12/31 (or not a number) is shown as stored.
 std::string DateText(double date) {
-  if (std::isfinite(date) && date >= 0 && date <= kLastDay)
+  if (std::isfinite(date) && date >= 0 && date <= kLastDayCount)
     return calendar::FormatDate(static_cast<int64_t>(date));
   return text::NumberText(date);
 }
@@ -269,7 +267,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     if (substituted > 0) {
       err << "bardrill-report: " << substituted
-          << " character(s) from bytes that are not valid Shift-JIS were written as \"?\"\n";
+          << " character(s) that Shift-JIS cannot hold were written as \"?\"\n";
     }
   } catch (const std::exception& e) {  // a missing or malformed file, named with its line by DataFileError
     err << "bardrill-report: " << e.what() << "\n";

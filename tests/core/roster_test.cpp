@@ -88,23 +88,34 @@ TEST(Roster, StatusDecidesWhoIsListedButEveryNameIsKnownByNumber) {
   EXPECT_EQ(listing.RosterNumbers[2], 2);
 }
 
-TEST(Roster, ALaterLineWithTheSameNumberReplacesNameAndGrade) {
+TEST(Roster, TwoLinesWithOneNumberAreRefusedNamingBothAndChangeNothing) {
   testing::Installation inst;
-  inst.WriteRoster("5,1996,0,0,\"前\",0,\"\",\"\"\r\n5,1990,0,0,\"後\",0,\"\",\"\"\r\n");
+  inst.WriteRoster(
+      "1,1996,0,0,\"山田\",0,\"\",\"\"\r\n5,1996,0,0,\"前\",0,\"\",\"\"\r\n"
+      "5,1990,0,0,\"後\",1,\"\",\"\"\r\n");
   AppState state = StateFor(inst);
-  ReadRoster(state, Day(2004, 5, 1));
-  EXPECT_EQ(state.RosterCount, 2);
-  EXPECT_EQ(state.StudentNames[5], "後");
-  EXPECT_EQ(state.StudentGrades[5], "中２");
-  EXPECT_EQ(state.StudentBirthYears[5], 1990);
+  state.StudentNames[1] = "before";
+  try {
+    ReadRoster(state, Day(2004, 5, 1));
+    FAIL() << "one number on two lines must be refused";
+  } catch (const DataFileError& e) {
+    EXPECT_EQ(e.line(), 3);
+    EXPECT_NE(std::string(e.what()).find("5 is on line 2 and again on line 3"), std::string::npos)
+        << e.what();
+  }
+  EXPECT_EQ(state.StudentNames[1], "before");
+  EXPECT_EQ(state.RosterCount, 0);
 }
 
 TEST(Roster, AGradeOutsideTheCodesKeepsTheEarlierCode) {
   testing::Installation inst;
-  inst.WriteRoster("5,1996,0,0,\"a\",0,\"\",\"\"\r\n5,1980,0,0,\"b\",0,\"\",\"\"\r\n");
+  inst.WriteRoster("5,1996,0,0,\"a\",0,\"\",\"\"\r\n");
   AppState state = StateFor(inst);
   ReadRoster(state, Day(2004, 5, 1));
+  inst.WriteRoster("5,1980,0,0,\"a\",0,\"\",\"\"\r\n");
+  ReadRoster(state, Day(2004, 5, 1));
   EXPECT_EQ(state.StudentGrades[5], "小２");
+  EXPECT_EQ(state.StudentBirthYears[5], 1980);
 }
 
 TEST(Roster, MalformedLinesAreRejectedNamingTheLine) {

@@ -46,20 +46,20 @@ TEST_F(StandardsTest, PathCarriesTheContentNumber) {
   EXPECT_EQ(StandardsPath(state), dir.path() + "タイム回数データ3.txt");
 }
 
-TEST_F(StandardsTest, HeaderOnlyLeavesLevelsAsTheyWere) {
-  state.Standards[4].targetTime = 77;
+TEST_F(StandardsTest, AFileWithoutLevelLinesIsRefusedAndChangesNothing) {
+  state.Standards[1].targetTime = 77;
   Write(kHeader);
-  LoadStandards(state);
-  EXPECT_EQ(state.Standards[1].targetTime, 0);
-  EXPECT_EQ(state.Standards[1].pointRate, 0.0f);
-  EXPECT_EQ(state.Standards[4].targetTime, 77);
+  ExpectRejectedAt(1);
+  Write("");
+  EXPECT_THROW(LoadStandards(state), DataFileError);
+  EXPECT_EQ(state.Standards[1].targetTime, 77);
 }
 
 TEST_F(StandardsTest, LevelLinesFollowTheHeader) {
   state.Standards[3].targetTime = 77;
   Write(std::string(kHeader) +
         "60,120,100,10,1.5,10,200,7,1,,x,\r\n"
-        "90 , 180 ,,12.6,2,abc,300.5,14,2,a,b,c\r\n");
+        "90 , 180 ,,12.6,2,\"8\",300.5,14,2,a,b,c\r\n");
   LoadStandards(state);
   const LevelStandard& one = state.Standards[1];
   EXPECT_EQ(one.targetTime, 60);
@@ -74,7 +74,7 @@ TEST_F(StandardsTest, LevelLinesFollowTheHeader) {
   EXPECT_EQ(two.targetTime, 90);
   EXPECT_EQ(two.clearPoints, 0) << "an empty item reads as 0";
   EXPECT_EQ(two.clearCount, 13) << "whole-number columns round to the nearest";
-  EXPECT_EQ(two.limitCount, 0) << "a non-numeric item reads as 0";
+  EXPECT_EQ(two.limitCount, 8) << "a quoted number is a number";
   EXPECT_EQ(two.limitPoints, 300.5);
   EXPECT_EQ(two.spare10, "a");
   EXPECT_EQ(two.spare12, "c");
@@ -83,11 +83,11 @@ TEST_F(StandardsTest, LevelLinesFollowTheHeader) {
 }
 
 TEST_F(StandardsTest, HalvesRoundToEven) {
-  Write(std::string(kHeader) + "12.5,13.5,-2.5,0.5,1,1,1,1,1,,,\r\n");
+  Write(std::string(kHeader) + "12.5,13.5,2.5,0.5,1,1,1,1,1,,,\r\n");
   LoadStandards(state);
   EXPECT_EQ(state.Standards[1].targetTime, 12);
   EXPECT_EQ(state.Standards[1].minimumTime, 14);
-  EXPECT_EQ(state.Standards[1].clearPoints, -2);
+  EXPECT_EQ(state.Standards[1].clearPoints, 2);
   EXPECT_EQ(state.Standards[1].clearCount, 0);
 }
 

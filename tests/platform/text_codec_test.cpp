@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <vector>
 
 #include "platform/codec.h"
 #include "platform/text.h"
@@ -38,6 +39,48 @@ TEST(Codec, RefusesCharactersCp932CannotHoldInsteadOfWritingQuestionMarks) {
 TEST(Codec, ACtrlZLeftByOldEditorsEndsTheText) {
   EXPECT_EQ(codec::Cp932ToUtf8(std::string("abc\r\n\x1A", 6)), "abc\r\n");
   EXPECT_EQ(codec::Cp932ToUtf8(""), "");
+}
+
+// Editors save UTF-8 today and Shift-JIS before; the bytes tell which, and bytes neither can read are
+// refused with their place rather than read as replacement characters.
+TEST(Codec, TextFilesAreReadAsUtf8OrCp932ByTheirBytes) {
+  const std::string sjisName = codec::Utf8ToCp932("山田①");
+  EXPECT_EQ(codec::TextFileToUtf8("1,abc\r\n"), "1,abc\r\n");
+  EXPECT_EQ(codec::TextFileToUtf8(sjisName), "山田①");
+  EXPECT_EQ(codec::TextFileToUtf8("山田①"), "山田①");
+  EXPECT_EQ(codec::TextFileToUtf8("\xEF\xBB\xBF"
+                                  "abc\r\n\x1A"),
+            "abc\r\n");
+  // CP932 "ﾃｩ" is also UTF-8 "é": valid UTF-8 with non-ASCII bytes is taken as UTF-8...
+  EXPECT_EQ(codec::TextFileToUtf8("\xC3\xA9"), "é");
+  // ...but one byte that UTF-8 cannot read makes the whole file CP932.
+  EXPECT_EQ(codec::TextFileToUtf8("\xC3\xA9" + sjisName), "ﾃｩ山田①");
+
+  struct Bad {
+    std::string bytes;
+    size_t offset;
+    const char* says;
+  };
+  for (const Bad& bad : std::vector<Bad>{
+           {"ab\r\n" + sjisName + "\x85\x40", 10, "the bytes 85 40 here are not Shift-JIS"},
+           {sjisName + "\x93", 6, "the byte 93 here is not Shift-JIS"},  // cut inside a character
+           {"\xEF\xBB\xBF"
+            "ab" +
+                sjisName,
+            5, "starts with the UTF-8 mark, but the byte 8E"},
+           {std::string("\xFF\xFE"
+                        "a",
+                        3),
+            0, "UTF-16"},
+       }) {
+    try {
+      codec::TextFileToUtf8(bad.bytes);
+      ADD_FAILURE() << bad.says << ": read without complaint";
+    } catch (const codec::UndecodableText& e) {
+      EXPECT_EQ(e.offset(), bad.offset) << e.what();
+      EXPECT_NE(std::string(e.what()).find(bad.says), std::string::npos) << e.what();
+    }
+  }
 }
 
 TEST(Text, CountsCharactersNotBytes) {

@@ -1,9 +1,7 @@
 // The demo generator and the report tool, run as the real executables on real installations in
 // temporary folders.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,15 +24,16 @@
 #include "core/sound_cues.h"
 #include "platform/calendar.h"
 #include "platform/codec.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace bardrill {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Outcome;
 using testing::ReadBytes;
+using testing::RunProgram;
 using testing::TempDir;
 using testing::WriteBytes;
 using testing::WriteCp932;
@@ -45,41 +44,6 @@ const char* const kRecordsHeader = "record,date,time,student,name,level,seconds,
 const char* const kSummaryHeader =
     "student,name,level,TotalCount,TotalPoints,JudgeCount,JudgePoints,LimitCount,LimitPoints,TodayCount,"
     "TodayPoints,BestTime,SchoolBest";
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs a program with stdout and stderr captured in files of `scratch`, and waits for it.
-Outcome RunProgram(const std::string& exe, const std::vector<std::string>& args, const std::string& scratch) {
-  const std::string outPath = scratch + "stdout";
-  const std::string errPath = scratch + "stderr";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> all = {exe};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  Outcome outcome;
-  if (spawned != 0) {
-    outcome.err = std::string("cannot start ") + exe + ": " + std::strerror(spawned);
-    return outcome;
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = ReadBytes(outPath);
-  outcome.err = ReadBytes(errPath);
-  return outcome;
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
