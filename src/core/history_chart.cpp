@@ -21,11 +21,15 @@ constexpr int kChartsPerSurface = 3;
 constexpr double kFirstTop = 0.05, kTopStep = 0.3;
 constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF, kBlue = 0xFF0000;
 
-// The chart is laid out in halves of the surface (W = width / 2, H = height / 2) below its top.
+// The chart is laid out in fractions of W = width / 2 across and of H below its top. H is a third of
+// the height, not a half: the charts start 0.3 of the height apart, and a chart that reaches down to
+// 0.88 H (its dates) with ten statistics lines beside it only fits its band when H is a third; with
+// half the height each chart covered the next and the third ran off the surface.
+constexpr double kHeightPerH = 1.0 / 3;
 struct Frame {
   double top;
   double X(double ofW) const { return ofW / 2; }
-  double Y(double ofH) const { return top + ofH / 2; }
+  double Y(double ofH) const { return top + ofH * kHeightPerH; }
 };
 
 std::string PaddedRight(const std::string& s, size_t width) {
@@ -170,7 +174,7 @@ HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request, in
 
   if (firstOnSurface) {
     const std::string name = text::Trim(state.StudentNames[static_cast<size_t>(request.student)]);
-    chart.texts.push_back({frame.X(0.01), 0.02 / 2, name, 3, kBlack});
+    chart.texts.push_back({frame.X(0.01), 0.02 * kHeightPerH, name, 3, kBlack});
   }
   chart.texts.push_back({frame.X(0.7), frame.Y(0.01),
                          state.ProgramTitle + " " + state.LevelNames[static_cast<size_t>(level)],

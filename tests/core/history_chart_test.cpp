@@ -8,6 +8,7 @@ namespace bardrill {
 namespace {
 
 constexpr int64_t kToday = 38114;  // 2004-05-07
+constexpr double kH = 1.0 / 3;      // H as a share of the surface's height; W is half its width
 constexpr uint32_t kRed = 0x0000FF;
 
 struct School {
@@ -97,12 +98,12 @@ TEST(HistoryChart, FasterRunsAreRedRecordPointsJoinedInOrder) {
   for (const ChartDot& d : chart.dots) dots.emplace_back(d.seconds, d.record);
   EXPECT_EQ(dots, (std::vector<std::pair<int, bool>>{
                       {80, true}, {60, true}, {60, false}, {70, false}, {50, true}}));
-  // x = W (0.7 k / RunCount + 0.2), y = T + H (0.8 - 0.7 s / ScaleTop), in halves of the surface.
+  // x = W (0.7 k / RunCount + 0.2), y = T + H (0.8 - 0.7 s / ScaleTop), as shares of the surface.
   EXPECT_DOUBLE_EQ(chart.dots[0].x, (0.7 / 5 + 0.2) / 2);
-  EXPECT_DOUBLE_EQ(chart.dots[0].y, 0.05 + (0.8 - 0.7 * 80 / 90) / 2);
+  EXPECT_DOUBLE_EQ(chart.dots[0].y, 0.05 + (0.8 - 0.7 * 80 / 90) * kH);
   ASSERT_EQ(chart.segments.size(), 4u);  // the time axis, the run axis, then the record line
-  EXPECT_DOUBLE_EQ(chart.segments[0].y1, 0.45);
-  EXPECT_DOUBLE_EQ(chart.segments[0].y2, 0.1);
+  EXPECT_DOUBLE_EQ(chart.segments[0].y1, 0.05 + 0.8 * kH);
+  EXPECT_DOUBLE_EQ(chart.segments[0].y2, 0.05 + 0.1 * kH);
   EXPECT_DOUBLE_EQ(chart.segments[1].x2, 0.45);
   const ChartSegment& last = chart.segments[3];
   EXPECT_EQ(last.width, 3);
@@ -185,10 +186,12 @@ TEST(HistoryChart, ThreeChartsToASurfaceAndALevelBeyondTheCatalogueEndsThem) {
   ASSERT_EQ(surfaces[1].charts.size(), 1u);
   const double tops[] = {0.05, 0.35, 0.65};
   for (size_t i = 0; i < 3; ++i) {
-    EXPECT_NEAR(surfaces[0].charts[i].segments[0].y1 - 0.4, tops[i], 1e-12);
+    EXPECT_NEAR(surfaces[0].charts[i].segments[0].y1 - 0.8 * kH, tops[i], 1e-12);
+    // Each chart, with its dates under the run axis, stays inside its band of the surface.
+    EXPECT_LT(surfaces[0].charts[i].texts.back().y, tops[i] + 0.3);
     EXPECT_EQ(surfaces[0].charts[i].texts[0].text == "山田", i == 0);  // the name heads each surface
   }
-  EXPECT_NEAR(surfaces[1].charts[0].segments[0].y1 - 0.4, 0.05, 1e-12);
+  EXPECT_NEAR(surfaces[1].charts[0].segments[0].y1 - 0.8 * kH, 0.05, 1e-12);
   EXPECT_EQ(surfaces[1].charts[0].figures.level, 4);
   EXPECT_EQ(surfaces[1].charts[0].texts[0].text, "山田");
   EXPECT_EQ(surfaces[0].charts[0].texts[1].text, "ソネタ レベル１");
@@ -208,10 +211,10 @@ TEST(HistoryChart, PrintedPagesUseLargerTitlesAndCloserStatistics) {
   EXPECT_EQ(printed.texts[1].size, 3);
   const std::vector<double> a = statisticsYs(screen), b = statisticsYs(printed);
   ASSERT_EQ(a.size(), 10u);
-  EXPECT_DOUBLE_EQ(a[0], 0.05 + 0.025);
-  EXPECT_NEAR(a[1] - a[0], 0.04, 1e-12);
-  EXPECT_NEAR(b[1] - b[0], 0.03, 1e-12);
-  EXPECT_NEAR(a[9] - a[8], 0.06, 1e-12);  // the footnote half a line lower
+  EXPECT_DOUBLE_EQ(a[0], 0.05 + 0.05 * kH);
+  EXPECT_NEAR(a[1] - a[0], 0.08 * kH, 1e-12);
+  EXPECT_NEAR(b[1] - b[0], 0.06 * kH, 1e-12);
+  EXPECT_NEAR(a[9] - a[8], 0.12 * kH, 1e-12);  // the footnote half a line lower
 }
 
 }  // namespace
