@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <functional>
 
 #include "core/app_state.h"
 #include "core/record_list.h"
@@ -315,42 +316,37 @@ void FrmData::Command2_Click() {
     return;
   }
   const int number = SelectedRecord;
-  EditOutcome outcome = EditOutcome::Done;
-  try {
-    outcome = ResultsFile(ResultsPath(screens_.state)).RewriteOne(number, *asRead_, edit.record);
-  } catch (const FileWriteError& failure) {
-    screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + std::string(failure.what()));
+  if (!changeRecord(number,
+                    [&](ResultsFile& file) { return file.RewriteOne(number, *asRead_, edit.record); }))
     return;
-  }
-  if (outcome != EditOutcome::Done) {
-    refused(EditRefusedText(outcome, number), number);
-    return;
-  }
-  closePanel();
-  if (!Command1_Click()) return;
   choose(LineOfRecord(recordNumbers(), number));
   // The panel shows the record as it now is in the file, ready for another correction.
   openRecord(number);
   List1->setFocus();
 }
 
+bool FrmData::changeRecord(int number, const std::function<EditOutcome(ResultsFile&)>& change) {
+  EditOutcome outcome = EditOutcome::Done;
+  try {
+    ResultsFile file(ResultsPath(screens_.state));
+    outcome = change(file);
+  } catch (const FileWriteError& failure) {
+    screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + std::string(failure.what()));
+    return false;
+  }
+  if (outcome != EditOutcome::Done) {
+    refused(EditRefusedText(outcome, number), number);
+    return false;
+  }
+  closePanel();
+  return Command1_Click();
+}
+
 void FrmData::Command3_Click() {
   if (!asRead_) return;
   if (!screens_.services.prompts.AskYesNo(kNoticeTitle, kDeleteQuestion)) return;
   const int number = SelectedRecord;
-  EditOutcome outcome = EditOutcome::Done;
-  try {
-    outcome = ResultsFile(ResultsPath(screens_.state)).DeleteOne(number, *asRead_);
-  } catch (const FileWriteError& failure) {
-    screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + std::string(failure.what()));
-    return;
-  }
-  if (outcome != EditOutcome::Done) {
-    refused(EditRefusedText(outcome, number), number);
-    return;
-  }
-  closePanel();
-  if (!Command1_Click()) return;
+  if (!changeRecord(number, [&](ResultsFile& file) { return file.DeleteOne(number, *asRead_); })) return;
   choose(LineAfterDelete(recordNumbers(), number));
   List1->setFocus();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QVector>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,9 @@ class FrmData : public Form {
   // Tells the teacher why nothing was written, reads the file again and chooses `number`'s line (or
   // the next one when it is gone).
   void refused(const std::string& why, int number);
+  // Rewrites or deletes record `number` through `change`, then reads the list again. False, after
+  // telling the teacher, when the file could not be written or another PC changed the record.
+  bool changeRecord(int number, const std::function<EditOutcome(ResultsFile&)>& change);
   // Makes `row` (clamped to the list) the current line.
   void choose(int row);
   std::vector<int> recordNumbers() const;
