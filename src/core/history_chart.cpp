@@ -19,7 +19,7 @@ constexpr int kHistoryWindowDays = 3650;
 constexpr int kLargestScaleTop = 1000;
 constexpr int kChartsPerSurface = 3;
 constexpr double kFirstTop = 0.05, kTopStep = 0.3;
-constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF, kBlue = 0xFF0000;
+constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF;
 
 // The chart is laid out in fractions of W = width / 2 across and of H below its top. H is a third of
 // the height, not a half: the charts start 0.3 of the height apart, and a chart that reaches down to

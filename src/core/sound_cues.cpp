@@ -9,6 +9,7 @@
 #include "platform/errors.h"
 #include "platform/item_reader.h"
 #include "platform/paths.h"
+#include "platform/sound_player.h"
 #include "platform/text.h"
 
 namespace bardrill {
@@ -44,8 +45,51 @@ size_t ReadCueList(const std::vector<Item>& items, size_t pos, SoundCue& cue, co
     }
     if (j > kSoundNamesPerCue) break;
     cue.files[j] = items[pos].text;
+    cue.lines[j] = items[pos].line;
   }
   return pos;
+}
+
+// How many of the cue's names a play picks from; 0 when it cannot play.
+int PlayableCount(const SoundCue& cue) {
+  return static_cast<int>(std::min<double>(text::LeadingNumber(cue.countText), kSoundNamesPerCue));
+}
+
+std::string CueSoundFile(const AppState& state, const SoundCue& cue, int k) {
+  return paths::Native(state.SoundFolder + cue.files[k] + ".wav");
+}
+
+// What a watched cue is for, in a teacher's words.
+const char* WatchedCueUse(int cue) {
+  switch (cue) {
+    case kRightCue:
+      return "the sound of a right answer in a drill";
+    case kWrongCue:
+      return "the sound of a wrong answer in a drill";
+    default:
+      return "the sound of a refused O.K. on the name selection screen";
+  }
+}
+
+void CheckWatchedCue(const AppState& state, int number) {
+  const SoundCue& cue = state.SoundCues[number];
+  const std::string mapPath = SoundMapPath(state);
+  const std::string named = Quoted(cue.name) + " (" + WatchedCueUse(number) + ")";
+  const int n = PlayableCount(cue);
+  if (n < 1) {
+    std::string why = cue.lines[0] == 0               ? " is not listed"
+                      : text::IsNumber(cue.countText) ? " is listed without any sound before its \"*\""
+                                                      : " lists more than 20 sounds";
+    throw DataFileError(mapPath, cue.lines[0],
+                        named + why + "; list one to 20 WAV files of the sound folder for it, then \"*\"");
+  }
+  for (int k = 1; k <= n; ++k) {
+    std::string why;
+    if (!CanDecodeSound(CueSoundFile(state, cue, k), why))
+      throw DataFileError(
+          mapPath, cue.lines[k],
+          named + " lists the sound " + Quoted(cue.files[k]) + ", which cannot be played: " + why);
+  }
 }
 
 bool PlayCue(const AppState& state, Services& services, int cue, std::string& error) {
@@ -95,6 +139,10 @@ std::string SoundMapPath(const AppState& state) {
   return paths::Native(state.SoundFolder + "新音ファイル.txt");
 }
 
+void CheckWatchedSounds(const AppState& state) {
+  for (int cue : {kRightCue, kWrongCue, kRefusalCue}) CheckWatchedCue(state, cue);
+}
+
 void LoadSoundMap(AppState& state) {
   SoundCueTable& cues = state.SoundCues;
   cues = SoundCueTable{};
@@ -108,6 +156,7 @@ void LoadSoundMap(AppState& state) {
   size_t pos = 0;
   while (pos < items.size()) {
     SoundCue* cue = FindCue(cues, items[pos].text);
+    if (cue) cue->lines[0] = items[pos].line;
     ++pos;
     if (cue) pos = ReadCueList(items, pos, *cue, mapPath);
   }
@@ -116,12 +165,12 @@ void LoadSoundMap(AppState& state) {
 std::optional<std::string> CueSoundPath(const AppState& state, int cue, double r) {
   if (cue < 1 || cue > kSoundCueCount) return std::nullopt;
   const SoundCue& c = state.SoundCues[cue];
-  const int n = static_cast<int>(std::min<double>(text::LeadingNumber(c.countText), kSoundNamesPerCue));
+  const int n = PlayableCount(c);
   if (n < 1) return std::nullopt;
   // A random source that ever strayed outside [0, 1) must still pick a listed name.
   const double share = std::isfinite(r) ? std::clamp(r, 0.0, 1.0) : 0.0;
   const int k = std::min(static_cast<int>(share * n + 1), n);
-  return paths::Native(state.SoundFolder + c.files[k] + ".wav");
+  return CueSoundFile(state, c, k);
 }
 
 void PlayRightSound(AppState& state, Services& services) { PlayWatchedCue(state, services, kRightCue); }

@@ -23,6 +23,7 @@ struct SoundCue {
   std::string name;
   std::array<std::string, kSoundNamesPerCue + 1> files;  // 1..20, without folder and ".wav"
   std::string countText;                                 // how many are listed, as decimal text
+  std::array<int, kSoundNamesPerCue + 1> lines{};        // map line of each name; [0]: of the cue's name
 };
 
 // Cues 1..10; index 0 is unused.
@@ -34,6 +35,12 @@ std::string SoundMapPath(const AppState& state);
 // Fills state.SoundCues from the sound map. Throws DataFileError when the map is missing or unreadable,
 // or when its last list runs to the end of the file without "*".
 void LoadSoundMap(AppState& state);
+
+// Checks that every sound of the watched cues (right answer, wrong answer, refusal) is listed, is there
+// and can be decoded. A play picks any of a cue's sounds at random, and four failed plays in a row end
+// the program: a broken map must be found at start, before a child starts a drill that would be lost.
+// Throws DataFileError naming the map, the line, the cue and what is wrong with its sound.
+void CheckWatchedSounds(const AppState& state);
 
 // The WAV file of `cue` picked by the random fraction r in [0, 1): each listed name has the same share
 // of the range. Empty when the cue has no names listed.

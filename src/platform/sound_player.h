@@ -15,4 +15,8 @@ class SoundPlayer {
 // The player of this operating system (ALSA + libsndfile on Linux, the multimedia API on Windows).
 std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer();
 
+// Whether the file at `path` is a sound this system's player can decode, found without a sound device
+// and without playing it. On failure returns false and puts what is wrong, naming the path, into `error`.
+bool CanDecodeSound(const std::string& path, std::string& error);
+
 }  // namespace bardrill

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "platform/sound_player.h"
@@ -104,6 +106,32 @@ class AlsaSoundPlayer : public SoundPlayer {
 }  // namespace
 
 std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() { return std::make_unique<AlsaSoundPlayer>(); }
+
+bool CanDecodeSound(const std::string& path, std::string& error) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(status)) {
+    error = path + ": there is no such file";
+    return false;
+  }
+  // A folder or a device in its place would make libsndfile fail obscurely, or wait for ever on a pipe.
+  if (!std::filesystem::is_regular_file(status)) {
+    error = path + ": this is not a file but a folder or a device";
+    return false;
+  }
+  SF_INFO info{};
+  SoundFile file(sf_open(path.c_str(), SFM_READ, &info));
+  if (!file) return Fail(error, path, "this is not a sound file that can be played", sf_strerror(nullptr));
+  if (info.channels < 1 || info.samplerate < 1)
+    return Fail(error, path, "the sound file cannot be played", "no channels or no sample rate");
+  // Decoded to the end, as a play would: a file cut short or damaged in the middle fails here.
+  std::vector<float> decoded(static_cast<size_t>(kChunkFrames) * static_cast<size_t>(info.channels));
+  while (sf_readf_float(file.get(), decoded.data(), kChunkFrames) > 0) {
+  }
+  if (sf_error(file.get()) != SF_ERR_NO_ERROR)
+    return Fail(error, path, "the sound file is damaged", sf_strerror(file.get()));
+  return true;
+}
 
 }  // namespace bardrill
 

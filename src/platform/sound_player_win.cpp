@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -67,6 +68,41 @@ class WindowsSoundPlayer : public SoundPlayer {
 }  // namespace
 
 std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() { return std::make_unique<WindowsSoundPlayer>(); }
+
+bool CanDecodeSound(const std::string& path, std::string& error) {
+  std::wstring wide = Widen(path);
+  if (wide.empty()) {
+    error = path + ": the path is not valid UTF-8";
+    return false;
+  }
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    error = path + ": the sound file cannot be read (" + SystemText(GetLastError()) + ")";
+    return false;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    error = path + ": this is not a file but a folder";
+    return false;
+  }
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = path + ": the sound file cannot be opened (" + SystemText(GetLastError()) + ")";
+    return false;
+  }
+  // The multimedia API decodes nothing without a device; the RIFF/WAVE header at least tells a sound
+  // file from a renamed one.
+  char header[12] = {};
+  DWORD got = 0;
+  const bool read = ReadFile(file, header, sizeof header, &got, nullptr) != 0;
+  CloseHandle(file);
+  if (!read || got != sizeof header || std::memcmp(header, "RIFF", 4) != 0 ||
+      std::memcmp(header + 8, "WAVE", 4) != 0) {
+    error = path + ": this is not a WAV sound file";
+    return false;
+  }
+  return true;
+}
 
 }  // namespace bardrill
 

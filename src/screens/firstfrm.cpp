@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "core/config.h"
+#include "core/sound_cues.h"
 #include "screens/namesel.h"
 #include "screens/screens.h"
 #include "screens/widgets.h"
@@ -81,6 +82,8 @@ void Firstfrm::Form_Load() {
 void Firstfrm::Timer1_Timer() {
   Timer1->stop();
   LoadConfiguration(screens_.state, screens_.state.ExeFolder);
+  // Found here rather than by the fourth failed sound of a child's first drill, which would be lost.
+  CheckWatchedSounds(screens_.state);
   screens_.Show<namesel>();
   screens_.Unload(this);
 }

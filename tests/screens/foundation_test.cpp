@@ -12,6 +12,7 @@
 #include "screens/namesel.h"
 #include "screens/qt_services.h"
 #include "screens/screen_fixture.h"
+#include "support/wav.h"
 
 namespace bardrill::testing {
 namespace {
@@ -103,6 +104,7 @@ TEST_F(Foundation, ProgramEndClosesEveryScreenWithItsCode) {
 }
 
 TEST_F(Foundation, TheSplashLoadsTheConfigurationAndHandsOverToTheSelectionScreen) {
+  WritePlayableSounds(inst.soundFolder());
   state = AppState();
   state.ExeFolder = inst.programFolder();
   screens::Firstfrm* splash = screens.Load<screens::Firstfrm>();
@@ -110,12 +112,35 @@ TEST_F(Foundation, TheSplashLoadsTheConfigurationAndHandsOverToTheSelectionScree
   EXPECT_EQ(splash->timer()->interval(), 100);
   EXPECT_EQ(Control<QLabel>(splash, "Label5")->text(), QStringLiteral("平成16年 5月 07日（金）"));
   EXPECT_EQ(state.SeasonColour, 0xC0FFC0u);
-  splash->Timer1_Timer();
+  Tick(splash->timer());
+  EXPECT_FALSE(splash->timer()->isActive());  // before the unloaded splash is deleted
   DoEvents();
-  EXPECT_FALSE(splash->timer()->isActive());
   EXPECT_EQ(state.SchoolName, "テスト塾");
   EXPECT_TRUE(screens.IsLoaded<screens::namesel>());
   EXPECT_FALSE(screens.IsLoaded<screens::Firstfrm>());
+  EXPECT_EQ(endCode, -1);
+}
+
+TEST_F(Foundation, ASoundMapThatCannotPlayAWatchedCueEndsTheStartBeforeAnyChildDrills) {
+  auto* app = static_cast<screens::Application*>(QApplication::instance());
+  app->setScreens(&screens);
+  WritePlayableSounds(inst.soundFolder());
+  std::filesystem::remove(inst.soundFolder() + "ng.wav");
+  state = AppState();
+  state.ExeFolder = inst.programFolder();
+  screens::Firstfrm* splash = screens.Load<screens::Firstfrm>();
+  Tick(splash->timer());
+  DoEvents();
+  ASSERT_EQ(fakes.prompts.messages.size(), 1u);
+  const std::string& text = fakes.prompts.messages[0].text;
+  EXPECT_EQ(fakes.prompts.messages[0].title, "エラー");
+  EXPECT_NE(text.find(inst.soundFolder() + "新音ファイル.txt: line 5"), std::string::npos) << text;
+  EXPECT_NE(text.find("間違い音1"), std::string::npos) << text;
+  EXPECT_NE(text.find(inst.soundFolder() + "ng.wav"), std::string::npos) << text;
+  EXPECT_EQ(endCode, 2);
+  EXPECT_FALSE(screens.IsLoaded<screens::namesel>());
+  EXPECT_TRUE(screens.LoadedForms().empty());
+  app->setScreens(nullptr);
 }
 
 TEST_F(Foundation, ASplashWithoutItsConfigurationNamesTheMissingFile) {
