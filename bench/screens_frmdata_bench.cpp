@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QScrollBar>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -18,6 +17,7 @@
 #include "screens/screens.h"
 #include "support/fakes.h"
 #include "support/installation.h"
+#include "support/school.h"
 
 namespace bardrill {
 namespace {
@@ -31,28 +31,19 @@ constexpr int kDays = 1460;
 class FullFile {
  public:
   FullFile() {
-    std::string roster;
-    for (int n = 1; n <= kStudents; ++n) {
-      roster += std::to_string(n) + "," + std::to_string(1990 + n % 12) + ",0,0,\"生徒　" +
-                std::to_string(n) + "\",0,\"\",\"\"\r\n";
-    }
-    inst.WriteRoster(roster);
+    inst.WriteRoster(bench::FullRoster(kStudents));
     LoadConfiguration(*state, inst.programFolder());
     ReadRoster(*state, fakes.clock.today);
     screens.onEnd = [](int) {};
     std::mt19937 random(11);
     std::uniform_int_distribution<int> student(1, kStudents), level(1, 3), seconds(30, 400);
     std::uniform_real_distribution<double> time(0.35, 0.9);
-    std::ofstream out(ResultsPath(*state), std::ios::binary);
-    for (int n = 0; n < kRecords; ++n) {
+    bench::WriteRecords(ResultsPath(*state), kRecords, [&](int n) {
       // Appended day by day over four years, about 70 drills a day.
       const int64_t day = fakes.clock.today - kDays + n * kDays / kRecords;
-      const RecordBytes bytes =
-          MakeNewRecord(static_cast<double>(day), time(random), student(random), level(random),
-                        seconds(random), n % 10 == 0 ? "99999" : state->SchoolCode)
-              .Encode();
-      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
+      return MakeNewRecord(static_cast<double>(day), time(random), student(random), level(random),
+                           seconds(random), n % 10 == 0 ? "99999" : state->SchoolCode);
+    });
   }
 
   testing::Installation inst;

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QTest>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -20,6 +19,7 @@
 #include "screens/screens.h"
 #include "support/fakes.h"
 #include "support/installation.h"
+#include "support/school.h"
 
 namespace bardrill {
 namespace {
@@ -53,14 +53,10 @@ class Editor {
   void WriteRecords() {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> student(1, 5000), level(1, kLevels), day(0, 364), seconds(20, 1200);
-    std::ofstream out(ResultsPath(*state), std::ios::binary);
-    for (int n = 0; n < kRecords; ++n) {
-      const RecordBytes bytes =
-          MakeNewRecord(static_cast<double>(fakes.clock.today - day(random)), 0.5, student(random),
-                        level(random), seconds(random), state->SchoolCode)
-              .Encode();
-      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
+    bench::WriteRecords(ResultsPath(*state), kRecords, [&](int) {
+      return MakeNewRecord(static_cast<double>(fakes.clock.today - day(random)), 0.5, student(random),
+                           level(random), seconds(random), state->SchoolCode);
+    });
   }
 };
 

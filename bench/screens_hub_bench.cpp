@@ -4,7 +4,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QRadioButton>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -22,6 +21,7 @@
 #include "screens/seisekitime1.h"
 #include "support/fakes.h"
 #include "support/installation.h"
+#include "support/school.h"
 
 namespace bardrill {
 namespace {
@@ -33,12 +33,7 @@ constexpr int kRecords = 20000;
 class FullSchool {
  public:
   FullSchool() {
-    std::string roster;
-    for (int n = 1; n <= kStudents; ++n) {
-      roster += std::to_string(n) + "," + std::to_string(1990 + n % 12) + ",0,0,\"生徒　" +
-                std::to_string(n) + "\",0,\"\",\"\"\r\n";
-    }
-    inst.WriteRoster(roster);
+    inst.WriteRoster(bench::FullRoster(kStudents));
     LoadConfiguration(*state, inst.programFolder());
     ReadRoster(*state, fakes.clock.today);
     WriteRecords();
@@ -80,14 +75,10 @@ class FullSchool {
   void WriteRecords() {
     std::mt19937 random(7);
     std::uniform_int_distribution<int> student(1, kStudents), level(1, 3), day(0, 364), seconds(30, 400);
-    std::ofstream out(ResultsPath(*state), std::ios::binary);
-    for (int n = 0; n < kRecords; ++n) {
-      const RecordBytes bytes =
-          MakeNewRecord(static_cast<double>(fakes.clock.today - day(random)), 0.5, student(random),
-                        level(random), seconds(random), state->SchoolCode)
-              .Encode();
-      out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
+    bench::WriteRecords(ResultsPath(*state), kRecords, [&](int) {
+      return MakeNewRecord(static_cast<double>(fakes.clock.today - day(random)), 0.5, student(random),
+                           level(random), seconds(random), state->SchoolCode);
+    });
   }
 };
 

@@ -184,13 +184,12 @@ void FrmData::cover(bool shown) {
 
 bool FrmData::Command1_Click() {
   cover(true);
-  // Waits for a share that is away, and ends the program with a message when it stays away.
-  if (!screens_.RefreshCounts()) return false;
   AppState& state = screens_.state;
   RecordList list;
   try {
     ReadRoster(state, screens_.services.clock.Today());
-    list = ReadRecordList(state);
+    // Waits for a share that is away, and ends the program with a message when it stays away.
+    if (!screens_.ReadResults([&] { list = ReadRecordList(state); })) return false;
   } catch (const DataFileError& failure) {
     screens_.Fail(failure.what());
     return false;

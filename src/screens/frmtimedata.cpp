@@ -183,10 +183,9 @@ void FrmTimeData::Form_Activate() {
 }
 
 bool FrmTimeData::readHistograms() {
-  // The counts' reader waits for a share that is away, and ends the program when it stays away.
-  if (!screens_.RefreshCounts()) return false;
   try {
-    histograms = ReadTimeHistograms(screens_.state);
+    // Waits for a share that is away, and ends the program with a message when it stays away.
+    if (!screens_.ReadResults([this] { histograms = ReadTimeHistograms(screens_.state); })) return false;
   } catch (const DataFileError& failure) {
     screens_.Fail(failure.what());
     return false;

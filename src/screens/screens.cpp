@@ -116,19 +116,23 @@ void Screens::ActivateAfterPause(Form* form) {
 }
 
 bool Screens::RefreshCounts() {
+  return ReadResults([this] { ComputeCounts(state, services.clock.Today()); });
+}
+
+bool Screens::ReadResults(const std::function<void()>& read) {
   if (refreshing_ || ended_) return false;
-  refreshing_ = true;
-  bool done = false;
+  // Cleared however the read ends: a failure that passes through must not block the next read.
+  struct Reading {
+    bool& flag;
+    explicit Reading(bool& f) : flag(f) { flag = true; }
+    ~Reading() { flag = false; }
+  } reading(refreshing_);
   try {
-    done = ReadResultsPatiently([this] { ComputeCounts(state, services.clock.Today()); },
-                                [this](int ms) { return Pause(ms); });
+    return ReadResultsPatiently(read, [this](int ms) { return Pause(ms); });
   } catch (const ResultsUnavailable& failure) {
-    refreshing_ = false;
     Fail(failure.what());
     return false;
   }
-  refreshing_ = false;
-  return done;
 }
 
 void Screens::EndProgram(int exitCode) {

@@ -70,6 +70,9 @@ class Screens {
   // ends the program. False when the counts were not rebuilt: the program ended, or another screen's
   // rebuild is already waiting and will fill its screen itself.
   bool RefreshCounts();
+  // Runs `read`, a reader of the results file that changes nothing until it has read what it needs,
+  // with the same patience as RefreshCounts. Other failures of `read` pass through.
+  bool ReadResults(const std::function<void()>& read);
 
   // Closes every screen and ends the program with `exitCode`.
   void EndProgram(int exitCode);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -181,33 +182,42 @@ TEST(ResultsFileAppend, WriteThatFailsHalfWayLeavesNoPartialRecord) {
   EXPECT_EQ(ReadBytes(dir / kName), two);
 }
 
-TEST(ResultsFileLock, AppendWaitsForAnotherProcessHoldingTheLock) {
-  TempDir dir;
-  std::string path = dir / kName;
+// Starts a process that takes the file's lock, keeps it for `holdFor`, runs `beforeRelease` while still
+// holding it, and exits. Returns its pid once the lock is taken, or -1.
+pid_t HoldLock(const std::string& path, std::chrono::milliseconds holdFor,
+               const std::function<void(SharedFile&)>& beforeRelease = {}) {
   int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t pid = fork();
+  if (pipe(ready) != 0) return -1;
+  const pid_t pid = fork();
   if (pid == 0) {
     SharedFile holder(path);
-    bool locked = holder.TryLockFor(0ms);
+    const bool locked = holder.TryLockFor(0ms);
     if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
-    std::this_thread::sleep_for(300ms);
-    // Written while holding the lock: an append that did not wait would be overwritten here.
-    RecordBytes mine = Rec(1, 10).Encode();
-    holder.WriteAt(0, mine);
-    holder.Sync();
+    std::this_thread::sleep_for(holdFor);
+    if (beforeRelease) beforeRelease(holder);
     _exit(0);
   }
   char answer = 0;
-  ASSERT_EQ(read(ready[0], &answer, 1), 1);
-  ASSERT_EQ(answer, 'L');
+  const bool locked = pid > 0 && read(ready[0], &answer, 1) == 1 && answer == 'L';
+  close(ready[0]);
+  close(ready[1]);
+  return locked ? pid : -1;
+}
+
+TEST(ResultsFileLock, AppendWaitsForAnotherProcessHoldingTheLock) {
+  TempDir dir;
+  std::string path = dir / kName;
+  // Written while holding the lock: an append that did not wait would be overwritten.
+  const pid_t pid = HoldLock(path, 300ms, [](SharedFile& holder) {
+    holder.WriteAt(0, Rec(1, 10).Encode());
+    holder.Sync();
+  });
+  ASSERT_GT(pid, 0);
   ResultsFile(path).Append(Rec(2, 20));
   int status = 0;
   waitpid(pid, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(ReadBytes(path), Bytes({Rec(1, 10), Rec(2, 20)}));
-  close(ready[0]);
-  close(ready[1]);
 }
 
 // Runs `check` with an unprivileged effective user when the tests run as root, who may write anything.
@@ -251,19 +261,8 @@ TEST(ResultsFileWriteCheck, NamesAFileOrFolderThatCannotBeWrittenAndAcceptsANewS
 TEST(ResultsFileLock, AWaitingAppendRunsItsStepInsteadOfSleeping) {
   TempDir dir;
   std::string path = dir / kName;
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  pid_t pid = fork();
-  if (pid == 0) {
-    SharedFile holder(path);
-    bool locked = holder.TryLockFor(0ms);
-    if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
-    std::this_thread::sleep_for(200ms);
-    _exit(0);
-  }
-  char answer = 0;
-  ASSERT_EQ(read(ready[0], &answer, 1), 1);
-  ASSERT_EQ(answer, 'L');
+  const pid_t pid = HoldLock(path, 200ms);
+  ASSERT_GT(pid, 0);
   std::vector<std::chrono::milliseconds> waited;
   ResultsFile(path).Append(Rec(2, 20), [&](std::chrono::milliseconds sofar, std::chrono::milliseconds limit) {
     EXPECT_EQ(limit, LockWaitLimit());
@@ -275,8 +274,6 @@ TEST(ResultsFileLock, AWaitingAppendRunsItsStepInsteadOfSleeping) {
   ASSERT_GE(waited.size(), 2u);
   EXPECT_LT(waited.front(), waited.back()) << "each step learns how long the wait has lasted";
   EXPECT_EQ(ReadBytes(path), Bytes({Rec(2, 20)}));
-  close(ready[0]);
-  close(ready[1]);
 }
 
 TEST(ResultsFileLock, LockNeverReleasedGivesFileWriteErrorAndWritesNothing) {
