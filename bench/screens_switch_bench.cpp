@@ -49,26 +49,30 @@ class Cycle {
     st.PauseTiming();
     // A month later each time round: the drills of the cycles before never add up to an overdoing ban.
     fakes.clock.today += 30;
-    bool ok = Step(st, leg == Leg::HubToDrill, [&] { Type(Focus(hub), QStringLiteral("1")); },
-                   [&] { return Shown<screens::Mainfrm>(); });
+    bool ok = Step(
+        st, leg == Leg::HubToDrill, [&] { Type(Focus(hub), QStringLiteral("1")); },
+        [&] { return Shown<screens::Mainfrm>(); });
     auto* drill = screens.Find<screens::Mainfrm>();
     if (!ok || !drill) return Resume(st, false);
     for (int i = 0; i < 9; ++i) Answer(drill);
-    ok = Step(st, leg == Leg::DrillToCompletion, [&] { Answer(drill); },
-              [&] { return Shown<screens::FrmSyuuryou>(); });
+    ok = Step(
+        st, leg == Leg::DrillToCompletion, [&] { Answer(drill); },
+        [&] { return Shown<screens::FrmSyuuryou>(); });
     auto* done = screens.Find<screens::FrmSyuuryou>();
     if (!ok || !done) return Resume(st, false);
     done->Timer1_Timer();
     auto* menu = done->findChild<QPushButton*>(QStringLiteral("Command4"));
-    ok = menu && Step(st, leg == Leg::CompletionToHub, [&] { QTest::keyClick(menu, Qt::Key_Return); },
-                      [&] { return Shown<screens::seisekitime1>(); });
+    ok = menu && Step(
+                     st, leg == Leg::CompletionToHub, [&] { QTest::keyClick(menu, Qt::Key_Return); },
+                     [&] { return Shown<screens::seisekitime1>(); });
     return Resume(st, ok);
   }
 
  private:
   static QWidget* Focus(QWidget* form) { return form->focusWidget() ? form->focusWidget() : form; }
   static void Type(QWidget* target, const QString& text) {
-    for (QChar c : text) QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    for (QChar c : text)
+      QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
   }
   void Answer(screens::Mainfrm* drill) {
     Type(Focus(drill), QString::number(drill->ExpectedAnswer()));

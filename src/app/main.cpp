@@ -3,6 +3,7 @@
 #include <QTranslator>
 #include <exception>
 #include <memory>
+#include <string_view>
 
 #include "core/app_state.h"
 #include "core/services.h"
@@ -11,13 +12,26 @@
 #include "platform/sound_player.h"
 #include "screens/application.h"
 #include "screens/firstfrm.h"
+#include "screens/program_window.h"
 #include "screens/qt_services.h"
 #include "screens/screens.h"
 #include "screens/ui_setup.h"
 
+namespace {
+// "--window": a framed window of the largest page's size, for a teacher's development PC. A school gets
+// the full screen without asking for it.
+bool WantsWindow(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::string_view(argv[i]) == "--window") return true;
+  return false;
+}
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace bardrill;
+  const bool windowed = WantsWindow(argc, argv);
   screens::Application app(argc, argv);
+  if (!windowed) screens::ScaleToFitScreen(app);
   screens::ApplyJapaneseFonts(app);
   // Standard buttons read はい / いいえ / キャンセル.
   QTranslator qtJapanese;
@@ -36,6 +50,7 @@ int main(int argc, char** argv) {
   AppState state;
   state.ExeFolder = paths::ExecutableFolder();
   screens::Screens screens(state, services);
+  screens.setFullScreen(!windowed);
   prompts.attach(&screens);
   app.setScreens(&screens);
 

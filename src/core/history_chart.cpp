@@ -126,7 +126,8 @@ std::string PlotRuns(const AppState& state, const ChartRequest& request, const F
     lastRecordText = TimeText(seconds);
     chart.texts.push_back({dot.x, dot.y - 0.025, lastRecordText, 1, kRed});
     const auto date = static_cast<int64_t>(state.LoadedDates[i]);
-    chart.texts.push_back({dot.x, frame.Y(0.82), text::Right(calendar::FormatDate(date), 5), 1, kBlack});
+    chart.texts.push_back(
+        {dot.x, frame.Y(0.82), text::Right(calendar::FormatDate(date), 5), 1, kBlack, true});
   }
   return lastRecordText;
 }

@@ -25,6 +25,9 @@ struct ChartText {
   std::string text;
   double size = 1;      // times the base font size
   uint32_t colour = 0;  // 0x00BBGGRR
+  // A run's date under the axis: left out where it would print over the date drawn before it, so that
+  // a chart of many runs stays readable (its dot and time stay).
+  bool crowdable = false;
 };
 
 // The figures behind one level's chart, for tests and for the statistics lines.

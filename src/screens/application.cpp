@@ -13,7 +13,7 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 bool Application::notify(QObject* receiver, QEvent* e) {
   try {
     if (e->type() == QEvent::KeyPress && receiver->isWidgetType()) {
-      if (auto* form = qobject_cast<Form*>(static_cast<QWidget*>(receiver)->window())) {
+      if (Form* form = FormOf(static_cast<QWidget*>(receiver))) {
         if (form->previewKey(static_cast<QKeyEvent*>(e))) return true;
       }
     }

@@ -1,5 +1,6 @@
 #include "screens/basefrm.h"
 
+#include "screens/program_window.h"
 #include "screens/screens.h"
 #include "screens/widgets.h"
 
@@ -8,7 +9,7 @@ namespace bardrill::screens {
 BASEFRM::BASEFRM(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(Q(screens.state.ProgramTitle));
   SetBackground(this, FromBgr(screens.state.SeasonColour));
-  setWindowState(Qt::WindowMaximized);
+  resize(kLargestPage);
 }
 
 }  // namespace bardrill::screens

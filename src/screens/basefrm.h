@@ -3,7 +3,7 @@
 
 namespace bardrill::screens {
 
-// A blank backdrop that covers the desktop while the drill hands over to the completion screen.
+// A blank page that the window shows while the drill hands over to the completion screen.
 class BASEFRM : public Form {
   Q_OBJECT
  public:

@@ -17,7 +17,27 @@ QPointF At(const QRectF& area, double x, double y) {
   return {area.left() + x * area.width(), area.top() + y * area.height()};
 }
 
+QFont TextFont(const ChartText& t, double basePoints) { return FixedFont(basePoints * t.size); }
+
 }  // namespace
+
+std::vector<bool> DrawnTexts(const HistoryChart& chart, const QRectF& area, double basePoints,
+                             QPaintDevice* device) {
+  std::vector<bool> drawn(chart.texts.size(), true);
+  QRectF lastCrowdable;
+  for (size_t i = 0; i < chart.texts.size(); ++i) {
+    const ChartText& t = chart.texts[i];
+    if (!t.crowdable) continue;
+    const QFontMetricsF metrics(TextFont(t, basePoints), device);
+    const QRectF box(At(area, t.x, t.y), QSizeF(metrics.horizontalAdvance(Q(t.text)), metrics.height()));
+    if (!lastCrowdable.isNull() && box.intersects(lastCrowdable)) {
+      drawn[i] = false;
+    } else {
+      lastCrowdable = box;
+    }
+  }
+  return drawn;
+}
 
 void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRectF& area,
                        double basePoints) {
@@ -38,8 +58,11 @@ void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRe
       painter.drawEllipse(At(area, d.x, d.y), r, r);
     }
     painter.setBrush(Qt::NoBrush);
-    for (const ChartText& t : chart.texts) {
-      QFont font = FixedFont(basePoints * t.size);
+    const std::vector<bool> drawn = DrawnTexts(chart, area, basePoints, painter.device());
+    for (size_t i = 0; i < chart.texts.size(); ++i) {
+      if (!drawn[i]) continue;
+      const ChartText& t = chart.texts[i];
+      QFont font = TextFont(t, basePoints);
       painter.setFont(font);
       painter.setPen(FromBgr(t.colour));
       const QPointF topLeft = At(area, t.x, t.y);

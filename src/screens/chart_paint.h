@@ -1,6 +1,7 @@
 #pragma once
 #include <QRectF>
 #include <QWidget>
+#include <vector>
 
 #include "core/history_chart.h"
 
@@ -11,6 +12,11 @@ namespace bardrill::screens {
 // Paints one surface of history charts into `area` of any painter: the screen's chart box, an image
 // in a test and a printed page share this one drawing. `basePoints` is the base font size in points.
 void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRectF& area, double basePoints);
+
+// Which of `chart`'s texts are drawn into `area` on `device`: all but the crowdable ones that would
+// overlap the crowdable text drawn before them.
+std::vector<bool> DrawnTexts(const HistoryChart& chart, const QRectF& area, double basePoints,
+                             QPaintDevice* device);
 
 // The chart box of the hub's history panel (`Picture12`): shows one surface.
 class ChartView : public QWidget {

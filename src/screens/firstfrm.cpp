@@ -68,13 +68,13 @@ Firstfrm::Firstfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName))
 }
 
 void Firstfrm::Form_Load() {
-  show();
+  screens_.Show<Firstfrm>();
   screens_.DoEvents();
   AppState& state = screens_.state;
   screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
   PrepareSplash(state, screens_.services.clock.Today());
   Label5->setText(Q(state.DateLabel));
-  show();
+  screens_.Show<Firstfrm>();
   screens_.DoEvents();
   Timer1->start();
 }

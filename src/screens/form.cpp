@@ -1,22 +1,24 @@
 #include "screens/form.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 
+#include "screens/program_window.h"
 #include "screens/screens.h"
 
 namespace bardrill::screens {
 
-namespace {
-// The activation handed back when one of our message boxes closes arrives within moments; a stale
-// mark must never swallow the child's own return to the screen much later.
-constexpr double kDialogGraceSeconds = 1.5;
-}  // namespace
-
-Form::Form(Screens& screens, const QString& name) : QWidget(nullptr), screens_(screens) {
+Form::Form(Screens& screens, const QString& name) : QWidget(screens.window()), screens_(screens) {
   setObjectName(name);
+  hide();
 }
 
-Form::~Form() = default;
+Form::~Form() { screens_.window()->removePage(this); }
+
+void Form::becomeDialog() {
+  setWindowFlags(Qt::Dialog);
+  setWindowModality(Qt::ApplicationModal);
+}
 
 void Form::activate() {
   // Inside a wait for data no screen starts over, as it would work on tables being rebuilt: it does
@@ -29,30 +31,11 @@ void Form::activate() {
   Form_Activate();
 }
 
-bool Form::event(QEvent* e) {
-  switch (e->type()) {
-    case QEvent::WindowDeactivate:
-      // Losing the focus to one of our own message boxes: its closing must not restart this screen.
-      if (screens_.ownDialogOpen()) skipNextActivation_ = true;
-      break;
-    case QEvent::WindowActivate:
-      if (skipNextActivation_ &&
-          screens_.services.clock.MonotonicSeconds() - dialogClosedAt_ < kDialogGraceSeconds) {
-        skipNextActivation_ = false;
-      } else if (isVisible()) {
-        skipNextActivation_ = false;
-        bool handled = QWidget::event(e);
-        activate();
-        return handled;
-      }
-      break;
-    default:
-      break;
-  }
-  return QWidget::event(e);
+void Form::closeEvent(QCloseEvent* e) {
+  // Only a dialog form gets this (a page is no window): it goes the way its own buttons go.
+  e->ignore();
+  Form_QueryUnload();
 }
-
-void Form::ownDialogClosed() { dialogClosedAt_ = screens_.services.clock.MonotonicSeconds(); }
 
 bool Form::previewKey(QKeyEvent* key) {
   // A screen waiting for its data takes no keys: they would act on what it does not show yet.
@@ -64,6 +47,14 @@ bool Form::previewKey(QKeyEvent* key) {
   char32_t code = typed.toUcs4().value(0);
   Form_KeyPress(code);
   return code == 0;
+}
+
+Form* FormOf(QWidget* widget) {
+  for (QWidget* w = widget; w; w = w->parentWidget()) {
+    if (auto* form = qobject_cast<Form*>(w)) return form;
+    if (auto* window = qobject_cast<ProgramWindow*>(w)) return window->page();
+  }
+  return nullptr;
 }
 
 }  // namespace bardrill::screens

@@ -7,10 +7,11 @@ namespace bardrill::screens {
 
 class Screens;
 
-// One screen of the program: a top-level window whose objectName is the form's name. It runs
-// Form_Activate each time it becomes the active window through the program's own screen changes or
-// when the user comes back to it from another window, but not when one of the program's own message
-// boxes closes over it. Keys typed anywhere on the form reach Form_KeyPress first (key preview).
+// One screen of the program, whose objectName is the form's name: a page of the program's one window,
+// or (for a small dialog such as the version screen) a dialog over it. It runs Form_Activate each time
+// the navigator makes it the shown page, and never because the window got the focus back from another
+// program or from one of our own message boxes. Keys typed anywhere on the form reach Form_KeyPress
+// first (key preview).
 class Form : public QWidget {
   Q_OBJECT
 
@@ -18,30 +19,37 @@ class Form : public QWidget {
   Form(Screens& screens, const QString& name);
   ~Form() override;
 
-  // Runs the entry procedure as an activation would (tests, and forms shown without a window system).
+  // Runs the entry procedure (the navigator, when the form becomes the shown page; tests).
   void activate();
   // Runs once when the navigator creates the form.
   virtual void Form_Load() {}
+  // Someone asked to close the program's window (Alt+F4, the window manager, the task bar) while this
+  // form is shown. The window stays; a form with a way back takes it, with the questions it asks.
+  virtual void Form_QueryUnload() {}
   // Key preview: called by the application for every key typed into this form, before the control
   // that has the focus. Returns true when the form swallowed the key.
   bool previewKey(QKeyEvent* key);
-  // One of our own message boxes has just closed: the activation it hands back is not a new entry.
-  void ownDialogClosed();
   int activationCount() const { return activations_; }
+  // A dialog form stands over the window instead of being one of its pages.
+  bool isDialog() const { return isWindow(); }
 
  protected:
   virtual void Form_Activate() {}
   // `KeyAscii` is the typed character (Enter 13, Backspace 8, blank 32); set it to 0 to swallow the key.
   virtual void Form_KeyPress(char32_t& KeyAscii) { (void)KeyAscii; }
+  // Makes this form a dialog over the program's window (call in the constructor).
+  void becomeDialog();
 
-  bool event(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
 
   Screens& screens_;
 
  private:
-  bool skipNextActivation_ = false;
-  double dialogClosedAt_ = 0;  // the clock's monotonic seconds
   int activations_ = 0;
 };
+
+// The form that `widget` belongs to: the page or dialog it sits on, or the page shown when the key
+// went to the program's window itself. Null for a widget that is no part of a screen.
+Form* FormOf(QWidget* widget);
 
 }  // namespace bardrill::screens

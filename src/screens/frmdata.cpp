@@ -169,7 +169,7 @@ void FrmData::Form_Load() {
   Picture1->hide();
   Picture6->setGeometry(rect());
   Label8->setGeometry(Picture6->rect());
-  show();
+  screens_.Show<FrmData>();
   if (!Command1_Click()) return;
   choose(0);
   List1->setFocus();
@@ -356,6 +356,11 @@ void FrmData::Command4_Click() {
   screens_.DoEvents();
   screens_.Show<seisekitime1>();
   screens_.Unload(this);
+}
+
+// Closing the window leaves as "戻る" does, unless the screen is busy with the file.
+void FrmData::Form_QueryUnload() {
+  if (Picture1->isHidden() && Command4->isEnabled()) Command4_Click();
 }
 
 void FrmData::Command17_Click() {

@@ -30,6 +30,7 @@ class FrmData : public Form {
   explicit FrmData(Screens& screens);
 
   void Form_Load() override;
+  void Form_QueryUnload() override;
   // Reads the roster and the results file into the list; false when the program ended instead.
   bool Command1_Click();
   void List1_Click();

@@ -281,6 +281,11 @@ void FrmSyuuryou::Command4_Click() {
   screens.Unload(this);
 }
 
+// Until its buttons show, the drill's result is still on its way: closing the window then does nothing.
+void FrmSyuuryou::Form_QueryUnload() {
+  if (Command4->isVisible()) Command4_Click();
+}
+
 void FrmSyuuryou::Command5_Click() {
   if (!Command4->isEnabled()) return;
   Command4->setEnabled(false);

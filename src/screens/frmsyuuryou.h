@@ -19,6 +19,7 @@ class FrmSyuuryou : public Form {
   explicit FrmSyuuryou(Screens& screens);
 
   void Form_Load() override;
+  void Form_QueryUnload() override;
   void Timer1_Timer();
   void Command4_Click();
   void Command5_Click();

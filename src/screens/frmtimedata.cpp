@@ -425,6 +425,11 @@ void FrmTimeData::Command4_Click() {
   screens_.Unload(this);
 }
 
+// Closing the window leaves as "戻る" does, asking first about unsaved edits.
+void FrmTimeData::Form_QueryUnload() {
+  if (Picture6->isHidden()) Command4_Click();
+}
+
 void FrmTimeData::showWait(bool shown) {
   if (!shown) {
     Picture6->hide();

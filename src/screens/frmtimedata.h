@@ -23,6 +23,7 @@ class FrmTimeData : public Form {
   explicit FrmTimeData(Screens& screens);
 
   void Form_Load() override;
+  void Form_QueryUnload() override;
 
   void Command3_Click();          // save
   void Command2_Click();          // reload from the file, dropping edits

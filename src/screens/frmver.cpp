@@ -12,8 +12,7 @@ namespace bardrill::screens {
 
 frmver::frmver(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
-  setWindowModality(Qt::ApplicationModal);
-  setWindowFlag(Qt::Dialog);
+  becomeDialog();
   setFixedSize(Twips(5400), Twips(3300));
   Label1 = MakeLabel(this, QStringLiteral("Label1"));
   Label1->setFont(ProportionalFont(20, true));
@@ -43,5 +42,7 @@ void frmver::Form_Activate() {
 }
 
 void frmver::Command1_Click() { screens_.Unload(this); }
+
+void frmver::Form_QueryUnload() { Command1_Click(); }
 
 }  // namespace bardrill::screens

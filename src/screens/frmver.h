@@ -12,6 +12,7 @@ class frmver : public Form {
  public:
   static constexpr const char* kName = "frmver";
   explicit frmver(Screens& screens);
+  void Form_QueryUnload() override;
   void Command1_Click();
 
  protected:

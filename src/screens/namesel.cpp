@@ -111,7 +111,7 @@ void namesel::Form_Load() {
   SetBackground(Picture5, FromBgr(state.SeasonColour));
   Cover(true);
   screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
-  show();
+  screens_.Show<namesel>();
   if (!ShowRoster()) return;
   Label4->setText(Q(state.ProgramTitle));
   Label4->setFont(ProportionalFont(48, true));
@@ -218,9 +218,14 @@ void namesel::Command7_Click() {
   screens_.EndProgram(0);
 }
 
+// Closing the window here leaves the program as "0" does.
+void namesel::Form_QueryUnload() {
+  if (Command7->isVisible()) Command7_Click();
+}
+
 void namesel::Label4_Click() {
   frmver* version = screens_.Load<frmver>();
-  version->move(geometry().center() - version->rect().center());
+  version->move(mapToGlobal(rect().center()) - version->rect().center());
   screens_.Show<frmver>();
 }
 

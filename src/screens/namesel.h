@@ -23,6 +23,7 @@ class namesel : public Form {
   explicit namesel(Screens& screens);
 
   void Form_Load() override;
+  void Form_QueryUnload() override;
   void 名簿表示();
   void Combo1_Click();
   void Option1_Click(int index);

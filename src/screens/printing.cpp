@@ -27,9 +27,7 @@ bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pag
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageOrientation(QPageLayout::Landscape);
   printer.setDocName(title);
-  screens.setOwnDialogOpen(true);
   const bool chosen = screens.choosePrinter(printer, parent);
-  screens.setOwnDialogOpen(false);
   if (!chosen) return false;
 
   QPainter painter;

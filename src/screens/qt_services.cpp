@@ -3,36 +3,34 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPointer>
 #include <QProcess>
 
+#include "screens/program_window.h"
 #include "screens/screens.h"
 
 namespace bardrill::screens {
 
 namespace {
-int Ask(Screens* screens, QMessageBox& box) {
-  QPointer<QWidget> before = QApplication::activeWindow();
-  if (screens) screens->setOwnDialogOpen(true);
-  int answer = box.exec();
-  if (screens) screens->setOwnDialogOpen(false);
-  // Hand the focus back to the screen the box stood over, also where no window manager would.
-  if (before) before->activateWindow();
-  return answer;
+// Over the dialog form shown (the version screen), else over the program's window, also while another
+// program has the focus: a box without a parent could open behind the full-screen window.
+QWidget* Owner(Screens* screens) {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  return screens ? screens->window() : nullptr;
 }
 }  // namespace
 
 void QtPrompts::Message(const std::string& title, const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), QString::fromStdString(text),
-                  QMessageBox::Ok, QApplication::activeWindow());
-  Ask(screens_, box);
+                  QMessageBox::Ok, Owner(screens_));
+  box.exec();
 }
 
 bool QtPrompts::AskYesNo(const std::string& title, const std::string& text) {
   QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text),
-                  QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+                  QMessageBox::Yes | QMessageBox::No, Owner(screens_));
   box.setDefaultButton(QMessageBox::Yes);
-  return Ask(screens_, box) == QMessageBox::Yes;
+  return box.exec() == QMessageBox::Yes;
 }
 
 bool QtLauncher::Start(const std::string& program, const std::string& argument, std::string& error) {

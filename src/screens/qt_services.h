@@ -5,7 +5,7 @@ namespace bardrill::screens {
 
 class Screens;
 
-// Message boxes in Japanese over the active screen.
+// Message boxes in Japanese over the program's window.
 class QtPrompts : public Prompts {
  public:
   void attach(Screens* screens) { screens_ = screens; }

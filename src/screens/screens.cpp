@@ -10,6 +10,7 @@
 #include "core/counts.h"
 #include "core/results_retry.h"
 #include "screens/printing.h"
+#include "screens/program_window.h"
 
 namespace bardrill::screens {
 
@@ -42,7 +43,11 @@ class InputHold : public QObject {
 
 }  // namespace
 
-Screens::Screens(AppState& s, Services& sv) : state(s), services(sv), choosePrinter(ChoosePrinterWithDialog) {
+Screens::Screens(AppState& s, Services& sv)
+    : state(s),
+      services(sv),
+      choosePrinter(ChoosePrinterWithDialog),
+      window_(std::make_unique<ProgramWindow>()) {
   onEnd = [](int code) {
     if (QThread::currentThread()->loopLevel() > 0) {
       QCoreApplication::exit(code);
@@ -54,27 +59,67 @@ Screens::Screens(AppState& s, Services& sv) : state(s), services(sv), choosePrin
 
 Screens::~Screens() {
   for (auto it = loaded_.rbegin(); it != loaded_.rend(); ++it) delete *it;
+  // Unloaded forms still waiting to be deleted go before the window they would tell of it.
+  for (Form* f : window_->findChildren<Form*>(Qt::FindDirectChildrenOnly)) delete f;
 }
 
+namespace {
+// Where the keys go on a page just shown: where they went when it was last shown, else its first
+// control that takes the focus, as in a window that becomes active.
+void Raise(QWidget* window) {
+  // Without a window system there is nothing to be raised above (and Qt says so on every call).
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) window->raise();
+}
+
+void FocusPage(Form* page) {
+  if (QWidget* last = page->focusWidget(); last && last->isVisibleTo(page)) {
+    last->setFocus(Qt::OtherFocusReason);
+    return;
+  }
+  for (QWidget* w = page->nextInFocusChain(); w && w != page; w = w->nextInFocusChain()) {
+    if (page->isAncestorOf(w) && w->isVisibleTo(page) && w->isEnabled() &&
+        (w->focusPolicy() & Qt::TabFocus)) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+  page->setFocus(Qt::OtherFocusReason);
+}
+}  // namespace
+
 void Screens::Present(Form* form) {
-  form->show();
-  if (QGuiApplication::platformName() != QLatin1String("offscreen")) form->raise();
-  form->activateWindow();
+  if (form->isDialog()) {
+    form->show();
+    Raise(form);
+    form->activateWindow();
+  } else {
+    if (window_->page() == form) return;
+    window_->showPage(form);
+    if (!window_->isVisible()) {
+      if (fullScreen_) {
+        window_->showFullScreen();
+      } else {
+        window_->show();
+      }
+    }
+    Raise(window_.get());
+    window_->activateWindow();
+    FocusPage(form);
+  }
+  QTimer::singleShot(0, form, [this, form] {
+    if (ended_ || !form->isVisible()) return;
+    if (form->isDialog() || window_->page() == form) form->activate();
+  });
 }
 
 void Screens::Unload(Form* form) {
   auto it = std::find(loaded_.begin(), loaded_.end(), form);
   if (it == loaded_.end()) return;
   loaded_.erase(it);
+  window_->removePage(form);
   form->hide();
   // A form often unloads itself from one of its own handlers: delete it once that handler has returned.
   form->deleteLater();
-}
-
-void Screens::setOwnDialogOpen(bool open) {
-  ownDialogDepth_ += open ? 1 : -1;
-  if (ownDialogDepth_ == 0)
-    for (Form* f : loaded_) f->ownDialogClosed();
 }
 
 void Screens::DoEvents() { QCoreApplication::processEvents(); }

@@ -3,6 +3,7 @@
 #include <QPrinter>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "screens/form.h"
 
 namespace bardrill::screens {
+
+class ProgramWindow;
 
 // Owns the forms: loads (creates), shows, unloads (deletes) and tells whether one is loaded, so that
 // "close the hub" or "show the selection screen" is one call. Forms are unloaded last-loaded first.
@@ -42,7 +45,9 @@ class Screens {
   bool IsLoaded() const {
     return Find<F>() != nullptr;
   }
-  // Loads the form if needed, shows it non-modally and makes it the active window.
+  // Loads the form if needed and makes it the page shown (a dialog form: shows it over the window).
+  // The form runs its entry procedure once the events of the switch have run, as a window that is
+  // shown becomes active; showing the page that is shown already is no new entry.
   template <typename F>
   F* Show() {
     F* f = Load<F>();
@@ -55,6 +60,11 @@ class Screens {
   }
   void Unload(Form* form);
   std::vector<Form*> LoadedForms() const { return loaded_; }
+  // The program's one top-level window, whose pages the forms are.
+  ProgramWindow* window() const { return window_.get(); }
+  // The window covers the whole screen without a frame (the program); otherwise it is a framed window
+  // of the largest page's size (tests, a teacher's development PC).
+  void setFullScreen(bool fullScreen) { fullScreen_ = fullScreen; }
 
   // Lets pending window events run (paint a cover, handle queued keys and timers).
   void DoEvents();
@@ -84,14 +94,11 @@ class Screens {
   // Where "印刷" prints: the system's print dialog; tests print to a PDF file instead.
   std::function<bool(QPrinter&, QWidget*)> choosePrinter;
 
-  // True while one of the program's own message boxes is open.
-  bool ownDialogOpen() const { return ownDialogDepth_ > 0; }
-  void setOwnDialogOpen(bool open);
-
  private:
   void Present(Form* form);
+  std::unique_ptr<ProgramWindow> window_;
+  bool fullScreen_ = false;
   std::vector<Form*> loaded_;
-  int ownDialogDepth_ = 0;
   int pauseDepth_ = 0;
   std::vector<QPointer<Form>> activateAfterPause_;
   bool refreshing_ = false;

@@ -188,8 +188,10 @@ void seisekitime1::buildOptionFrame() {
   connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
   Combo2 = new QComboBox(this);
   Combo2->setObjectName(QStringLiteral("Combo2"));
-  Combo2->setFont(ProportionalFont(12));
-  Combo2->setGeometry(656, 90, 232, 36);
+  // Beside the list's heading, not in the row of the personal display's buttons: the lists of all
+  // drills can be chosen while those buttons still show.
+  Combo2->setFont(ProportionalFont(11));
+  Combo2->setGeometry(718, 127, 196, 34);
   Combo2->hide();
   connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
 
@@ -215,11 +217,11 @@ void seisekitime1::buildOptionFrame() {
 
   Label5 = MakeLabel(this, QStringLiteral("Label5"));
   Label5->setFont(ProportionalFont(12, true));
-  Label5->setGeometry(496, 132, 316, 28);
+  Label5->setGeometry(496, 132, 218, 28);
   SetBackground(Label5, kPanelColour);
   HScroll1 = new QScrollBar(Qt::Horizontal, this);
   HScroll1->setObjectName(QStringLiteral("HScroll1"));
-  HScroll1->setGeometry(820, 138, 188, 20);
+  HScroll1->setGeometry(918, 138, 90, 20);
   HScroll1->setFocusPolicy(Qt::StrongFocus);
   HScroll1->hide();
   connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
@@ -652,6 +654,16 @@ void seisekitime1::Command8_Click() {
 }
 
 void seisekitime1::Command12_Click() { Picture7->hide(); }
+
+// Closing the window goes back as "戻る" does, or closes the teacher's panel when it is open.
+void seisekitime1::Form_QueryUnload() {
+  if (!HubReady) return;
+  if (!Picture7->isHidden()) {
+    Command12_Click();
+  } else if (Command1->isEnabled()) {
+    Command1_Click();
+  }
+}
 
 void seisekitime1::Command10_Click(int index) {
   const std::string& password = screens_.state.TeacherPassword;

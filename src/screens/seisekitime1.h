@@ -30,6 +30,7 @@ class seisekitime1 : public Form {
   explicit seisekitime1(Screens& screens);
 
   void Form_Load() override;
+  void Form_QueryUnload() override;
 
   void Command4_Click(int index);   // start a level
   void Label3_Click(int index);     // start a level by its name, then close the hub

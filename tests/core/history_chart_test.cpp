@@ -109,11 +109,14 @@ TEST(HistoryChart, FasterRunsAreRedRecordPointsJoinedInOrder) {
   EXPECT_EQ(last.width, 3);
   EXPECT_EQ(last.colour, kRed);
   EXPECT_EQ(std::make_pair(last.x1, last.y2), std::make_pair(chart.dots[1].x, chart.dots[4].y));
-  std::vector<std::string> labels;
-  for (const ChartText& t : chart.texts)
+  std::vector<std::string> labels, crowdable;
+  for (const ChartText& t : chart.texts) {
     if (t.size == 1) labels.push_back(t.text);
+    if (t.crowdable) crowdable.push_back(t.text);
+  }
   EXPECT_EQ(labels,
             (std::vector<std::string>{"0秒", "90秒", "80秒", "05/07", "60秒", "05/07", "50秒", "05/07"}));
+  EXPECT_EQ(crowdable, (std::vector<std::string>{"05/07", "05/07", "05/07"})) << "only the dates give way";
 }
 
 TEST(HistoryChart, AChildWithoutUsableRunsGetsAnEmptyChart) {

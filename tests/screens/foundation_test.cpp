@@ -8,8 +8,10 @@
 
 #include "platform/errors.h"
 #include "screens/application.h"
+#include "screens/basefrm.h"
 #include "screens/firstfrm.h"
 #include "screens/namesel.h"
+#include "screens/program_window.h"
 #include "screens/qt_services.h"
 #include "screens/screen_fixture.h"
 #include "support/wav.h"
@@ -50,30 +52,43 @@ TEST_F(Foundation, KeysReachTheFormFirstAndASwallowedKeyNeverReachesTheControl) 
   EXPECT_EQ(probe->edit->text(), QStringLiteral("ab"));
 }
 
-TEST_F(Foundation, OurOwnMessageBoxClosingDoesNotRunTheEntryProcedureAgain) {
+TEST_F(Foundation, OnlyBecomingTheShownPageRunsTheEntryProcedure) {
   screens::QtPrompts prompts;
   prompts.attach(&screens);
   Probe* probe = screens.Show<Probe>();
   DoEvents();
-  ASSERT_TRUE(probe->isActiveWindow());
-  int before = probe->activationCount();
+  EXPECT_EQ(probe->activationCount(), 1);
+  EXPECT_EQ(probe->window(), screens.window()) << "a page of the one window";
+
+  // One of our own message boxes closing, another program taking the focus and giving it back, the
+  // window minimised and restored: none of them is a new entry.
   QTimer::singleShot(50, [&] {
     if (QWidget* box = QApplication::activeModalWidget()) box->close();
   });
   prompts.Message("題", "本文");
   DoEvents();
-  EXPECT_TRUE(probe->isActiveWindow());
-  EXPECT_EQ(probe->activationCount(), before);
-
-  // Coming back from another window does run it.
   QWidget other;
   other.show();
   other.activateWindow();
   DoEvents();
-  EXPECT_TRUE(other.isActiveWindow());
-  probe->activateWindow();
+  screens.window()->activateWindow();
+  screens.window()->showMinimized();
   DoEvents();
-  EXPECT_EQ(probe->activationCount(), before + 1);
+  screens.window()->showNormal();
+  DoEvents();
+  EXPECT_EQ(probe->activationCount(), 1);
+  screens.Show<Probe>();
+  DoEvents();
+  EXPECT_EQ(probe->activationCount(), 1) << "showing the page already shown";
+
+  // Another page shown in its place, then this one again: that is an entry.
+  screens.Show<screens::BASEFRM>();
+  DoEvents();
+  EXPECT_FALSE(probe->isVisible());
+  screens.Show<Probe>();
+  DoEvents();
+  EXPECT_EQ(probe->activationCount(), 2);
+  EXPECT_FALSE(screens.Find<screens::BASEFRM>()->isVisible()) << "one page at a time";
 }
 
 TEST_F(Foundation, TheApplicationEndsTheProgramOnACoreFailure) {

@@ -39,11 +39,8 @@ QStringList Lines(LineList* list) {
 class Hub : public ScreenTest {
  protected:
   void LogIn(int student) {
-    state.CurrentStudentNumber = student;
-    state.CurrentStudentName = state.StudentNames[static_cast<size_t>(student)];
-    state.CurrentStudentGrade = state.StudentGrades[static_cast<size_t>(student)];
     state.LoginTime = static_cast<int32_t>(fakes.clock.secondsSinceMidnight) - 300;
-    BuildLevelCatalogue(state);
+    LogInAs(student);
   }
   seisekitime1* Open() {
     seisekitime1* hub = screens.Show<seisekitime1>();

@@ -1,9 +1,11 @@
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -12,6 +14,7 @@
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
+#include "screens/widgets.h"
 #include "support/temp_dir.h"
 
 namespace bardrill::testing {
@@ -38,10 +41,7 @@ class HubLists : public ScreenTest {
     AddRecord(1, 2, 99999, kToday);
   }
   seisekitime1* Open(int student) {
-    state.CurrentStudentNumber = student;
-    state.CurrentStudentName = state.StudentNames[static_cast<size_t>(student)];
-    state.CurrentStudentGrade = state.StudentGrades[static_cast<size_t>(student)];
-    BuildLevelCatalogue(state);
+    LogInAs(student);
     seisekitime1* hub = screens.Show<seisekitime1>();
     DoEvents();
     return hub;
@@ -175,6 +175,67 @@ TEST_F(HubLists, ATeacherPrintsTheChartsOfTheChosenChildrenOnePageEach) {
   QImage page(QString::fromStdString(out / "page-1.png"));
   ASSERT_FALSE(page.isNull());
   EXPECT_GT(RedPixels(page), 0) << "the first run of each level is a red record point";
+}
+
+TEST_F(HubLists, ThePeriodBoxNeverOverlapsAnotherControlAndEveryHeadingFits) {
+  seisekitime1* hub = Open(1);
+  // The personal display's buttons stay while a list of all drills brings the period box.
+  Option(hub, "Option2(2)")->click();
+  DoEvents();
+  Option(hub, "Option1(1)")->click();
+  Option(hub, "Option1(3)")->click();
+  DoEvents();
+  auto* period = Control<QComboBox>(hub, "Combo2");
+  ASSERT_TRUE(period->isVisible());
+  for (const char* name :
+       {"Command16", "Command17", "Command24(0)", "Command24(1)", "Combo1", "Label5", "HScroll1"}) {
+    auto* other = Control<QWidget>(hub, QString::fromLatin1(name));
+    EXPECT_FALSE(period->geometry().intersects(other->geometry())) << name;
+  }
+  EXPECT_FALSE(Control<QWidget>(hub, "Command16")->isHidden());
+  auto* heading = Control<QLabel>(hub, "Label5");
+  for (const char* text :
+       {"獲得ポイント（今まで順位）", "獲得ポイント（今日の順位）", "ベスト成績", "本日の成績"})
+    EXPECT_LE(heading->fontMetrics().horizontalAdvance(QString::fromUtf8(text)), heading->width()) << text;
+  for (int i = 0; i < period->count(); ++i)
+    EXPECT_LE(period->fontMetrics().horizontalAdvance(period->itemText(i)) + 24, period->width()) << i;
+}
+
+TEST(ChartPaint, DatesThatWouldPrintOverTheDateBeforeThemAreLeftOutTheTimesStay) {
+  // 25 record runs in two months: dates 0.028 apart, as a chart of a third of the panel spaces them.
+  HistoryChart chart;
+  for (int run = 0; run < 25; ++run) {
+    const double x = 0.2 + 0.7 * run / 25;
+    chart.texts.push_back({x, 0.5, "9:59", 1, 0x0000FF});
+    chart.texts.push_back({x, 0.82, run % 2 ? "05/07" : "04/28", 1, 0, true});
+  }
+  QImage image(336, 560, QImage::Format_RGB32);
+  const QRectF area(0, 0, 336, 187);
+  const std::vector<bool> drawn = screens::DrawnTexts(chart, area, screens::kChartBasePoints, &image);
+  ASSERT_EQ(drawn.size(), chart.texts.size());
+  std::vector<QRectF> dates;
+  int times = 0;
+  QFontMetricsF metrics(screens::FixedFont(screens::kChartBasePoints), &image);
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    const ChartText& t = chart.texts[i];
+    if (!t.crowdable) {
+      times += drawn[i] ? 1 : 0;
+      continue;
+    }
+    if (!drawn[i]) continue;
+    QRectF box(area.left() + t.x * area.width(), area.top() + t.y * area.height(),
+               metrics.horizontalAdvance(QString::fromStdString(t.text)), metrics.height());
+    for (const QRectF& before : dates) EXPECT_FALSE(box.intersects(before)) << "date of run " << i / 2;
+    dates.push_back(box);
+  }
+  EXPECT_EQ(times, 25) << "every run keeps its time";
+  EXPECT_TRUE(drawn[1]) << "the first date is drawn";
+  EXPECT_GT(dates.size(), 3u);
+  EXPECT_LT(dates.size(), 25u);
+  // Room for every date: all are drawn.
+  const std::vector<bool> wide =
+      screens::DrawnTexts(chart, QRectF(0, 0, 4000, 187), screens::kChartBasePoints, &image);
+  EXPECT_EQ(std::count(wide.begin(), wide.end(), false), 0);
 }
 
 }  // namespace

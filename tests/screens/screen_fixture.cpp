@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "core/config.h"
+#include "core/identity.h"
 #include "core/result_record.h"
 #include "core/results_file.h"
 #include "core/roster.h"
@@ -26,6 +27,13 @@ ScreenTest::~ScreenTest() {
 void ScreenTest::LoadInstallation() {
   LoadConfiguration(state, inst.programFolder());
   ReadRoster(state, fakes.clock.today);
+}
+
+void ScreenTest::LogInAs(int student) {
+  state.CurrentStudentNumber = student;
+  state.CurrentStudentName = state.StudentNames[static_cast<size_t>(student)];
+  state.CurrentStudentGrade = state.StudentGrades[static_cast<size_t>(student)];
+  BuildLevelCatalogue(state);
 }
 
 void ScreenTest::AddRecord(int student, int level, int seconds, int64_t date) {

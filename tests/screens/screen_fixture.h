@@ -21,6 +21,8 @@ class ScreenTest : public ::testing::Test {
 
   // Loads the configuration (and the roster) of `inst` into `state`.
   void LoadInstallation();
+  // The roster's `student` logged in, with the level catalogue built, as the selection screen leaves it.
+  void LogInAs(int student);
   // Appends a record to the installation's results file.
   void AddRecord(int student, int level, int seconds, int64_t date);
 
