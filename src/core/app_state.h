@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ struct AppState {
   std::string ProgramFolderName;
   std::string ProgramDataFolder;
   std::string SoundFolder;
+  // Set once this run has found the results file: from then on its absence is a share that is away.
+  std::shared_ptr<bool> ResultsFileSeen = std::make_shared<bool>(false);
 
   // Configuration from 共通データ.txt.
   int32_t SchoolYearStartMonth = 0;

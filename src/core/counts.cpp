@@ -105,13 +105,13 @@ void LoadResults(AppState& state) {
   // Loaded aside and moved in only when the whole read succeeded.
   std::vector<ResultRecord> records;
   std::vector<int64_t> numbers;
-  const int64_t count = ResultsFile(ResultsPath(state))
-                            .ReadNewest(kMaxLoadedRecords, [&](int64_t number, const RecordBytes& bytes) {
-                              ResultRecord record = ResultRecord::Decode(bytes);
-                              if (!record.IsValid()) return;
-                              records.push_back(record);
-                              numbers.push_back(number);
-                            });
+  const int64_t count =
+      ResultsFileOf(state).ReadNewest(kMaxLoadedRecords, [&](int64_t number, const RecordBytes& bytes) {
+        ResultRecord record = ResultRecord::Decode(bytes);
+        if (!record.IsValid()) return;
+        records.push_back(record);
+        numbers.push_back(number);
+      });
 
   state.BestTime.Fill(kNoTime);
   ResizeLoaded(state, records.size() + 1);
@@ -162,11 +162,13 @@ void TallyCounts(AppState& state, int64_t today) {
     const double date = state.LoadedDates[k];
     const int counted = seconds < kCountedSeconds ? 1 : 0;
     const int32_t p = DrillPoints(state, seconds, l);
-    if (date > judgeFrom[l]) {
+    // A record dated after today is in no window (see InDayWindow), only in the totals.
+    const bool ahead = date > todayDate;
+    if (!ahead && date > judgeFrom[l]) {
       state.JudgeCount(l, s) += counted;
       state.JudgePoints(l, s) = SaturatingAdd(state.JudgePoints(l, s), p);
     }
-    if (date > limitFrom[l]) {
+    if (!ahead && date > limitFrom[l]) {
       state.LimitCount(l, s) += counted;
       state.LimitPoints(l, s) = SaturatingAdd(state.LimitPoints(l, s), p);
     }

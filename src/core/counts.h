@@ -27,6 +27,14 @@ void TallyCounts(AppState& state, int64_t today);
 // LoadResults, then TallyCounts.
 void ComputeCounts(AppState& state, int64_t today);
 
+// Whether a record dated `date` is in the window of `days` days that ends today: today and the days - 1
+// before. A record dated after today (written by a PC whose clock ran ahead, or read on one whose clock
+// runs behind) is in no window, or it would stay "recent" until its date came; it still counts in the
+// totals.
+inline bool InDayWindow(double date, int64_t today, double days) {
+  return date <= static_cast<double>(today) && date > static_cast<double>(today) - days;
+}
+
 // The points formula for a drill of `seconds` on `level`, and the same times the level's point rate
 // (rounded down, held within 32 bits). 0 for a level outside 1..35 or a target time of 0 or less.
 int32_t BasePoints(const AppState& state, int32_t seconds, int level);

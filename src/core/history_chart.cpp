@@ -72,7 +72,7 @@ void ReadRankings(const AppState& state, const ChartRequest& request, HistoryFig
 bool Usable(const AppState& state, const ChartRequest& request, int64_t k, int level) {
   const auto i = static_cast<size_t>(k);
   return state.LoadedLevels[i] == level && level <= state.LevelCount &&
-         state.LoadedDates[i] > static_cast<double>(request.today - kHistoryWindowDays);
+         InDayWindow(state.LoadedDates[i], request.today, kHistoryWindowDays);
 }
 
 bool IsViewedRun(const AppState& state, const ChartRequest& request, int64_t k) {

@@ -109,9 +109,10 @@ bool InDrillList(const AppState& state, const ListRequest& request, int64_t k, c
                  state.ResultsRecordCount - kTodaysDrillsWindow &&
              d.date == today;
     case HubList::IndividualTimes:
-      return d.student == request.viewedStudent && d.date > today - kIndividualTimesDays;
+      return d.student == request.viewedStudent && InDayWindow(d.date, request.today, kIndividualTimesDays);
     default:
-      return d.date > today - PeriodDays(request.listPeriod, calendar::Weekday(request.today));
+      return InDayWindow(d.date, request.today,
+                         PeriodDays(request.listPeriod, calendar::Weekday(request.today)));
   }
 }
 

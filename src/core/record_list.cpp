@@ -141,7 +141,7 @@ std::string RecordLine(const AppState& state, int64_t number, const ResultRecord
 RecordList ReadRecordList(const AppState& state) {
   RecordList list;
   LineMaker line(state);
-  const ResultsFile file(ResultsPath(state));
+  const ResultsFile file = ResultsFileOf(state);
   list.lines.reserve(static_cast<size_t>(file.RecordCount()));
   list.numbers.reserve(list.lines.capacity());
   file.ReadFrom(1, [&](int64_t number, const RecordBytes& bytes) {

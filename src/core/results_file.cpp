@@ -1,11 +1,12 @@
 #include "core/results_file.h"
 
 #include <algorithm>
-#include <chrono>
+#include <cerrno>
 #include <limits>
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/standards.h"
 #include "core/tables.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
@@ -17,38 +18,6 @@ namespace bardrill {
 namespace {
 
 constexpr int64_t kRecordBytes = static_cast<int64_t>(kRecordSize);
-
-std::string Describe(std::chrono::milliseconds wait) {
-  if (wait.count() % 1000 == 0) return std::to_string(wait.count() / 1000) + " seconds";
-  return std::to_string(wait.count()) + " ms";
-}
-
-// Opens the results file and takes its lock. A delete on another PC may rename a new file over the
-// path while this one waits for the lock; the lock on the old file would then guard nothing, so the
-// file is opened again until the locked file is the one the path names.
-SharedFile OpenLocked(const std::string& path, const std::string& whatIsLost, const LockWaitStep& step = {}) {
-  const auto limit = LockWaitLimit();
-  const auto start = std::chrono::steady_clock::now();
-  const auto deadline = start + limit;
-  // The step learns the whole wait, across the reopenings below.
-  const LockWaitStep overall =
-      !step ? LockWaitStep{} : [&](std::chrono::milliseconds, std::chrono::milliseconds) {
-        step(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start),
-             limit);
-      };
-  for (;;) {
-    SharedFile file(path);
-    auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (!file.TryLockFor(std::max(left, std::chrono::milliseconds(0)), overall))
-      throw FileWriteError(path + ": another computer or program kept the file locked for " +
-                           Describe(limit) + "; " + whatIsLost);
-    if (file.IsStillAtPath()) return file;
-    if (std::chrono::steady_clock::now() >= deadline)
-      throw FileWriteError(path + ": another computer kept replacing the file for " + Describe(limit) + "; " +
-                           whatIsLost);
-  }
-}
 
 // The results file with "temp" before its extension: "成績累積データtemp.dat".
 std::string TempPath(const std::string& path) {
@@ -75,16 +44,75 @@ std::string ResultsPath(const AppState& state) {
 
 ResultsFile::ResultsFile(std::string path) : path_(paths::Native(path)) {}
 
+ResultsFile::ResultsFile(std::string path, SchoolFolder school)
+    : path_(paths::Native(path)), school_(std::move(school)) {}
+
+ResultsFile ResultsFileOf(const AppState& state) {
+  return ResultsFile(ResultsPath(state),
+                     SchoolFolder{paths::Native(StandardsPath(state)), state.ResultsFileSeen});
+}
+
+void ResultsFile::MarkSeen() const {
+  if (school_) *school_->resultsSeen = true;
+}
+
+void ResultsFile::RequireNewSchool() const {
+  if (!school_) return;
+  const std::string folder = path_.substr(0, path_.find_last_of(paths::kSeparator) + 1);
+  if (*school_->resultsSeen) {
+    throw FileReadError(folder, FileReadError::Kind::FolderMissing, ENOENT,
+                        path_ +
+                            " was here and is gone: the folder is not the school's (a share that is away "
+                            "may leave an empty folder in its place)");
+  }
+  if (!paths::Exists(school_->standardsPath)) {
+    throw FileReadError(folder, FileReadError::Kind::FolderMissing, ENOENT,
+                        "the folder holds neither " + path_ + " nor the standards file " +
+                            school_->standardsPath +
+                            ", so it is not the school's (a share that is away may leave an empty folder "
+                            "in its place)");
+  }
+}
+
+std::optional<FileReader> ResultsFile::OpenForReading() const {
+  std::optional<FileReader> in = FileReader::Open(path_);
+  if (in) {
+    MarkSeen();
+  } else {
+    RequireNewSchool();
+  }
+  return in;
+}
+
+std::string ResultsFile::WriteProblem() const {
+  if (!paths::Exists(path_)) {
+    try {
+      RequireNewSchool();
+    } catch (const FileReadError& away) {
+      return away.what();
+    }
+  }
+  return bardrill::WriteProblem(path_);
+}
+
 void ResultsFile::Open() { SharedFile file(path_); }
 
 int64_t ResultsFile::RecordCount() const {
-  std::optional<FileReader> in = FileReader::Open(path_);
+  std::optional<FileReader> in = OpenForReading();
   return in ? in->Size() / kRecordBytes : 0;
 }
 
 void ResultsFile::Append(const ResultRecord& record, const LockWaitStep& step) {
   const RecordBytes bytes = record.Encode();
-  SharedFile file = OpenLocked(path_, "the record was not written", step);
+  const std::string lost = "the record was not written";
+  std::optional<SharedFile> existing = LockCurrentFile(path_, !school_, lost, step);
+  if (!existing) {
+    // Only the school's folder gets a new results file: never an empty mount point.
+    RequireNewSchool();
+    existing = LockCurrentFile(path_, true, lost, step);
+  }
+  MarkSeen();
+  SharedFile& file = *existing;
   // Stray bytes after the last whole record are what a failed write on an old PC left; they are
   // overwritten, so every record starts at a multiple of 44.
   const int64_t end = file.Size() / kRecordBytes * kRecordBytes;
@@ -129,13 +157,13 @@ void VisitRecords(const FileReader& in, int64_t first, int64_t last,
 
 void ResultsFile::ReadFrom(int64_t first,
                            const std::function<void(int64_t, const RecordBytes&)>& visit) const {
-  std::optional<FileReader> in = FileReader::Open(path_);
+  std::optional<FileReader> in = OpenForReading();
   if (in) VisitRecords(*in, first, std::numeric_limits<int64_t>::max() / kRecordBytes, visit);
 }
 
 int64_t ResultsFile::ReadNewest(int64_t limit,
                                 const std::function<void(int64_t, const RecordBytes&)>& visit) const {
-  std::optional<FileReader> in = FileReader::Open(path_);
+  std::optional<FileReader> in = OpenForReading();
   if (!in) return 0;
   const int64_t count = in->Size() / kRecordBytes;
   VisitRecords(*in, std::max<int64_t>(count - limit + 1, 1), count, visit);
@@ -144,16 +172,22 @@ int64_t ResultsFile::ReadNewest(int64_t limit,
 
 std::optional<RecordBytes> ResultsFile::ReadOne(int64_t n) const {
   if (n < 1) return std::nullopt;
-  std::optional<FileReader> in = FileReader::Open(path_);
+  std::optional<FileReader> in = OpenForReading();
   if (!in) return std::nullopt;
   RecordBytes bytes;
   if (in->ReadAt((n - 1) * kRecordBytes, bytes) != kRecordSize) return std::nullopt;
   return bytes;
 }
 
-EditOutcome ResultsFile::RewriteOne(int64_t n, const RecordBytes& asRead, const ResultRecord& replacement) {
+EditOutcome ResultsFile::RewriteOne(int64_t n, const RecordBytes& asRead, const ResultRecord& replacement,
+                                    const LockWaitStep& step) {
   if (n < 1) return EditOutcome::Missing;
-  SharedFile file = OpenLocked(path_, "the record was not changed");
+  std::optional<SharedFile> locked = LockCurrentFile(path_, !school_, "the record was not changed", step);
+  if (!locked) {
+    RequireNewSchool();
+    return EditOutcome::Missing;
+  }
+  SharedFile& file = *locked;
   const int64_t offset = (n - 1) * kRecordBytes;
   RecordBytes current;
   if (file.ReadAt(offset, current) != kRecordSize) return EditOutcome::Missing;
@@ -173,9 +207,14 @@ EditOutcome ResultsFile::RewriteOne(int64_t n, const RecordBytes& asRead, const 
   return EditOutcome::Done;
 }
 
-EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead) {
+EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead, const LockWaitStep& step) {
   if (n < 1) return EditOutcome::Missing;
-  SharedFile file = OpenLocked(path_, "the record was not deleted");
+  std::optional<SharedFile> locked = LockCurrentFile(path_, !school_, "the record was not deleted", step);
+  if (!locked) {
+    RequireNewSchool();
+    return EditOutcome::Missing;
+  }
+  SharedFile& file = *locked;
   std::string contents(static_cast<size_t>(file.Size() / kRecordBytes * kRecordBytes), '\0');
   size_t got = file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size()));
   contents.resize(got / kRecordSize * kRecordSize);
@@ -194,10 +233,10 @@ EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead) {
 
 void OpenResultsFile(const AppState& state) { ResultsFile(ResultsPath(state)).Open(); }
 
-std::string ResultsWriteProblem(const AppState& state) { return WriteProblem(ResultsPath(state)); }
+std::string ResultsWriteProblem(const AppState& state) { return ResultsFileOf(state).WriteProblem(); }
 
 void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step) {
-  ResultsFile file(ResultsPath(state));
+  ResultsFile file = ResultsFileOf(state);
   // The record holds 16-bit numbers: anything outside the tables would be stored as another student or
   // level, so it is refused instead.
   if (state.CurrentStudentNumber < 0 || state.CurrentStudentNumber > kMaxStudent)

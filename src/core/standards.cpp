@@ -3,6 +3,8 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <span>
 #include <stdexcept>
 
 #include "core/app_state.h"
@@ -159,6 +161,13 @@ std::string StandardsText(const std::string& file, const std::vector<std::vector
   return text;
 }
 
+std::string WholeContents(const SharedFile& file) {
+  std::string contents(static_cast<size_t>(file.Size()), '\0');
+  contents.resize(
+      file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size())));
+  return contents;
+}
+
 }  // namespace
 
 std::string StandardsPath(const AppState& state) {
@@ -170,14 +179,23 @@ void LoadStandards(AppState& state) {
   state.Standards = ParseStandards(reader, state.Standards);
 }
 
-void SaveStandards(AppState& state, const std::vector<std::vector<std::string>>& rows) {
+SaveOutcome SaveStandards(AppState& state, const std::vector<std::vector<std::string>>& rows,
+                          std::string* fileBytes) {
   const std::string path = paths::Native(StandardsPath(state));
   std::string text = StandardsText(path, rows);
   // Standards the program could not load again are refused before the old file is touched.
   ItemReader check(path, text);
   ParseStandards(check, state.Standards);
-  ReplaceFileContents(path, path + ".tmp", codec::Utf8ToCp932(text));
+  const std::string bytes = codec::Utf8ToCp932(text);
+  {
+    // Held until the new file is in place: another PC's save waits, then finds the file changed.
+    std::optional<SharedFile> file = LockCurrentFile(path, false, "the standards were not saved");
+    if (fileBytes && (!file || WholeContents(*file) != *fileBytes)) return SaveOutcome::ChangedElsewhere;
+    ReplaceFileContents(path, path + ".tmp", bytes);
+  }
+  if (fileBytes) *fileBytes = bytes;
   LoadStandards(state);
+  return SaveOutcome::Saved;
 }
 
 }  // namespace bardrill

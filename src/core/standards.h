@@ -39,12 +39,20 @@ std::string StandardsPath(const AppState& state);
 // not fit its column; the standards in memory are then unchanged.
 void LoadStandards(AppState& state);
 
+enum class SaveOutcome {
+  Saved,
+  ChangedElsewhere,  // the file no longer holds what the editor read: another PC saved; nothing written
+};
+
 // Writes the rows of cell texts (row 0 = the titles, then one row per level, each of up to twelve cells;
 // missing cells are written empty) as the standards file, replacing it whole and atomically, then
-// reloads it. Rows that would not load again (a cell with a comma, a double quote, a control character
-// or a character CP932 lacks, a number out of range, more than 35 levels or twelve cells) throw
-// DataFileError naming the line and column; a failing disk throws FileWriteError. Either way the old
-// file is left as it was.
-void SaveStandards(AppState& state, const std::vector<std::vector<std::string>>& rows);
+// reloads it. With `fileBytes`, the file must still hold exactly those bytes (what the editor read), and
+// they become the bytes written: the check and the replacement hold the file's lock, so of two PCs
+// saving at once the second finds the first one's standards and writes nothing. Rows that would not load
+// again (a cell with a comma, a double quote, a control character or a character CP932 lacks, a number out of
+// range, more than 35 levels or twelve cells) throw DataFileError naming the line and column; a failing disk
+// or a lock held too long throws FileWriteError. In all these cases the file is left as it was.
+SaveOutcome SaveStandards(AppState& state, const std::vector<std::vector<std::string>>& rows,
+                          std::string* fileBytes = nullptr);
 
 }  // namespace bardrill

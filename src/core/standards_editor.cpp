@@ -68,8 +68,8 @@ int Bucket(int32_t seconds, int last) {
 
 }  // namespace
 
-StandardsGrid ReadStandardsGrid(const AppState& state) {
-  ItemReader reader = ItemReader::FromFile(paths::Native(StandardsPath(state)));
+StandardsGrid ReadStandardsGrid(const AppState& state, std::string* fileBytes) {
+  ItemReader reader = ItemReader::FromFile(paths::Native(StandardsPath(state)), fileBytes);
   StandardsGrid grid{TitleRow()};
   if (reader.AtEnd()) return grid;
   reader.NextLine();  // the file's own header is replaced by the titles
@@ -92,6 +92,59 @@ StandardsGrid ReadStandardsGrid(const AppState& state) {
     grid.push_back(std::move(row));
   }
   return grid;
+}
+
+namespace {
+
+const std::string* CellOf(const StandardsGrid& grid, size_t row, size_t column) {
+  if (row >= grid.size() || column >= grid[row].size()) return nullptr;
+  return &grid[row][column];
+}
+
+std::string CellName(const StandardsGrid& grid, size_t row, size_t column) {
+  const std::string* title = CellOf(grid, 0, column);
+  return "レベル" + std::to_string(row) + "の" +
+         (title && !title->empty() ? *title : "列" + std::to_string(column));
+}
+
+}  // namespace
+
+RedoneEdits RedoEdits(const StandardsGrid& loaded, const StandardsGrid& edited, const StandardsGrid& file) {
+  RedoneEdits redo{file, {}, {}};
+  std::string clashes;
+  std::string lost;
+  for (size_t r = 1; r < edited.size(); ++r) {
+    for (size_t c = 1; c < edited[r].size(); ++c) {
+      const std::string* before = CellOf(loaded, r, c);
+      if (before && *before == edited[r][c]) continue;
+      const std::string* now = CellOf(file, r, c);
+      if (!now) {
+        lost += "\n" + CellName(edited, r, c) + "：「" + edited[r][c] + "」";
+        continue;
+      }
+      if (before && *now != *before)
+        clashes += "\n" + CellName(file, r, c) + "：ほかのパソコンの値「" + *now + "」、こちらの値「" +
+                   edited[r][c] + "」";
+      redo.grid[r][c] = edited[r][c];
+      redo.edits.push_back({static_cast<int>(r), static_cast<int>(c)});
+    }
+  }
+  redo.message =
+      "ほかのパソコンが基準データを記録していたため、こちらの変更は記録しませんでした。"
+      "ファイルはほかのパソコンが記録した内容です。\n"
+      "表をファイルの値に読み直し、こちらの変更を黄色のセルに残しました。確かめてから、もう一度「更新記録」を"
+      "押してください。";
+  if (!clashes.empty()) redo.message += "\n\n両方で変更されたセル：" + clashes;
+  if (!lost.empty()) redo.message += "\n\nファイルにない行のため残せなかった変更：" + lost;
+  return redo;
+}
+
+std::string FileAfterFailedSave(const StandardsGrid& loaded, const StandardsGrid& saving,
+                                const std::optional<StandardsGrid>& file) {
+  if (!file) return "基準データのファイルを読み直せないため、ファイルがどうなったかは分かりません。";
+  if (*file == saving) return "ファイルには新しい基準データが記録されています。";
+  if (*file == loaded) return "ファイルは元のままです。";
+  return "ファイルはほかのパソコンが記録した内容になっています。";
 }
 
 std::vector<std::vector<std::string>> StandardsRowsOf(const StandardsGrid& grid) {
@@ -155,7 +208,7 @@ const LevelHistogram& TimeHistograms::Level(int level) const {
 
 TimeHistograms ReadTimeHistograms(const AppState& state) {
   TimeHistograms histograms;
-  ResultsFile(ResultsPath(state)).ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
+  ResultsFileOf(state).ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
     const ResultRecord record = ResultRecord::Decode(bytes);
     histograms.Add(record.level, record.Bangou, record.seconds);
   });

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,8 +20,9 @@ inline constexpr int kNumericColumns = 9;  // columns 1..9 are read as numbers; 
 
 // Reads the standards file into the grid, items as the file holds them (blanks around them dropped).
 // Throws DataFileError naming the file and line when it is missing, has more than 35 level lines or a
-// level line of other than twelve items, as the program could not load such a file either.
-StandardsGrid ReadStandardsGrid(const AppState& state);
+// level line of other than twelve items, as the program could not load such a file either. The file's
+// bytes as read are left in `fileBytes` when it is given: SaveStandards refuses to save over others.
+StandardsGrid ReadStandardsGrid(const AppState& state, std::string* fileBytes = nullptr);
 
 // The rows SaveStandards writes: the titles and every level row, without the level column.
 std::vector<std::vector<std::string>> StandardsRowsOf(const StandardsGrid& grid);
@@ -44,6 +46,22 @@ struct CellCheck {
 // Checks the level rows before saving: an empty cell is fine (it reads back as 0), any other text in
 // columns 1..9 must be one half-width decimal number.
 CellCheck CheckStandardsGrid(const StandardsGrid& grid);
+
+// What the editor shows when another PC saved standards after the editor had read them: the file's
+// values, with the teacher's edits (the cells where `edited` differs from `loaded`) laid over them again
+// to be checked and saved once more.
+struct RedoneEdits {
+  StandardsGrid grid;               // the file's grid with the teacher's edits in their cells
+  std::vector<RejectedCell> edits;  // the cells holding an edit, to be marked as edited
+  std::string message;              // what happened to the file, and each cell both PCs changed
+};
+RedoneEdits RedoEdits(const StandardsGrid& loaded, const StandardsGrid& edited, const StandardsGrid& file);
+
+// What the standards file holds after a save that failed, for the teacher's message: the standards the
+// editor had read, those it tried to save, or someone else's. `file` is the grid read again, or nothing
+// when it cannot be read.
+std::string FileAfterFailedSave(const StandardsGrid& loaded, const StandardsGrid& saving,
+                                const std::optional<StandardsGrid>& file);
 
 // The frequency charts of the drill times recorded so far, per level.
 inline constexpr int kChartMaxLevel = 50;

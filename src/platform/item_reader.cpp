@@ -159,8 +159,9 @@ std::string ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
-ItemReader ItemReader::FromFile(const std::string& path) {
-  const std::string bytes = ReadWholeFile(path);
+ItemReader ItemReader::FromFile(const std::string& path, std::string* fileBytes) {
+  std::string read = ReadWholeFile(path);
+  const std::string& bytes = fileBytes ? (*fileBytes = std::move(read)) : read;
   std::string utf8;
   try {
     utf8 = codec::TextFileToUtf8(bytes);

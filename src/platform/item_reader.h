@@ -27,8 +27,9 @@ class ItemReader {
  public:
   // Reads the whole file (CP932, or UTF-8 as codec::TextFileToUtf8 tells them apart); throws
   // DataFileError naming the file when it is missing, a folder, unreadable or holds bytes that are not
-  // text, and naming the line and column where the bytes are.
-  static ItemReader FromFile(const std::string& path);
+  // text, and naming the line and column where the bytes are. The bytes read are left in `fileBytes`
+  // when it is given, so that a writer can tell later whether the file changed since.
+  static ItemReader FromFile(const std::string& path, std::string* fileBytes = nullptr);
   // For text already in memory (UTF-8); `name` is used in error messages. Throws DataFileError for an
   // unclosed double quote or a control character, naming the line and column.
   ItemReader(std::string name, std::string_view utf8Text);

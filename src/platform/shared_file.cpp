@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 #include <thread>
 
 #include "platform/errors.h"
@@ -100,6 +103,16 @@ SharedFile::SharedFile(const std::string& path) : path_(paths::Native(path)) {
   int fd = OpenRetrying(path_, O_RDWR | O_CREAT, 0666);
   if (fd < 0) Fail(path_, "cannot be opened for writing", errno);
   handle_ = fd;
+}
+
+std::optional<SharedFile> SharedFile::OpenExisting(const std::string& path) {
+  std::string native = paths::Native(path);
+  int fd = OpenRetrying(native, O_RDWR);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+    Fail(native, "cannot be opened for writing", errno);
+  }
+  return SharedFile(std::move(native), fd);
 }
 
 SharedFile::~SharedFile() { Close(); }
@@ -287,19 +300,112 @@ size_t FileReader::ReadAt(int64_t offset, std::span<unsigned char> buffer) const
   return done;
 }
 
+namespace {
+
+std::string Describe(std::chrono::milliseconds wait) {
+  if (wait.count() % 1000 == 0) return std::to_string(wait.count() / 1000) + " seconds";
+  return std::to_string(wait.count()) + " ms";
+}
+
+// The file that a link at `path` finally names; `path` itself when it is no link.
+std::string ResolvedTarget(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+  char* real = ::realpath(path.c_str(), nullptr);
+  if (real == nullptr) Fail(path, "is a link to a file that cannot be reached", errno);
+  std::string target(real);
+  std::free(real);
+  return target;
+}
+
+// Creates a temporary file of this call's own in `folder`: O_EXCL and O_NOFOLLOW refuse whatever is
+// already at the name (a leftover, a folder, a link planted to make us write elsewhere), and then the
+// name with a random ending is tried instead.
+int CreateTemporary(const std::string& folder, const std::string& name, std::string& created) {
+  constexpr int kAttempts = 64;
+  const std::string plain = folder + paths::kSeparator + name;
+  struct stat st {};
+  if (::lstat(plain.c_str(), &st) == 0 && (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) {
+    // The callers hold the replaced file's lock, so a file or link at the plain name is what a
+    // replacement cut short left, or a trap: either is removed, never followed. Should that fail, a
+    // name of our own follows below.
+    ::unlink(plain.c_str());
+  }
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    created = plain;
+    if (attempt > 0) {
+      static std::mt19937_64 random(std::random_device{}() ^ static_cast<uint64_t>(::getpid()));
+      char ending[20];
+      std::snprintf(ending, sizeof ending, ".%016llx", static_cast<unsigned long long>(random()));
+      created += ending;
+    }
+    int fd = OpenRetrying(created, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+    if (fd >= 0) return fd;
+    if (errno != EEXIST) Fail(created, "the temporary file cannot be created", errno);
+  }
+  Fail(folder + paths::kSeparator + name, "no free name for a temporary file was found", EEXIST);
+}
+
+// Gives the new file the old one's owner and group, so that in a folder shared by a group every PC
+// can still write the file. Only the owner may need a privilege this user lacks; the group is refused
+// only when it grants more than everyone else has, and 0 is returned when all that matters was given.
+int GiveOwnership(int fd, const struct stat& old) {
+  struct stat made {};
+  if (::fstat(fd, &made) == 0 && made.st_uid == old.st_uid && made.st_gid == old.st_gid) return 0;
+  if (::fchown(fd, old.st_uid, old.st_gid) == 0) return 0;
+  if (errno != EPERM) return errno;
+  if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0) return 0;
+  if (errno != EPERM) return errno;
+  const mode_t group = (old.st_mode >> 3) & 07;
+  const mode_t others = old.st_mode & 07;
+  return (group & ~others) == 0 ? 0 : EPERM;
+}
+
+}  // namespace
+
+std::optional<SharedFile> LockCurrentFile(const std::string& path, bool create, const std::string& whatIsLost,
+                                          const LockWaitStep& step) {
+  const auto limit = LockWaitLimit();
+  const auto start = std::chrono::steady_clock::now();
+  const auto deadline = start + limit;
+  // The step learns the whole wait, across the reopenings below.
+  const LockWaitStep overall =
+      !step ? LockWaitStep{} : [&](std::chrono::milliseconds, std::chrono::milliseconds) {
+        step(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start),
+             limit);
+      };
+  for (;;) {
+    std::optional<SharedFile> file = create ? SharedFile(path) : SharedFile::OpenExisting(path);
+    if (!file) return file;
+    auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (!file->TryLockFor(std::max(left, std::chrono::milliseconds(0)), overall))
+      throw FileWriteError(file->path() + ": another computer or program kept the file locked for " +
+                           Describe(limit) + "; " + whatIsLost);
+    if (file->IsStillAtPath()) return file;
+    if (std::chrono::steady_clock::now() >= deadline)
+      throw FileWriteError(file->path() + ": another computer kept replacing the file for " +
+                           Describe(limit) + "; " + whatIsLost);
+  }
+}
+
 void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents) {
-  std::string target = paths::Native(path);
-  std::string temp = paths::Native(tempPath);
-  int fd = OpenRetrying(temp, O_WRONLY | O_CREAT | O_TRUNC, 0666);
-  if (fd < 0) Fail(temp, "the temporary file cannot be created", errno);
+  const std::string target = ResolvedTarget(paths::Native(path));
+  std::string temp;
+  int fd = CreateTemporary(FolderOf(target), paths::LastComponent(paths::Native(tempPath)), temp);
   auto abandon = [&](const std::string& what, int err) {
     ::close(fd);
     ::unlink(temp.c_str());
     Fail(temp, what, err);
   };
   struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0)
-    abandon("the temporary file cannot be given the permissions of " + target, errno);
+  if (::stat(target.c_str(), &old) == 0) {
+    if (int err = GiveOwnership(fd, old))
+      abandon("the temporary file cannot be given the owner and group of " + target, err);
+    // After the owner: changing it clears the set-group-ID bit.
+    if (::fchmod(fd, old.st_mode & 07777) != 0)
+      abandon("the temporary file cannot be given the permissions of " + target, errno);
+  }
   if (int err = WriteAll(fd, 0, reinterpret_cast<const unsigned char*>(contents.data()), contents.size()))
     abandon("the temporary file cannot be written", err);
   if (SyncRetrying(fd) < 0) abandon("the temporary file cannot be flushed to the disk", errno);

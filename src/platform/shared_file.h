@@ -34,6 +34,8 @@ class SharedFile {
  public:
   // Opens the file, creating it empty when it does not exist.
   explicit SharedFile(const std::string& path);
+  // Opens the file; nothing when there is no file at the path (or its folder is not there).
+  static std::optional<SharedFile> OpenExisting(const std::string& path);
   ~SharedFile();
   SharedFile(SharedFile&& other) noexcept;
   SharedFile& operator=(SharedFile&& other) noexcept;
@@ -60,6 +62,7 @@ class SharedFile {
   bool IsStillAtPath() const;
 
  private:
+  SharedFile(std::string path, std::intptr_t handle) : path_(std::move(path)), handle_(handle) {}
   void Close() noexcept;
 
   std::string path_;
@@ -88,11 +91,25 @@ class FileReader {
   std::intptr_t handle_ = -1;
 };
 
-// Replaces the whole contents of `path` with `contents`: writes them to `tempPath` (which must be in the
-// same folder), flushes it to the disk, renames it over `path` and flushes the folder, so that at every
-// instant either the old or the new contents are complete on disk. The replacement keeps the old file's
-// permissions. When anything fails before the rename, the old file is untouched and the temporary file
-// is removed.
+// Opens `path` and takes its lock, waiting up to LockWaitLimit() (through `step`). A replacement may be
+// renamed over the path while this one waits; the lock on the old file would then guard nothing, so the
+// file is opened again until the locked file is the one the path names. Nothing when `create` is false
+// and there is no file at the path. Throws FileWriteError naming the path and ending with `whatIsLost`
+// when the wait runs out.
+std::optional<SharedFile> LockCurrentFile(const std::string& path, bool create, const std::string& whatIsLost,
+                                          const LockWaitStep& step = {});
+
+// Replaces the whole contents of `path` with `contents`, so that at every instant a reader finds either
+// the old or the new contents complete: writes them to a temporary file of this call's own, flushes it
+// to the disk, renames it over the file and flushes the folder. When `path` is a link, the file it
+// points to is replaced and the link stays. The caller holds the file's lock (LockCurrentFile). The
+// temporary file is created new beside that file, never through a file, folder or link already there:
+// it is named as `tempPath`'s last component, after removing a file or link left there (a replacement
+// cut short, or a link planted to make us write elsewhere); when that name still cannot be had (a
+// folder stands there), the name with a unique ending is taken, so nothing at the name blocks a save. It gets
+// the old file's permissions, group and (where this user may give it) owner; when the group cannot be given
+// and matters to the permissions, nothing is replaced. When anything fails before the rename, the old file is
+// untouched and the temporary file is removed.
 void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents);
 
 }  // namespace bardrill

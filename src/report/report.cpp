@@ -207,7 +207,7 @@ void LoadInstallation(AppState& state, const std::string& programFolder, int64_t
 size_t WriteRecords(const AppState& state, std::ostream& out, Encoding encoding) {
   CsvWriter csv(out, encoding);
   csv.Row({"record", "date", "time", "student", "name", "level", "seconds", "points", "school", "valid"});
-  ResultsFile(ResultsPath(state)).ReadFrom(1, [&](int64_t number, const RecordBytes& bytes) {
+  ResultsFileOf(state).ReadFrom(1, [&](int64_t number, const RecordBytes& bytes) {
     const ResultRecord r = ResultRecord::Decode(bytes);
     csv.Row({std::to_string(number), DateText(r.date), TimeText(r.time), std::to_string(r.Bangou),
              NameOf(state, r.Bangou), std::to_string(r.level), std::to_string(r.seconds),
@@ -234,6 +234,25 @@ size_t WriteSummary(AppState& state, int64_t today, std::ostream& out, Encoding 
     }
   }
   return csv.substituted();
+}
+
+size_t WarnRecordsAfter(const AppState& state, int64_t today, std::ostream& err) {
+  std::vector<std::string> lines;
+  ResultsFileOf(state).ReadFrom(1, [&](int64_t number, const RecordBytes& bytes) {
+    const ResultRecord r = ResultRecord::Decode(bytes);
+    if (!r.IsValid() || !(r.date > static_cast<double>(today))) return;
+    lines.push_back("  record " + std::to_string(number) + ": " + DateText(r.date) + " " + TimeText(r.time) +
+                    ", student " + std::to_string(r.Bangou) + " " + NameOf(state, r.Bangou) + ", level " +
+                    std::to_string(r.level) + ", " + std::to_string(r.seconds) + " seconds\n");
+  });
+  if (lines.empty()) return 0;
+  err << "bardrill-report: " << lines.size() << " record(s) dated after today ("
+      << DateText(static_cast<double>(today))
+      << "): the clock of the PC that wrote them ran ahead, or this PC's clock runs behind. They count in "
+         "the "
+         "totals but in no window of days (today, the pass and overdoing windows, the hub's periods):\n";
+  for (const std::string& line : lines) err << line;
+  return lines.size();
 }
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock) {
@@ -269,6 +288,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       err << "bardrill-report: " << substituted
           << " character(s) that Shift-JIS cannot hold were written as \"?\"\n";
     }
+    WarnRecordsAfter(state, today, err);
   } catch (const std::exception& e) {  // a missing or malformed file, named with its line by DataFileError
     err << "bardrill-report: " << e.what() << "\n";
     return 2;

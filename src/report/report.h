@@ -51,6 +51,10 @@ size_t WriteRecords(const AppState& state, std::ostream& out, Encoding encoding)
 // every student on the roster or with a valid record. Returns as WriteRecords does.
 size_t WriteSummary(AppState& state, int64_t today, std::ostream& out, Encoding encoding);
 
+// Lists on `err` every valid record dated after `today`, which counts in the totals but in no window
+// of days; returns how many there are.
+size_t WarnRecordsAfter(const AppState& state, int64_t today, std::ostream& err);
+
 // The whole tool; returns the exit status: 0 done, 2 bad usage or a missing or malformed file, 1 when
 // the report could not be written out.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock);

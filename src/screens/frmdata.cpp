@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -14,6 +15,7 @@
 
 #include "core/app_state.h"
 #include "core/record_list.h"
+#include "core/results_retry.h"
 #include "core/roster.h"
 #include "platform/errors.h"
 #include "screens/line_list.h"
@@ -161,6 +163,10 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   Label8 = MakeLabel(Picture6, QStringLiteral("Label8"), QStringLiteral("Just a moment,please."));
   Label8->setFont(ProportionalFont(24, true));
   Label8->setAlignment(Qt::AlignCenter);
+  ProgressBar1 = new QProgressBar(Picture6);
+  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+  ProgressBar1->setTextVisible(false);
+  ProgressBar1->hide();
   closePanel();
 }
 
@@ -169,6 +175,8 @@ void FrmData::Form_Load() {
   Picture1->hide();
   Picture6->setGeometry(rect());
   Label8->setGeometry(Picture6->rect());
+  ProgressBar1->setGeometry(Picture6->width() / 4, Picture6->height() * 2 / 3, Picture6->width() / 2,
+                            Twips(360));
   screens_.Show<FrmData>();
   if (!Command1_Click()) return;
   choose(0);
@@ -240,7 +248,8 @@ void FrmData::openRecord(int number) {
   AppState& state = screens_.state;
   std::optional<RecordBytes> bytes;
   try {
-    bytes = ResultsFile(ResultsPath(state)).ReadOne(number);
+    // Waits for a share that is away, and ends the program with a message when it stays away.
+    if (!screens_.ReadResults([&] { bytes = ResultsFileOf(state).ReadOne(number); })) return;
   } catch (const DataFileError& failure) {
     screens_.Fail(failure.what());
     return;
@@ -315,8 +324,9 @@ void FrmData::Command2_Click() {
     return;
   }
   const int number = SelectedRecord;
-  if (!changeRecord(number,
-                    [&](ResultsFile& file) { return file.RewriteOne(number, *asRead_, edit.record); }))
+  if (!changeRecord(number, [&](ResultsFile& file, const LockWaitStep& step) {
+        return file.RewriteOne(number, *asRead_, edit.record, step);
+      }))
     return;
   choose(LineOfRecord(recordNumbers(), number));
   // The panel shows the record as it now is in the file, ready for another correction.
@@ -324,15 +334,29 @@ void FrmData::Command2_Click() {
   List1->setFocus();
 }
 
-bool FrmData::changeRecord(int number, const std::function<EditOutcome(ResultsFile&)>& change) {
+bool FrmData::changeRecord(int number,
+                           const std::function<EditOutcome(ResultsFile&, const LockWaitStep&)>& change) {
+  // The cover goes up at once, so that the question just answered leaves no picture behind while the
+  // change waits for another PC's lock or for the share.
+  cover(true);
+  const LockWaitStep whileLocked = LockWaitShowing(
+      screens_, {Picture6}, ProgressBar1, "the program was closed while a record waited to be changed");
   EditOutcome outcome = EditOutcome::Done;
-  try {
-    ResultsFile file(ResultsPath(screens_.state));
-    outcome = change(file);
-  } catch (const FileWriteError& failure) {
-    screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + std::string(failure.what()));
+  auto tell = [this](const std::string& why) {
+    ProgressBar1->hide();
+    cover(false);
+    screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + why);
     return false;
+  };
+  try {
+    ResultsFile file = ResultsFileOf(screens_.state);
+    if (!WritePatiently(screens_, [&] { outcome = change(file, whileLocked); })) return false;
+  } catch (const ResultsUnavailable& away) {
+    return tell(away.what());
+  } catch (const FileWriteError& failure) {
+    return tell(failure.what());
   }
+  ProgressBar1->hide();
   if (outcome != EditOutcome::Done) {
     refused(EditRefusedText(outcome, number), number);
     return false;
@@ -345,7 +369,10 @@ void FrmData::Command3_Click() {
   if (!asRead_) return;
   if (!screens_.services.prompts.AskYesNo(kNoticeTitle, kDeleteQuestion)) return;
   const int number = SelectedRecord;
-  if (!changeRecord(number, [&](ResultsFile& file) { return file.DeleteOne(number, *asRead_); })) return;
+  if (!changeRecord(number, [&](ResultsFile& file, const LockWaitStep& step) {
+        return file.DeleteOne(number, *asRead_, step);
+      }))
+    return;
   choose(LineAfterDelete(recordNumbers(), number));
   List1->setFocus();
 }

@@ -13,6 +13,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QScrollBar;
 
@@ -57,7 +58,7 @@ class FrmData : public Form {
   void refused(const std::string& why, int number);
   // Rewrites or deletes record `number` through `change`, then reads the list again. False, after
   // telling the teacher, when the file could not be written or another PC changed the record.
-  bool changeRecord(int number, const std::function<EditOutcome(ResultsFile&)>& change);
+  bool changeRecord(int number, const std::function<EditOutcome(ResultsFile&, const LockWaitStep&)>& change);
   // Makes `row` (clamped to the list) the current line.
   void choose(int row);
   std::vector<int> recordNumbers() const;
@@ -80,11 +81,12 @@ class FrmData : public Form {
   QPushButton* Command2;      // "変更して記録"
   QPushButton* Command3;      // "消去"
 
-  QPushButton* Command4;   // "戻る"
-  QPushButton* Command17;  // "印刷"
-  QFrame* Picture1;        // cover shown when leaving
-  QFrame* Picture6;        // cover while the list is read
-  QLabel* Label8;          // "Just a moment,please."
+  QPushButton* Command4;       // "戻る"
+  QPushButton* Command17;      // "印刷"
+  QFrame* Picture1;            // cover shown when leaving
+  QFrame* Picture6;            // cover while the list is read
+  QLabel* Label8;              // "Just a moment,please."
+  QProgressBar* ProgressBar1;  // how long another PC has held the lock of the results file
 };
 
 }  // namespace bardrill::screens

@@ -44,13 +44,11 @@ const char* const kLeaveQuestion = "データが変更されています。記�
 const char* const kNotSavedTitle = "記録できません";
 const char* const kNotReadTitle = "読み込めません";
 
-// Rows that would not load again are refused before the file is touched, and named by their level
-// (line 1 of the file is the title row).
-std::string NotSavedText(const DataFileError& failure) {
-  std::string lead = "基準データを記録できませんでした。";
-  if (failure.line() > 0) lead += "ファイルは元のままです。";
-  if (failure.line() > 1) lead += "\nレベル" + std::to_string(failure.line() - 1) + "の行：";
-  return lead + "\n" + failure.what();
+// A row that would not load again is named by its level (line 1 of the file is the title row).
+std::string FailureText(const DataFileError& failure) {
+  std::string where;
+  if (failure.line() > 1) where = "レベル" + std::to_string(failure.line() - 1) + "の行：";
+  return where + failure.what();
 }
 
 bool IsBlank(const QString& typed) { return typed == QStringLiteral(" ") || typed == QStringLiteral("　"); }
@@ -195,8 +193,9 @@ bool FrmTimeData::readHistograms() {
 
 bool FrmTimeData::reload(bool opening) {
   StandardsGrid grid;
+  std::string bytes;
   try {
-    grid = ReadStandardsGrid(screens_.state);
+    grid = ReadStandardsGrid(screens_.state, &bytes);
   } catch (const DataFileError& failure) {
     // Without a file there is nothing to edit; a revert keeps the grid as the teacher sees it.
     if (opening) {
@@ -208,6 +207,8 @@ bool FrmTimeData::reload(bool opening) {
     return false;
   }
   fillGrid(grid);
+  loadedGrid = std::move(grid);
+  loadedBytes = std::move(bytes);
   return true;
 }
 
@@ -379,23 +380,65 @@ bool FrmTimeData::save() {
     return false;
   }
   showWait(true);
+  SaveOutcome outcome = SaveOutcome::Saved;
   try {
-    SaveStandards(screens_.state, StandardsRowsOf(grid));
+    outcome = SaveStandards(screens_.state, StandardsRowsOf(grid), &loadedBytes);
   } catch (const DataFileError& failure) {
-    showWait(false);
-    screens_.services.prompts.Message(kNotSavedTitle, NotSavedText(failure));
+    reportFailedSave(FailureText(failure), grid);
     return false;
   } catch (const FileWriteError& failure) {
-    showWait(false);
-    screens_.services.prompts.Message(
-        kNotSavedTitle,
-        std::string("基準データを記録できませんでした。ファイルは元のままです。\n") + failure.what());
+    reportFailedSave(failure.what(), grid);
+    return false;
+  }
+  if (outcome == SaveOutcome::ChangedElsewhere) {
+    redoOverNewerFile(grid);
     return false;
   }
   Changed = false;
+  loadedGrid = grid;
   clearMarks();
   showWait(false);
   return true;
+}
+
+void FrmTimeData::reportFailedSave(const std::string& failure, const StandardsGrid& saving) {
+  // Said as the file is now, whatever the failure left it: read again rather than assumed.
+  std::optional<StandardsGrid> now;
+  try {
+    now = ReadStandardsGrid(screens_.state);
+  } catch (const DataFileError&) {
+  }
+  showWait(false);
+  screens_.services.prompts.Message(
+      kNotSavedTitle,
+      "基準データを記録できませんでした。" + FileAfterFailedSave(loadedGrid, saving, now) + "\n" + failure);
+}
+
+void FrmTimeData::redoOverNewerFile(const StandardsGrid& edited) {
+  const int r = row();
+  const int c = column();
+  StandardsGrid file;
+  std::string bytes;
+  try {
+    file = ReadStandardsGrid(screens_.state, &bytes);
+  } catch (const DataFileError& failure) {
+    // The grid keeps the edits; the next save compares with the same old bytes and is refused again.
+    reportFailedSave(failure.what(), edited);
+    return;
+  }
+  const RedoneEdits redo = RedoEdits(loadedGrid, edited, file);
+  fillGrid(redo.grid);
+  for (const RejectedCell& edit : redo.edits) {
+    QTableWidgetItem* item = cell(edit.row, edit.column);
+    item->setBackground(kChangedColour);
+    item->setToolTip(QStringLiteral("ファイルの値：") + Q(file[edit.row][edit.column]));
+  }
+  loadedGrid = std::move(file);
+  loadedBytes = std::move(bytes);
+  Changed = !redo.edits.empty();
+  moveTo(r, c);
+  showWait(false);
+  screens_.services.prompts.Message(kNotSavedTitle, redo.message);
 }
 
 void FrmTimeData::clearMarks() {

@@ -52,6 +52,9 @@ class FrmTimeData : public Form {
   void equalColumns();
   void sizeGrid();
   bool save();
+  // Another PC saved since the grid was read: the file's values come in, the teacher's edits stay.
+  void redoOverNewerFile(const StandardsGrid& edited);
+  void reportFailedSave(const std::string& failure, const StandardsGrid& saving);
   bool readHistograms();
   void moveTo(int row, int column);
   void copyDown();
@@ -88,6 +91,8 @@ class FrmTimeData : public Form {
   int selectionEnd = 0;  // last row of the Shift+Down copy
   bool entered = false;  // the entry procedure ran for this showing
   TimeHistograms histograms;
+  StandardsGrid loadedGrid;  // the grid as the file held it when last read
+  std::string loadedBytes;   // ...and the file's bytes then: a save over anything else is refused
 };
 
 }  // namespace bardrill::screens

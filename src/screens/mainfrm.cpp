@@ -15,6 +15,7 @@
 #include "core/drill.h"
 #include "core/identity.h"
 #include "core/results_file.h"
+#include "core/results_retry.h"
 #include "core/sound_cues.h"
 #include "platform/errors.h"
 #include "platform/text.h"
@@ -35,7 +36,6 @@ constexpr int kClientWidth = 15390;
 constexpr int kClientHeight = 10800;
 constexpr int kTopBarRight = 15300;
 constexpr int kTickMilliseconds = 1000;
-constexpr int kLockWaitStepMs = 50;
 
 const QColor kBackground(255, 255, 192);
 const QColor kTitleBox(0, 128, 128);
@@ -370,31 +370,28 @@ bool Mainfrm::RecordDrillResult() {
   // the share and try again.
   // Another PC appending holds the lock for a moment; on a slow share it may take seconds, and the
   // window stays painted meanwhile, showing how long the wait has lasted.
-  auto whileLocked = [this](std::chrono::milliseconds waited, std::chrono::milliseconds limit) {
-    if (!ProgressBar1->isVisible()) {
-      sPicture2->show();
-      sPicture2->raise();
-      waitCaption->show();
-      ProgressBar1->show();
-    }
-    ProgressBar1->setRange(0, static_cast<int>(limit.count()));
-    ProgressBar1->setValue(static_cast<int>(waited.count()));
-    if (!screens_.Pause(kLockWaitStepMs))
-      throw ProgramEnd("the program was closed while a drill waited to be saved");
-  };
+  const LockWaitStep whileLocked = LockWaitShowing(screens_, {sPicture2, waitCaption}, ProgressBar1,
+                                                   "the program was closed while a drill waited to be saved");
   for (;;) {
     try {
-      AppendResult(state, screens_.services.clock, whileLocked);
+      // A share that is away, or an empty folder left in its place, is waited for under the cover.
+      if (!WritePatiently(screens_, [&] { AppendResult(state, screens_.services.clock, whileLocked); }))
+        return false;
       ProgressBar1->hide();
       waitCaption->hide();
       return true;
+    } catch (const ResultsUnavailable& away) {
+      if (!askToSaveAgain(away.what())) return false;
     } catch (const FileWriteError& failure) {
-      if (!screens_.services.prompts.AskYesNo(kSaveFailedTitle, SaveFailedText(failure.what()))) {
-        screens_.EndProgram(1);
-        return false;
-      }
+      if (!askToSaveAgain(failure.what())) return false;
     }
   }
+}
+
+bool Mainfrm::askToSaveAgain(const std::string& why) {
+  if (screens_.services.prompts.AskYesNo(kSaveFailedTitle, SaveFailedText(why))) return true;
+  screens_.EndProgram(1);
+  return false;
 }
 
 void Mainfrm::WaitSeconds(int seconds) {

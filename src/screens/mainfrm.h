@@ -62,6 +62,8 @@ class Mainfrm : public Form {
   // The end-of-drill comparison and the record of the selected level's drill. False when the record
   // could not be written and the teacher chose to end the program.
   bool RecordDrillResult();
+  // Asks the teacher whether to try saving again after `why`; ends the program on no.
+  bool askToSaveAgain(const std::string& why);
   void WaitSeconds(int seconds);
 
   const Problem& problem() const { return problem_; }

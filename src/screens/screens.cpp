@@ -3,12 +3,14 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QProgressBar>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
 
 #include "core/counts.h"
 #include "core/results_retry.h"
+#include "platform/errors.h"
 #include "screens/printing.h"
 #include "screens/program_window.h"
 
@@ -17,6 +19,7 @@ namespace bardrill::screens {
 namespace {
 
 constexpr int kPauseStepMs = 10;
+constexpr int kLockWaitStepMs = 50;
 
 // Swallows the keyboard and the mouse for as long as it lives; painting and timers go on.
 class InputHold : public QObject {
@@ -178,6 +181,27 @@ bool Screens::ReadResults(const std::function<void()>& read) {
     Fail(failure.what());
     return false;
   }
+}
+
+LockWaitStep LockWaitShowing(Screens& screens, std::initializer_list<QWidget*> shown, QProgressBar* progress,
+                             std::string why) {
+  return [&screens, widgets = std::vector<QWidget*>(shown), progress, why = std::move(why)](
+             std::chrono::milliseconds waited, std::chrono::milliseconds limit) {
+    if (!progress->isVisible()) {
+      for (QWidget* widget : widgets) {
+        widget->show();
+        widget->raise();
+      }
+      progress->show();
+    }
+    progress->setRange(0, static_cast<int>(limit.count()));
+    progress->setValue(static_cast<int>(waited.count()));
+    if (!screens.Pause(kLockWaitStepMs)) throw ProgramEnd(why);
+  };
+}
+
+bool WritePatiently(Screens& screens, const std::function<void()>& write) {
+  return ReadResultsPatiently(write, [&screens](int ms) { return screens.Pause(ms); });
 }
 
 void Screens::EndProgram(int exitCode) {

@@ -3,13 +3,17 @@
 #include <QPrinter>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/services.h"
+#include "platform/shared_file.h"
 #include "screens/form.h"
+
+class QProgressBar;
 
 namespace bardrill::screens {
 
@@ -104,5 +108,16 @@ class Screens {
   bool refreshing_ = false;
   bool ended_ = false;
 };
+
+// What a screen does while another PC holds the lock of a file it writes: shows `shown` (its cover) and
+// `progress` with how far the wait has got, and keeps the window painted with the keyboard held off.
+// Throws ProgramEnd with `why` when the program ends meanwhile.
+LockWaitStep LockWaitShowing(Screens& screens, std::initializer_list<QWidget*> shown, QProgressBar* progress,
+                             std::string why);
+
+// Runs `write`, a change of the results file that writes nothing when it fails, waiting under the
+// caller's cover while the share is away as a reader does. False when the program ended meanwhile; when
+// the share stays away, throws ResultsUnavailable for the caller to tell the teacher.
+bool WritePatiently(Screens& screens, const std::function<void()>& write);
 
 }  // namespace bardrill::screens

@@ -143,6 +143,24 @@ TEST_F(CountsTest, WindowsCoverTodayAndTheDaysBefore) {
   EXPECT_EQ(state.TodayCount(2, 5), 1.0f);
 }
 
+// A PC whose clock ran ahead wrote a record dated years on; one whose clock runs behind sees today's
+// records of the others as dated after its today. Neither may count as recent.
+TEST_F(CountsTest, ARecordDatedAfterTodayIsInNoWindowButInTheTotals) {
+  SetStandard(1, 120, 1, 36500, 36500);
+  Add(kToday + 1, 5, 1, 60);
+  Add(kToday + 31000, 5, 1, 60);  // 2090
+  Add(kToday, 5, 1, 120);
+  Compute();
+  EXPECT_EQ(state.TotalCount(1, 5), 3);
+  EXPECT_EQ(state.TotalPoints(1, 5), 27);
+  EXPECT_EQ(state.JudgeCount(1, 5), 1);
+  EXPECT_EQ(state.JudgePoints(1, 5), 5);
+  EXPECT_EQ(state.LimitCount(1, 5), 1);
+  EXPECT_EQ(state.LimitPoints(1, 5), 5);
+  EXPECT_EQ(state.TodayCount(1, 5), 1.0f);
+  EXPECT_EQ(state.BestTime(1, 5), 60) << "the best time is kept whatever its date";
+}
+
 TEST_F(CountsTest, InvalidRecordsAreIgnored) {
   Add(kToday, 0, 1, 10);
   Add(kToday, 5, 0, 10);
@@ -242,7 +260,8 @@ TEST_F(CountsTest, EveryComputeStartsAfresh) {
   EXPECT_EQ(state.BestTime(1, 6), 90);
 }
 
-TEST_F(CountsTest, AMissingFileHasNoRecords) {
+TEST_F(CountsTest, AMissingFileBesideTheStandardsHasNoRecords) {
+  testing::WriteBytes(StandardsPath(state), "titles\r\n");
   ComputeCounts(state, kToday);
   EXPECT_EQ(state.LoadedCount, 0);
   EXPECT_EQ(state.BestTime(1, 1), kNoTime);

@@ -158,6 +158,21 @@ TEST(HubLists, DrillListsKeepOnlyTheChosenGrades) {
   }
 }
 
+TEST(HubLists, RecordsDatedAfterTodayAreInNoPeriodAndNotToday) {
+  School s;
+  s.Add(1, 1995, "山田");
+  s.Record(kToday + 1, 1, 1, 41);
+  s.Record(kToday + 31000, 1, 1, 42);
+  s.Record(kToday, 1, 1, 43);
+  for (int period = 0; period <= 4; ++period) {
+    const LevelLists lists = s.Fill(HubList::AllDrillsTimes, "全学年", period);
+    ASSERT_EQ(lists.lines[1].size(), 1u) << "period " << period;
+    EXPECT_EQ(text::Left(lists.lines[1][0], 5), "  43秒") << "period " << period;
+  }
+  EXPECT_EQ(s.Fill(HubList::TodaysDrills).lines[1].size(), 1u);
+  EXPECT_EQ(s.Fill(HubList::IndividualTimes, "全学年", 3, kToday, 1).lines[1].size(), 1u);
+}
+
 TEST(HubLists, IndividualTimesListOneStudentsRunsWithNoTimeMarked) {
   School s;
   s.Add(1, 1995, "山田");

@@ -1,8 +1,10 @@
 #include "core/results_file.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,11 +20,13 @@
 #include "platform/errors.h"
 #include "platform/shared_file.h"
 #include "support/fakes.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {
 namespace {
 
+using testing::HoldLock;
 using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
@@ -65,18 +69,7 @@ class LockWait {
 // Runs `body` in a child process and returns its exit status (0 when it returned true).
 template <typename Body>
 int InChild(Body body) {
-  pid_t pid = fork();
-  if (pid == 0) {
-    bool ok = false;
-    try {
-      ok = body();
-    } catch (...) {
-    }
-    _exit(ok ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return testing::ExitStatus(testing::Spawn(body));
 }
 
 // How many descriptors of this process are open on `path`.
@@ -180,28 +173,6 @@ TEST(ResultsFileAppend, WriteThatFailsHalfWayLeavesNoPartialRecord) {
   });
   EXPECT_EQ(status, 0);
   EXPECT_EQ(ReadBytes(dir / kName), two);
-}
-
-// Starts a process that takes the file's lock, keeps it for `holdFor`, runs `beforeRelease` while still
-// holding it, and exits. Returns its pid once the lock is taken, or -1.
-pid_t HoldLock(const std::string& path, std::chrono::milliseconds holdFor,
-               const std::function<void(SharedFile&)>& beforeRelease = {}) {
-  int ready[2];
-  if (pipe(ready) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    SharedFile holder(path);
-    const bool locked = holder.TryLockFor(0ms);
-    if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
-    std::this_thread::sleep_for(holdFor);
-    if (beforeRelease) beforeRelease(holder);
-    _exit(0);
-  }
-  char answer = 0;
-  const bool locked = pid > 0 && read(ready[0], &answer, 1) == 1 && answer == 'L';
-  close(ready[0]);
-  close(ready[1]);
-  return locked ? pid : -1;
 }
 
 TEST(ResultsFileLock, AppendWaitsForAnotherProcessHoldingTheLock) {
@@ -393,20 +364,114 @@ TEST(ResultsFileDelete, RecordChangedSinceItWasReadOrGoneIsLeftAlone) {
   EXPECT_FALSE(std::filesystem::exists(dir / kTempName));
 }
 
-TEST(ResultsFileDelete, TemporaryFileThatCannotBeWrittenLeavesTheResultsUntouched) {
+TEST(ResultsFileDelete, AFolderAtTheTemporaryNameDoesNotBlockTheDelete) {
   TempDir dir;
   std::string path = dir / kName;
-  std::string before = Bytes({Rec(1, 10), Rec(2, 20)});
-  WriteBytes(path, before);
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}));
   std::filesystem::create_directory(dir / kTempName);
+  WriteBytes(dir / kTempName + "/inside", "kept");
   ResultsFile file(path);
-  try {
-    file.DeleteOne(1, AsRecordBytes(Rec(1, 10)));
-    ADD_FAILURE() << "no error";
-  } catch (const FileWriteError& e) {
-    EXPECT_NE(std::string(e.what()).find(dir / kTempName), std::string::npos) << e.what();
-  }
+  EXPECT_EQ(file.DeleteOne(1, AsRecordBytes(Rec(1, 10))), EditOutcome::Done);
+  EXPECT_EQ(ReadBytes(path), Bytes(Rec(2, 20)));
+  EXPECT_EQ(ReadBytes(dir / kTempName + "/inside"), "kept");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "no temporary left";
+}
+
+TEST(ResultsFileDelete, ATemporaryFileThatCannotBeWrittenLeavesTheResultsUntouched) {
+  TempDir dir;
+  std::string path = dir / kName;
+  std::string before = Bytes({Rec(1, 10), Rec(2, 20), Rec(3, 30)});
+  WriteBytes(path, before);
+  // A file-size limit below the compacted file: the disk is full for the temporary file.
+  int status = InChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{50, 50};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) return false;
+    try {
+      ResultsFile(path).DeleteOne(1, AsRecordBytes(Rec(1, 10)));
+    } catch (const FileWriteError& e) {
+      return std::string(e.what()).find(kTempName) != std::string::npos;
+    }
+    return false;
+  });
+  EXPECT_EQ(status, 0);
   EXPECT_EQ(ReadBytes(path), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "no temporary left";
+}
+
+// Anyone who may write the shared folder can plant a link at the temporary name; the delete must
+// neither write through it nor be stopped by it.
+TEST(ResultsFileDelete, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
+  TempDir dir;
+  std::string path = dir / kName;
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20), Rec(3, 30)}));
+  WriteBytes(dir / "新名簿.txt", "roster");
+  for (const std::string& target : {path, dir / "新名簿.txt"}) {
+    std::filesystem::create_symlink(target, dir / kTempName);
+    ResultsFile file(path);
+    const auto first = file.ReadOne(1);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(file.DeleteOne(1, *first), EditOutcome::Done) << target;
+    EXPECT_FALSE(std::filesystem::is_symlink(path)) << target;
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(dir / kTempName))) << target;
+  }
+  EXPECT_EQ(ReadBytes(path), Bytes(Rec(3, 30)));
+  EXPECT_EQ(ReadBytes(dir / "新名簿.txt"), "roster");
+}
+
+// A school may keep its results file elsewhere and link to it: after a delete the link still names it
+// and the drills keep going there.
+TEST(ResultsFileDelete, ALinkedResultsFileStaysLinkedAndKeepsReceivingDrills) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "store");
+  const std::string real = dir / "store/results.dat";
+  const std::string path = dir / kName;
+  WriteBytes(real, Bytes({Rec(1, 10), Rec(2, 20)}));
+  std::filesystem::create_symlink(real, path);
+  ResultsFile file(path);
+  EXPECT_EQ(file.DeleteOne(1, AsRecordBytes(Rec(1, 10))), EditOutcome::Done);
+  file.Append(Rec(3, 30));
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(ReadBytes(real), Bytes({Rec(2, 20), Rec(3, 30)}));
+}
+
+// A folder shared by a group (not set-group-ID): the file belongs to the group, and a teacher whose own
+// group is another deletes a record. The PC of another member must still append afterwards.
+TEST(ResultsFileDelete, InAGroupSharedFolderTheFileKeepsItsOwnerGroupAndMode) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to act as the users of a school's PCs";
+  // Users and a group of their own, by number: no account of the machine is touched.
+  constexpr uid_t kCreator = 61616, kTeacher = 61618, kOther = 61619;
+  constexpr gid_t kSchool = 61617;
+  TempDir dir;
+  ASSERT_EQ(chown(dir.path().c_str(), 0, kSchool), 0);
+  ASSERT_EQ(chmod(dir.path().c_str(), 0775), 0);
+  const std::string path = dir / kName;
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}));
+  ASSERT_EQ(chown(path.c_str(), kCreator, kSchool), 0);
+  ASSERT_EQ(chmod(path.c_str(), 0664), 0);
+  auto as = [](uid_t user, auto work) {
+    return InChild([&] {
+      const gid_t groups[] = {kSchool};
+      if (setgroups(1, groups) != 0 || setgid(user) != 0 || setuid(user) != 0) return false;
+      return work();
+    });
+  };
+  EXPECT_EQ(
+      as(kTeacher,
+         [&] { return ResultsFile(path).DeleteOne(1, AsRecordBytes(Rec(1, 10))) == EditOutcome::Done; }),
+      0);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_gid, kSchool);
+  EXPECT_EQ(st.st_mode & 07777, 0664u);
+  EXPECT_EQ(as(kOther,
+               [&] {
+                 ResultsFile(path).Append(Rec(3, 30));
+                 return true;
+               }),
+            0)
+      << "another member of the group cannot append";
+  EXPECT_EQ(ReadBytes(path), Bytes({Rec(2, 20), Rec(3, 30)}));
 }
 
 TEST(ResultsFileDelete, KeepsThePermissionsOfTheFile) {
@@ -463,6 +528,54 @@ TEST_F(AppendResultTest, StudentOrLevelThatDoesNotFitTheRecordIsRefused) {
     EXPECT_THROW(AppendResult(state, fakes.clock), FileWriteError) << level;
   }
   EXPECT_FALSE(std::filesystem::exists(dir / kName));
+}
+
+// The school's folder is the one that holds its standards beside the results file.
+class SchoolFolderTest : public AppendResultTest {
+ protected:
+  void SetUp() override {
+    AppendResultTest::SetUp();
+    WriteBytes(dir / "タイム回数データ.txt", "titles\r\n");
+  }
+  ResultsFile file() const { return ResultsFileOf(state); }
+  void ExpectAway(const std::function<void()>& use, const std::string& what) {
+    try {
+      use();
+      ADD_FAILURE() << what << ": taken for a school without drills";
+    } catch (const FileReadError& e) {
+      EXPECT_EQ(e.kind(), FileReadError::Kind::FolderMissing) << what << ": " << e.what();
+      EXPECT_EQ(e.file(), dir.path()) << what;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / kName)) << what << " made a results file";
+  }
+  void ExpectEveryUseAway() {
+    ExpectAway([&] { file().ReadFrom(1, [](int64_t, const RecordBytes&) {}); }, "read");
+    ExpectAway([&] { file().RecordCount(); }, "count");
+    ExpectAway([&] { file().ReadOne(1); }, "read one");
+    ExpectAway([&] { AppendResult(state, fakes.clock); }, "append");
+    ExpectAway([&] { file().DeleteOne(1, AsRecordBytes(Rec(1, 10))); }, "delete");
+    ExpectAway([&] { file().RewriteOne(1, AsRecordBytes(Rec(1, 10)), Rec(1, 11)); }, "rewrite");
+    EXPECT_NE(ResultsWriteProblem(state), "");
+  }
+};
+
+TEST_F(SchoolFolderTest, ANewSchoolStartsEmptyAndItsFirstDrillMakesTheFile) {
+  EXPECT_EQ(file().RecordCount(), 0);
+  EXPECT_EQ(ResultsWriteProblem(state), "");
+  AppendResult(state, fakes.clock);
+  EXPECT_EQ(file().RecordCount(), 1);
+}
+
+// A share that drops leaves its empty mount point; a renamed folder may get an empty one in its place.
+TEST_F(SchoolFolderTest, AFolderWithoutTheStandardsIsAShareThatIsAway) {
+  std::filesystem::remove(dir / "タイム回数データ.txt");
+  ExpectEveryUseAway();
+}
+
+TEST_F(SchoolFolderTest, AResultsFileSeenByThisRunIsAwayWhenItGoes) {
+  AppendResult(state, fakes.clock);
+  std::filesystem::remove(dir / kName);
+  ExpectEveryUseAway();
 }
 
 }  // namespace

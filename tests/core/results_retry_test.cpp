@@ -9,6 +9,7 @@
 #include "core/counts.h"
 #include "core/result_record.h"
 #include "core/results_file.h"
+#include "core/standards.h"
 #include "platform/errors.h"
 #include "support/temp_dir.h"
 
@@ -53,9 +54,30 @@ TEST_F(ResultsRetry, AFolderAwayForFourTriesEndsWithAMessageNamingIt) {
   EXPECT_EQ(waits.ms, (std::vector<int>{5000, 5000, 5000}));
 }
 
+// The share dropped and left its empty mount point (or the folder was renamed away and an empty one
+// made): no school without drills, but a wait until the school's folder is back.
+TEST_F(ResultsRetry, AnEmptyFolderInPlaceOfTheSchoolsIsWaitedForUntilItIsBack) {
+  std::filesystem::create_directory(dir / "data");
+  testing::WriteBytes(StandardsPath(state), "titles\r\n");
+  ResultsFile(ResultsPath(state)).Append(MakeNewRecord(38114, 0.5, 5, 1, 42, ""));
+  std::filesystem::rename(dir / "data", dir / "away");
+  std::filesystem::create_directory(dir / "data");
+  waits.during = [&](size_t n) {
+    if (n != 2) return;
+    std::filesystem::remove(dir / "data");
+    std::filesystem::rename(dir / "away", dir / "data");
+  };
+  EXPECT_TRUE(ReadResultsPatiently([&] { Load(); }, waits.fn()));
+  EXPECT_EQ(waits.ms, (std::vector<int>{5000, 5000}));
+  EXPECT_EQ(state.BestTime(1, 5), 42);
+}
+
 TEST_F(ResultsRetry, AFolderThatComesBackIsReadAndAMissingFileIsANewSchool) {
   waits.during = [&](size_t n) {
-    if (n == 3) std::filesystem::create_directory(dir / "data");
+    if (n == 3) {
+      std::filesystem::create_directory(dir / "data");
+      testing::WriteBytes(StandardsPath(state), "titles\r\n");
+    }
   };
   EXPECT_TRUE(ReadResultsPatiently([&] { Load(); }, waits.fn()));
   EXPECT_EQ(waits.ms.size(), 3u);

@@ -369,6 +369,31 @@ TEST_F(Installation, RecordsShowInvalidAndStrangeRecordsAsStored) {
   EXPECT_NE(cp.err.find("\"?\""), std::string::npos) << cp.err;
 }
 
+// A PC whose clock ran ahead wrote records dated after today: the report still lists them where it
+// always did and names each on standard error, so that the teacher can find them.
+TEST_F(Installation, RecordsDatedAfterTodayAreNamedOnStandardErrorOnly) {
+  const int64_t in2090 = calendar::DayCount({2090, 1, 5});
+  WriteResults({MakeNewRecord(kToday, 0.5, 1, 1, 30, "01234"),
+                MakeNewRecord(kToday + 1, 0.5, 2, 1, 31, "01234"),
+                MakeNewRecord(in2090, 0.5, 1, 2, 32, "01234")});
+  Outcome records = Report({"records", programFolder()});
+  ASSERT_EQ(records.status, 0) << records.err;
+  ASSERT_EQ(Lines(records.out).size(), 4u);
+  EXPECT_EQ(Lines(records.out)[3], "3,2090/01/05,12:00:00,1,山田 太郎,2,32,18,01234,1");
+  EXPECT_NE(records.err.find("1 record(s) dated after today"), std::string::npos) << records.err;
+  EXPECT_NE(records.err.find("  record 3: 2090/01/05 12:00:00, student 1 山田 太郎, level 2, 32 seconds\n"),
+            std::string::npos)
+      << records.err;
+
+  Outcome summary = Report({"summary", "--today", kTodayText, programFolder()});
+  ASSERT_EQ(summary.status, 0) << summary.err;
+  EXPECT_EQ(Lines(summary.out)[0], kSummaryHeader);
+  EXPECT_EQ(summary.out.find("record 2"), std::string::npos);
+  EXPECT_NE(summary.err.find("2 record(s) dated after today (2024/05/15)"), std::string::npos) << summary.err;
+  EXPECT_NE(summary.err.find("  record 2: 2024/05/16"), std::string::npos) << summary.err;
+  EXPECT_NE(summary.err.find("  record 3: 2090/01/05"), std::string::npos) << summary.err;
+}
+
 TEST_F(Installation, Cp932EncodingWritesTheNamesAsShiftJis) {
   Outcome utf8 = Report({"summary", "--today", kTodayText, programFolder()});
   Outcome cp = Report({"summary", "--encoding", "cp932", "--today", kTodayText, programFolder()});

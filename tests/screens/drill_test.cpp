@@ -180,38 +180,35 @@ TEST_F(DrillScreen, AnAppendWaitingForAnotherPCShowsTheCoverWithItsProgress) {
   Mainfrm* form = Start(1);
   ASSERT_NE(form, nullptr);
   for (int i = 0; i < 9; ++i) AnswerRight(form);
-  int ready[2];
-  ASSERT_EQ(pipe(ready), 0);
-  const pid_t other = fork();
-  if (other == 0) {
-    SharedFile holder(ResultsPath(state));
-    const bool locked = holder.TryLockFor(std::chrono::milliseconds(0));
-    if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    _exit(0);
-  }
-  char answer = 0;
-  ASSERT_EQ(read(ready[0], &answer, 1), 1);
-  ASSERT_EQ(answer, 'L');
-  bool coverSeen = false;
-  QTimer watch;
-  watch.setInterval(0);
-  QObject::connect(&watch, &QTimer::timeout, [&] {
-    if (Mainfrm* drill = screens.Find<Mainfrm>()) {
-      auto* progress = drill->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
-      coverSeen |= progress && progress->isVisible() && drill->findChild<QWidget*>("sPicture2")->isVisible();
-    }
-  });
-  watch.start();
-  AnswerRight(form);
-  watch.stop();
+  const bool coverSeen = SeenWhileAnotherPCHoldsTheLock(
+      [&] {
+        Mainfrm* drill = screens.Find<Mainfrm>();
+        auto* progress = drill ? drill->findChild<QProgressBar*>(QStringLiteral("ProgressBar1")) : nullptr;
+        return progress && progress->isVisible() && drill->findChild<QWidget*>("sPicture2")->isVisible();
+      },
+      [&] { AnswerRight(form); });
   DoEvents();
-  int status = 0;
-  waitpid(other, &status, 0);
-  close(ready[0]);
-  close(ready[1]);
   EXPECT_TRUE(coverSeen);
   EXPECT_EQ(Records().size(), 1u);
+  EXPECT_TRUE(screens.IsLoaded<screens::FrmSyuuryou>());
+}
+
+// The share drops while the child drills, leaving its empty mount point: the drill waits under its cover
+// and is written to the school's file once the share is back, never to a new file in the empty folder.
+TEST_F(DrillScreen, ADrillFinishedWhileTheShareIsAwayWaitsAndLandsInTheSchoolsFile) {
+  AddRecord(1, 1, 90, fakes.clock.today);
+  Mainfrm* form = Start(1);
+  ASSERT_NE(form, nullptr);
+  for (int i = 0; i < 9; ++i) AnswerRight(form);
+  TakeShareAway();
+  AnswerRight(form);
+  DoEvents();
+  EXPECT_TRUE(shareBack) << "the drill did not wait for the share";
+  EXPECT_EQ(filesLeftInEmptyFolder, 0) << "a results file was made in the empty folder";
+  const std::vector<ResultRecord> records = Records();
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[1].Bangou, 1);
+  EXPECT_EQ(endCode, -1);
   EXPECT_TRUE(screens.IsLoaded<screens::FrmSyuuryou>());
 }
 

@@ -1,13 +1,18 @@
 #include "screens/frmdata.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "core/identity.h"
 #include "core/results_file.h"
@@ -285,6 +290,43 @@ TEST_F(RecordsScreen, AFolderInPlaceOfTheResultsFileEndsTheProgramNamingIt) {
   EXPECT_EQ(endCode, 2);
   ASSERT_FALSE(fakes.prompts.messages.empty());
   EXPECT_NE(fakes.prompts.messages.back().text.find("成績累積データ.dat"), std::string::npos);
+}
+
+// Another PC holds the results file's lock while the teacher deletes or rewrites: the screen stays
+// painted under its cover, shows how long it has waited, then does what the teacher asked.
+TEST_F(RecordsScreen, DeleteAndRewriteWaitForAnotherPCsLockUnderTheCoverWithItsProgress) {
+  AddThree();
+  Open();
+  auto whileAnotherPCHoldsTheLock = [&](const std::function<void()>& act) {
+    EXPECT_TRUE(SeenWhileAnotherPCHoldsTheLock(
+        [&] {
+          return Control<QWidget>(form, "ProgressBar1")->isVisible() &&
+                 Control<QWidget>(form, "Picture6")->isVisible();
+        },
+        act));
+    EXPECT_TRUE(Control<QWidget>(form, "Picture6")->isHidden()) << "the cover is gone once done";
+  };
+  DoubleClick(0);
+  fakes.prompts.answers = {true};
+  whileAnotherPCHoldsTheLock([&] { Click("Command3"); });
+  ASSERT_EQ(OnDisk().size(), 2u);
+  DoubleClick(0);
+  TypeTime("45");
+  whileAnotherPCHoldsTheLock([&] { Click("Command2"); });
+  EXPECT_EQ(ResultRecord::Decode(OnDisk()[0]).seconds, 45);
+  EXPECT_EQ(fakes.prompts.messages.size(), 1u) << "only the question was asked";
+}
+
+TEST_F(RecordsScreen, OpeningARecordWaitsForAShareThatIsAway) {
+  AddThree();
+  Open();
+  TakeShareAway();
+  DoubleClick(1);
+  EXPECT_TRUE(shareBack) << "no wait for the share";
+  EXPECT_EQ(endCode, -1);
+  EXPECT_TRUE(Panel()->isVisible());
+  EXPECT_EQ(Text("Label1"), "2");
+  EXPECT_EQ(Time()->text(), "80");
 }
 
 TEST_F(RecordsScreen, BackShowsTheHubAndClosesTheScreen) {

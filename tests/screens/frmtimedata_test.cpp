@@ -160,6 +160,46 @@ TEST_F(StandardsEditor, LeavingWithEditsAsksEvenAfterARevertAndNoLeavesTheFile) 
   EXPECT_TRUE(screens.IsLoaded<screens::seisekitime1>());
 }
 
+// Another PC saved standards while this editor was open: nothing of theirs is overwritten, the grid
+// shows the file's values, and the teacher's edits stay on it, marked, to be saved again.
+TEST_F(StandardsEditor, AnotherPCsSaveMeanwhileIsKeptAndTheEditsStayToRedo) {
+  Open();
+  AppState other = state;
+  other.ResultsFileSeen = std::make_shared<bool>(false);
+  StandardsGrid theirs = ReadStandardsGrid(other);
+  theirs[1][1] = "65";
+  theirs[2][2] = "222";
+  ASSERT_EQ(SaveStandards(other, StandardsRowsOf(theirs)), SaveOutcome::Saved);
+  const std::string saved = ReadBytes(File());
+
+  Enter(QStringLiteral("70"));
+  ClickCell(3, 3);
+  Enter(QStringLiteral("5"));
+  Click("Command3");
+  EXPECT_EQ(ReadBytes(File()), saved);
+  ASSERT_EQ(fakes.prompts.messages.size(), 1u);
+  const std::string& told = fakes.prompts.messages[0].text;
+  EXPECT_NE(told.find("ほかのパソコンが基準データを記録していた"), std::string::npos) << told;
+  EXPECT_NE(told.find("レベル1の目標Time：ほかのパソコンの値「65」、こちらの値「70」"), std::string::npos)
+      << told;
+  EXPECT_EQ(told.find("元のまま"), std::string::npos) << told;
+  EXPECT_EQ(Cell(2, 2), QStringLiteral("222")) << "the file's values are shown";
+  EXPECT_NE(Colour(2, 2), kYellow);
+  EXPECT_EQ(Cell(1, 1), QStringLiteral("70"));
+  EXPECT_EQ(Colour(1, 1), kYellow);
+  EXPECT_EQ(Cell(3, 3), QStringLiteral("5"));
+  EXPECT_EQ(Colour(3, 3), kYellow);
+  EXPECT_TRUE(form->changed());
+
+  Click("Command3");
+  EXPECT_EQ(fakes.prompts.messages.size(), 1u);
+  const StandardsGrid now = ReadStandardsGrid(state);
+  EXPECT_EQ(now[1][1], "70");
+  EXPECT_EQ(now[2][2], "222");
+  EXPECT_EQ(now[3][3], "5");
+  EXPECT_FALSE(form->changed());
+}
+
 TEST_F(StandardsEditor, YesOnLeavingSavesTheEdits) {
   Open();
   Enter(QStringLiteral("70"));

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTest>
 #include <QTimerEvent>
+#include <filesystem>
 #include <fstream>
 
 #include "core/config.h"
@@ -10,6 +11,7 @@
 #include "core/result_record.h"
 #include "core/results_file.h"
 #include "core/roster.h"
+#include "support/process.h"
 
 namespace bardrill::testing {
 
@@ -41,6 +43,39 @@ void ScreenTest::AddRecord(int student, int level, int seconds, int64_t date) {
   RecordBytes bytes = r.Encode();
   std::ofstream out(ResultsPath(state), std::ios::binary | std::ios::app);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void ScreenTest::TakeShareAway() {
+  namespace fs = std::filesystem;
+  const fs::path folder = fs::path(inst.dataFolder()).parent_path();
+  const fs::path away = folder.string() + ".away";
+  fs::rename(folder, away);
+  fs::create_directory(folder);
+  shareWatch.setInterval(0);
+  QObject::connect(&shareWatch, &QTimer::timeout, [this, folder, away] {
+    if (!screens.pausing() || shareBack) return;
+    filesLeftInEmptyFolder = std::distance(fs::directory_iterator(folder), {});
+    fs::remove_all(folder);
+    fs::rename(away, folder);
+    shareBack = true;
+    shareWatch.stop();
+  });
+  shareWatch.start();
+}
+
+bool ScreenTest::SeenWhileAnotherPCHoldsTheLock(const std::function<bool()>& seen,
+                                                const std::function<void()>& act) {
+  const pid_t other = HoldLock(ResultsPath(state), std::chrono::milliseconds(400));
+  EXPECT_GT(other, 0);
+  bool wasSeen = false;
+  QTimer watch;
+  watch.setInterval(0);
+  QObject::connect(&watch, &QTimer::timeout, [&] { wasSeen |= seen(); });
+  watch.start();
+  act();
+  watch.stop();
+  EXPECT_EQ(ExitStatus(other), 0);
+  return wasSeen;
 }
 
 void ScreenTest::Type(QWidget* target, const QString& text) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 
 #include "core/app_state.h"
 #include "screens/screens.h"
@@ -41,11 +42,23 @@ class ScreenTest : public ::testing::Test {
   // One timeout of a running timer, delivered as the event loop delivers it, without waiting for it.
   void Tick(QTimer* timer);
 
+  // Puts an empty folder where the data folder was, as a share that drops leaves its mount point (or a
+  // folder renamed away, an empty one made in its place). The school's folder comes back at the
+  // program's first pause from then on (its wait for the share); shareBack tells whether it did, and
+  // filesLeftInEmptyFolder how many files the program had made in the empty one by then.
+  void TakeShareAway();
+  // Runs `act` while another process holds the results file's lock for 400 ms, as another PC appending
+  // does; true when `seen` held at some moment while `act` ran with events going.
+  bool SeenWhileAnotherPCHoldsTheLock(const std::function<bool()>& seen, const std::function<void()>& act);
+
   Installation inst;
   AppState state;
   FakeServices fakes;
   screens::Screens screens{state, fakes.services};
   int endCode = -1;
+  bool shareBack = false;
+  long filesLeftInEmptyFolder = -1;
+  QTimer shareWatch;
 };
 
 }  // namespace bardrill::testing

@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <thread>
 
 #include "support/temp_dir.h"
 
@@ -38,6 +40,45 @@ Outcome RunProgram(const std::string& exe, const std::vector<std::string>& args,
   outcome.out = ReadBytes(outPath);
   outcome.err = ReadBytes(errPath);
   return outcome;
+}
+
+pid_t Spawn(const std::function<bool()>& work) {
+  const pid_t pid = fork();
+  if (pid == 0) {
+    bool ok = false;
+    try {
+      ok = work();
+    } catch (...) {
+    }
+    _exit(ok ? 0 : 1);
+  }
+  return pid;
+}
+
+int ExitStatus(pid_t pid) {
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+pid_t HoldLock(const std::string& path, std::chrono::milliseconds holdFor,
+               const std::function<void(SharedFile&)>& beforeRelease) {
+  int ready[2];
+  if (pipe(ready) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    SharedFile holder(path);
+    const bool locked = holder.TryLockFor(std::chrono::milliseconds(0));
+    if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
+    std::this_thread::sleep_for(holdFor);
+    if (beforeRelease) beforeRelease(holder);
+    _exit(0);
+  }
+  char answer = 0;
+  const bool locked = pid > 0 && read(ready[0], &answer, 1) == 1 && answer == 'L';
+  close(ready[0]);
+  close(ready[1]);
+  return locked ? pid : -1;
 }
 
 }  // namespace bardrill::testing

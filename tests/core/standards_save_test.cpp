@@ -1,0 +1,135 @@
+// Saving the standards on a folder several PCs share: two teachers at once, readers meanwhile, links.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/standards.h"
+#include "core/standards_editor.h"
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace bardrill {
+namespace {
+
+using testing::ExitStatus;
+using testing::ReadBytes;
+using testing::Spawn;
+using testing::TempDir;
+using testing::WriteBytes;
+using testing::WriteCp932;
+
+constexpr int kSavesEach = 200;
+constexpr size_t kIdColumn = 10;    // grid column of the first spare value: who saved this version
+constexpr size_t kFromColumn = 11;  // ...and the version that save was made over
+
+class StandardsSave : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    state.ProgramDataFolder = dir.path();
+    WriteCp932(File(), "目標Time,最低Time,,,,,,,,,,\r\n60,120,100,10,1,10,200,7,1,start,,\r\n");
+  }
+  std::string File() const { return dir / "タイム回数データ.txt"; }
+
+  TempDir dir;
+  AppState state;
+};
+
+// One teacher's PC: reads the standards, saves a version of its own over them, again and again, and
+// logs each version it saved with the version it was made over.
+bool SaveRepeatedly(AppState state, const std::string& name, const std::string& log) {
+  std::ofstream out(log);
+  for (int k = 0; k < kSavesEach; ++k) {
+    std::string bytes;
+    StandardsGrid grid = ReadStandardsGrid(state, &bytes);
+    const std::string from = grid[1][kIdColumn];
+    const std::string id = name + std::to_string(k);
+    grid[1][kIdColumn] = id;
+    grid[1][kFromColumn] = from;
+    if (SaveStandards(state, StandardsRowsOf(grid), &bytes) == SaveOutcome::Saved) out << from << ' ' << id << '\n';
+  }
+  return static_cast<bool>(out.flush());
+}
+
+// Another PC starting up meanwhile: every read must find a whole file of one level.
+bool ReadUntil(const AppState& state, const std::string& stop) {
+  int reads = 0;
+  while (!std::filesystem::exists(stop) || reads == 0) {
+    if (ReadStandardsGrid(state).size() != 2) return false;
+    ++reads;
+  }
+  return true;
+}
+
+TEST_F(StandardsSave, TwoPCsSavingAtOnceNeverTearTheFileOrLoseASaveUnseen) {
+  const std::string stop = dir / "stop";
+  const pid_t reader = Spawn([&] { return ReadUntil(state, stop); });
+  const pid_t first = Spawn([&] { return SaveRepeatedly(state, "a", dir / "a.log"); });
+  const pid_t second = Spawn([&] { return SaveRepeatedly(state, "b", dir / "b.log"); });
+  EXPECT_EQ(ExitStatus(first), 0);
+  EXPECT_EQ(ExitStatus(second), 0);
+  WriteBytes(stop, "");
+  EXPECT_EQ(ExitStatus(reader), 0) << "a reader met a torn, empty or missing file";
+
+  // Each saved version was made over the one saved just before it: the saves form one chain from the
+  // first file to the last, and no save went over a version another had already replaced.
+  std::map<std::string, std::string> next;
+  for (const std::string& log : {dir / "a.log", dir / "b.log"}) {
+    std::istringstream lines(ReadBytes(log));
+    std::string from, id;
+    while (lines >> from >> id) EXPECT_TRUE(next.emplace(from, id).second) << "two saves over " << from;
+  }
+  std::string at = "start";
+  size_t steps = 0;
+  while (next.count(at) && steps <= next.size()) at = next[at], ++steps;
+  EXPECT_EQ(steps, next.size());
+  EXPECT_EQ(ReadStandardsGrid(state)[1][kIdColumn], at);
+  EXPECT_GT(next.size(), static_cast<size_t>(kSavesEach)) << "one PC never got a save through";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4) << "a temporary file was left";
+}
+
+TEST_F(StandardsSave, AnotherPCsSaveSinceTheEditorReadIsNeverOverwritten) {
+  std::string bytes;
+  StandardsGrid mine = ReadStandardsGrid(state, &bytes);
+  StandardsGrid theirs = mine;
+  theirs[1][1] = "45";
+  ASSERT_EQ(SaveStandards(state, StandardsRowsOf(theirs)), SaveOutcome::Saved);
+  const std::string saved = ReadBytes(File());
+  mine[1][2] = "99";
+  EXPECT_EQ(SaveStandards(state, StandardsRowsOf(mine), &bytes), SaveOutcome::ChangedElsewhere);
+  EXPECT_EQ(ReadBytes(File()), saved);
+  EXPECT_EQ(state.Standards[1].targetTime, 45);
+}
+
+TEST_F(StandardsSave, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
+  WriteBytes(dir / "新名簿.txt", "roster");
+  std::filesystem::create_symlink(dir / "新名簿.txt", File() + ".tmp");
+  StandardsGrid grid = ReadStandardsGrid(state);
+  grid[1][1] = "50";
+  ASSERT_EQ(SaveStandards(state, StandardsRowsOf(grid)), SaveOutcome::Saved);
+  EXPECT_EQ(ReadBytes(dir / "新名簿.txt"), "roster");
+  EXPECT_EQ(ReadStandardsGrid(state)[1][1], "50");
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(File() + ".tmp")));
+}
+
+TEST_F(StandardsSave, ALinkedStandardsFileStaysALinkToItsFile) {
+  std::filesystem::create_directory(dir / "store");
+  std::filesystem::rename(File(), dir / "store/standards.txt");
+  std::filesystem::create_symlink(dir / "store/standards.txt", File());
+  std::filesystem::permissions(dir / "store/standards.txt", std::filesystem::perms(0640));
+  StandardsGrid grid = ReadStandardsGrid(state);
+  grid[1][1] = "50";
+  ASSERT_EQ(SaveStandards(state, StandardsRowsOf(grid)), SaveOutcome::Saved);
+  EXPECT_TRUE(std::filesystem::is_symlink(File()));
+  EXPECT_EQ(ReadStandardsGrid(state)[1][1], "50");
+  EXPECT_EQ(std::filesystem::status(dir / "store/standards.txt").permissions(), std::filesystem::perms(0640));
+}
+
+}  // namespace
+}  // namespace bardrill
