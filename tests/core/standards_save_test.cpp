@@ -52,7 +52,8 @@ bool SaveRepeatedly(AppState state, const std::string& name, const std::string& 
     const std::string id = name + std::to_string(k);
     grid[1][kIdColumn] = id;
     grid[1][kFromColumn] = from;
-    if (SaveStandards(state, StandardsRowsOf(grid), &bytes) == SaveOutcome::Saved) out << from << ' ' << id << '\n';
+    if (SaveStandards(state, StandardsRowsOf(grid), &bytes) == SaveOutcome::Saved)
+      out << from << ' ' << id << '\n';
   }
   return static_cast<bool>(out.flush());
 }
@@ -91,7 +92,8 @@ TEST_F(StandardsSave, TwoPCsSavingAtOnceNeverTearTheFileOrLoseASaveUnseen) {
   EXPECT_EQ(steps, next.size());
   EXPECT_EQ(ReadStandardsGrid(state)[1][kIdColumn], at);
   EXPECT_GT(next.size(), static_cast<size_t>(kSavesEach)) << "one PC never got a save through";
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4) << "a temporary file was left";
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 4)
+      << "a temporary file was left";
 }
 
 TEST_F(StandardsSave, AnotherPCsSaveSinceTheEditorReadIsNeverOverwritten) {
