@@ -25,6 +25,7 @@
 #include "screens/line_list.h"
 #include "screens/mainfrm.h"
 #include "screens/namesel.h"
+#include "screens/program_window.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
 #include "screens/ui_setup.h"
@@ -77,7 +78,8 @@ void Key(QWidget* target, const QString& text, int key = Qt::Key_unknown) {
 void Save(QWidget* form, const QString& folder, const char* name) {
   Settle();
   QString path = QDir(folder).filePath(QString::fromLatin1(name));
-  if (!form->grab().save(path)) std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
+  // The whole window as a child sees it, margins included; a dialog form is pictured alone.
+  if (!form->window()->grab().save(path)) std::fprintf(stderr, "cannot save %s\n", qPrintable(path));
   std::printf("%s\n", qPrintable(path));
 }
 
@@ -86,6 +88,7 @@ QWidget* Focused(QWidget* form) { return form->focusWidget() ? form->focusWidget
 
 int main(int argc, char** argv) {
   screens::Application app(argc, argv);
+  screens::ScaleToFitScreen(app);
   screens::ApplyJapaneseFonts(app);
   if (argc != 3) {
     std::fprintf(stderr, "usage: bardrill-screenshots PROGRAM_FOLDER OUTPUT_FOLDER\n");
@@ -103,6 +106,7 @@ int main(int argc, char** argv) {
   AppState state;
   state.ExeFolder = std::string(argv[1]) + "/";
   screens::Screens nav(state, services);
+  nav.setFullScreen(true);
   int ended = -1;
   nav.onEnd = [&](int code) { ended = code; };
   app.setScreens(&nav);

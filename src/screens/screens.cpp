@@ -4,6 +4,7 @@
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QProgressBar>
+#include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -100,6 +101,9 @@ void Screens::Present(Form* form) {
     window_->showPage(form);
     if (!window_->isVisible()) {
       if (fullScreen_) {
+        // Sized by hand as well: without a window manager nobody acts on the full-screen request.
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+          window_->setGeometry(screen->geometry());
         window_->showFullScreen();
       } else {
         window_->show();
