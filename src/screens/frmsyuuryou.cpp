@@ -132,6 +132,8 @@ QPushButton* MakeBigButton(QWidget* parent, const char* name, const QString& cap
 FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(QStringLiteral("終了"));
   resize(1024, 740);
+  // The colour halfway between the backdrop's sky and its ground, for the window's margins beside it.
+  SetBackground(this, QColor(219, 236, 235));
 
   Image1 = MakeLabel(this, QStringLiteral("Image1"));
 
