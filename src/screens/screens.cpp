@@ -68,13 +68,13 @@ Screens::~Screens() {
 }
 
 namespace {
-// Where the keys go on a page just shown: where they went when it was last shown, else its first
-// control that takes the focus, as in a window that becomes active.
 void Raise(QWidget* window) {
   // Without a window system there is nothing to be raised above (and Qt says so on every call).
   if (QGuiApplication::platformName() != QLatin1String("offscreen")) window->raise();
 }
 
+// Where the keys go on a page just shown: where they went when it was last shown, else its first
+// control that takes the focus, as in a window that becomes active.
 void FocusPage(Form* page) {
   if (QWidget* last = page->focusWidget(); last && last->isVisibleTo(page)) {
     last->setFocus(Qt::OtherFocusReason);
@@ -93,6 +93,8 @@ void FocusPage(Form* page) {
 
 void Screens::Present(Form* form) {
   if (form->isDialog()) {
+    // Like a page: showing the dialog that is shown already is no new entry.
+    if (form->isVisible()) return;
     form->show();
     Raise(form);
     form->activateWindow();
