@@ -1,8 +1,8 @@
 // bardrill-demo-gen ROOT [--today YYYY-MM-DD]
 //
-// Lays out a demo installation under ROOT as a school installs the program: the path file beside the
-// program folder, the common data folder (school configuration, roster, sounds) and the program's data
-// folder (standards and a seeded results history). Every data file is rewritten on each run; the
+// Lays out a demo installation under ROOT as `bardrill-school init` lays out a school (school/layout.h),
+// with about forty invented children on its roster and eight weeks of their drills in its results file.
+// Every data file is rewritten on each run; the
 // program folder ROOT/ソネタ/ is created when missing and otherwise left alone, because the build puts
 // the program there. Nothing outside ROOT is touched.
 
@@ -19,22 +19,20 @@
 #include <system_error>
 #include <vector>
 
+#include "core/app_state.h"
+#include "core/config.h"
 #include "core/result_record.h"
-#include "core/standards.h"
+#include "core/roster.h"
 #include "platform/calendar.h"
 #include "platform/clock.h"
-#include "platform/codec.h"
-#include "platform/errors.h"
-#include "wav_synth.h"
+#include "school/layout.h"
+#include "school/roster_csv.h"
 
 namespace fs = std::filesystem;
 using namespace bardrill;
 
 namespace {
 
-constexpr const char* kProgramFolder = "ソネタ";
-constexpr const char* kCommonFolder = "共通";
-constexpr const char* kSoundFolder = "音フォルダ";
 constexpr const char* kSchoolCode = "01234";
 constexpr int kSchoolYearStartMonth = 4;
 constexpr int kHistoryDays = 56;
@@ -68,188 +66,23 @@ const std::vector<Student> kStudents = {
     {45, "福田 千尋", 9, 0, false},   {900, "先生", 40, 0, true},     {901, "★管理", 32, 0, true},
 };
 
-struct LevelStandards {
-  int targetTime;
-  const char* line;  // the twelve values as the standards editor writes them
-};
-const LevelStandards kLevels[] = {
-    {60, "60,120,100,10,1,10,200,7,1,,,"},
-    {90, "90,180,100,10,1,10,200,7,1,,,"},
-    {120, "120,240,150,15,1.5,10,300,14,1,,,"},
-};
-
-// ---- files -------------------------------------------------------------------------------------------
-
-// Written beside the target and renamed over it, so a reader never sees half a file.
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::path temp = path;
-  temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out)
-      throw std::runtime_error(temp.string() + ": cannot be written (" + SystemErrorText(errno) + ")");
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) throw std::runtime_error(path.string() + ": cannot be replaced (" + ec.message() + ")");
-}
-
-// A text file of the school's kind: CP932, every line ended by CR LF.
-void WriteTextFile(const fs::path& path, const std::vector<std::string>& lines) {
-  std::string utf8;
-  for (const std::string& line : lines) utf8 += line + "\r\n";
-  WriteFile(path, codec::Utf8ToCp932(utf8));
-}
-
-void MakeFolder(const fs::path& folder) {
-  std::error_code ec;
-  fs::create_directory(folder, ec);
-  if (ec || !fs::is_directory(folder)) {
-    throw std::runtime_error(folder.string() + ": cannot be made a folder" +
-                             (ec ? " (" + ec.message() + ")" : ""));
-  }
-}
-
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-// ---- configuration and roster -----------------------------------------------------------------------
-
-void WritePathFile(const fs::path& root, const std::string& commonFolder) {
-  if (commonFolder.find('"') != std::string::npos) {
-    throw std::runtime_error(commonFolder +
-                             ": a folder whose path holds a double quote cannot be configured");
-  }
-  std::vector<std::string> lines = {Quoted(commonFolder)};
-  for (int item = 2; item <= 10; ++item) lines.push_back(item % 2 == 0 ? "\"\"" : "0");
-  WriteTextFile(root / "パスデータ.txt", lines);
-}
-
-void WriteSchoolFile(const fs::path& common) {
-  WriteTextFile(common / "共通データ.txt", {
-                                               std::to_string(kSchoolYearStartMonth),
-                                               Quoted(std::string(kSchoolCode) + "さくら学習塾"),
-                                               "0",  // on-leave students are not listed
-                                               "0",
-                                               "0",
-                                               Quoted("1234"),  // the teacher password
-                                               "0",
-                                               "0",
-                                               "\"\"",
-                                               "\"\"",
-                                           });
-}
-
 int SchoolYearOf(int64_t today) {
   calendar::CivilDate d = calendar::FromDayCount(today);
   return d.month < kSchoolYearStartMonth ? d.year - 1 : d.year;
 }
 
+// The demo's children replace the roster that a new school starts with.
 void WriteRoster(const fs::path& common, int schoolYear) {
-  std::vector<std::string> lines;
+  std::vector<RosterLine> lines;
   for (const Student& s : kStudents) {
-    int birthYear = schoolYear - 6 - s.grade;
-    lines.push_back(std::to_string(s.number) + "," + std::to_string(birthYear) + ",0,0," + Quoted(s.name) +
-                    "," + std::to_string(s.status) + ",\"\",\"\"");
+    RosterLine line;
+    line.entry.number = s.number;
+    line.entry.birthYear = schoolYear - 6 - s.grade;
+    line.entry.name = s.name;
+    line.status = s.status;
+    lines.push_back(line);
   }
-  WriteTextFile(common / "新名簿.txt", lines);
-}
-
-void WriteStandards(const fs::path& dataFolder) {
-  std::string header;
-  for (int c = 0; c < kStandardColumns; ++c) header += (c ? "," : "") + std::string(kStandardTitles[c]);
-  std::vector<std::string> lines = {header};
-  for (const LevelStandards& level : kLevels) lines.push_back(level.line);
-  WriteTextFile(dataFolder / "タイム回数データ.txt", lines);
-}
-
-// ---- sounds ------------------------------------------------------------------------------------------
-
-struct Sound {
-  std::string file;  // without ".wav"
-  std::vector<demo::Tone> tones;
-};
-
-demo::Tone Chime(double start, int note, double length = 0.45, double loudness = 1) {
-  return {start, length, demo::NoteHz(note), demo::NoteHz(note), loudness, demo::Timbre::Bell};
-}
-demo::Tone Horn(double start, int note, double length, double loudness = 1) {
-  return {start, length, demo::NoteHz(note), demo::NoteHz(note), loudness, demo::Timbre::Brass};
-}
-demo::Tone Buzzer(double start, double fromHz, double toHz, double length, double loudness = 1) {
-  return {start, length, fromHz, toHz, loudness, demo::Timbre::Buzz};
-}
-
-// A bright two-note chime, the second note higher: the right-answer sound.
-Sound RisingChime(const std::string& file, int low, int high) {
-  return {file, {Chime(0, low, 0.18), Chime(0.12, high, 0.42)}};
-}
-
-// A short fanfare from (start, note, length) triples, each note doubled an octave down for body.
-Sound Fanfare(const std::string& file, const std::vector<std::array<double, 3>>& notes) {
-  Sound sound{file, {}};
-  for (const auto& [start, note, length] : notes) {
-    sound.tones.push_back(Horn(start, static_cast<int>(note), length));
-    sound.tones.push_back(Horn(start, static_cast<int>(note) - 12, length, 0.4));
-  }
-  return sound;
-}
-
-struct Cue {
-  const char* name;
-  std::vector<Sound> sounds;
-};
-
-// Every cue of the sound map with its variants; the right and wrong answers have several, so that
-// the drill's feedback does not become monotonous.
-std::vector<Cue> Cues() {
-  return {
-      {"正解音1", {RisingChime("ピンポン", 76, 84)}},
-      {"正解音2", {RisingChime("正解A", 76, 81), RisingChime("正解B", 79, 84), RisingChime("正解C", 81, 88)}},
-      {"間違い音1",
-       {{"ブー", {Buzzer(0, 140, 140, 0.45)}},
-        {"ブブー", {Buzzer(0, 150, 150, 0.14), Buzzer(0.19, 150, 150, 0.34)}},
-        {"ヒュー", {Buzzer(0, 392, 196, 0.5, 0.7)}}}},
-      {"間違い音2", {{"ブッブー", {Buzzer(0, 110, 110, 0.12), Buzzer(0.17, 110, 100, 0.3)}}}},
-      {"最高音1", {Fanfare("最高A", {{{0, 67, 0.12}, {0.13, 72, 0.12}, {0.26, 76, 0.12}, {0.39, 79, 0.5}}})}},
-      {"最高音2", {Fanfare("最高B", {{{0, 72, 0.15}, {0.16, 72, 0.15}, {0.32, 79, 0.55}}})}},
-      {"自己最高音1", {Fanfare("自己最高A", {{{0, 72, 0.12}, {0.13, 76, 0.12}, {0.26, 79, 0.4}}})}},
-      {"自己最高音2",
-       {Fanfare("自己最高B", {{{0, 74, 0.1}, {0.11, 78, 0.1}, {0.22, 81, 0.1}, {0.33, 86, 0.45}}})}},
-      {"自己最高音3", {Fanfare("自己最高C", {{{0, 77, 0.14}, {0.15, 81, 0.14}, {0.3, 84, 0.45}}})}},
-      {"不合格音1", {{"残念", {Horn(0, 67, 0.28, 0.8), Horn(0.3, 63, 0.28, 0.8), Horn(0.6, 60, 0.55, 0.8)}}}},
-  };
-}
-
-// The two fixed sounds of the completion screen, played by name rather than through the map.
-std::vector<Sound> FixedSounds() {
-  return {
-      Fanfare("最高1", {{{0, 67, 0.1},
-                         {0.11, 67, 0.1},
-                         {0.22, 67, 0.1},
-                         {0.34, 72, 0.3},
-                         {0.66, 76, 0.16},
-                         {0.83, 79, 0.37}}}),
-      Fanfare("合格", {{{0, 72, 0.13}, {0.14, 76, 0.13}, {0.28, 79, 0.13}, {0.42, 84, 0.45}}}),
-  };
-}
-
-void WriteSounds(const fs::path& soundFolder) {
-  std::vector<std::string> map;
-  std::vector<Sound> sounds = FixedSounds();
-  for (Cue& cue : Cues()) {
-    map.push_back(cue.name);
-    for (Sound& sound : cue.sounds) {
-      map.push_back(sound.file);
-      sounds.push_back(std::move(sound));
-    }
-    map.push_back("*");
-  }
-  WriteTextFile(soundFolder / "新音ファイル.txt", map);
-  for (const Sound& sound : sounds) {
-    WriteFile(soundFolder / (sound.file + ".wav"), demo::WavFile(demo::Render(sound.tones)));
-  }
+  school::WriteTextFile((common / "新名簿.txt").string(), school::RosterFileLines(lines));
 }
 
 // ---- results history ---------------------------------------------------------------------------------
@@ -270,7 +103,7 @@ int HighestLevelFor(int grade) { return grade >= 5 ? 3 : grade >= 3 ? 2 : 1; }
 // Roughly eight weeks of drills: each child comes on some afternoons (not on Sundays), does one to
 // three drills, mostly at the highest level their grade allows, and gets slowly faster. About a third
 // of the children come today. A fixed seed makes reruns identical for the same today.
-std::vector<Drill> History(int64_t today) {
+std::vector<Drill> History(const LevelTable<LevelStandard>& standards, int64_t today) {
   SystemRandom random;
   random.Seed(kSeed);
   std::vector<Drill> drills;
@@ -294,7 +127,7 @@ std::vector<Drill> History(int64_t today) {
         int level = random.Next() < 0.6 ? highest : 1 + static_cast<int>(random.Next() * highest);
         double pace = GradeFactor(s.grade) * skill * (1.1 - 0.3 * progress) * (0.9 + 0.2 * random.Next());
         if (random.Next() < 0.02) pace *= 2.5;  // an off day: distracted, or stuck on one problem
-        int seconds = std::max(15, static_cast<int>(std::lround(kLevels[level - 1].targetTime * pace)));
+        int seconds = std::max(15, static_cast<int>(std::lround(standards[level].targetTime * pace)));
         drills.push_back({day, secondOfDay, s.number, level, seconds});
         secondOfDay += seconds + 30 + static_cast<int>(random.Next() * 90);
       }
@@ -307,8 +140,8 @@ std::vector<Drill> History(int64_t today) {
   return drills;
 }
 
-size_t WriteResults(const fs::path& dataFolder, int64_t today) {
-  std::vector<Drill> drills = History(today);
+size_t WriteResults(const fs::path& dataFolder, const LevelTable<LevelStandard>& standards, int64_t today) {
+  std::vector<Drill> drills = History(standards, today);
   std::string bytes;
   bytes.reserve(drills.size() * kRecordSize);
   for (const Drill& d : drills) {
@@ -317,7 +150,7 @@ size_t WriteResults(const fs::path& dataFolder, int64_t today) {
         MakeNewRecord(static_cast<double>(d.date), time, d.student, d.level, d.seconds, kSchoolCode).Encode();
     bytes.append(reinterpret_cast<const char*>(record.data()), record.size());
   }
-  WriteFile(dataFolder / "成績累積データ.dat", bytes);
+  school::WriteWholeFile((dataFolder / "成績累積データ.dat").string(), bytes);
   return drills.size();
 }
 
@@ -330,35 +163,19 @@ int Usage(const std::string& why) {
   return 2;
 }
 
-// The school's menu program lives in a sibling folder and is started with "001" when a child leaves.
-// The demo has no other drill programs, so its stand-in simply starts this one again.
-void WriteMenuStandIn(const fs::path& root) {
-  const fs::path folder = root / "起動";
-  MakeFolder(folder);
-  const fs::path menu = folder / "プログラムメニューc.exe";
-  WriteFile(menu, std::string("#!/bin/sh\n"
-                              "# Stand-in for the school's menu program (started with the argument 001).\n"
-                              "cd \"$(dirname \"$0\")/../") +
-                      kProgramFolder + "\" && exec ./bardrill\n");
-  fs::permissions(menu, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                            fs::perms::others_read | fs::perms::others_exec);
-}
-
+// A school laid out as `bardrill-school init` lays one out, with the demo's children and their history.
+// The program folder is left to the build, which puts the program there.
 void Generate(const fs::path& root, int64_t today) {
-  const fs::path common = root / kCommonFolder;
-  const fs::path sounds = common / kSoundFolder;
-  const fs::path data = common / kProgramFolder;
-  for (const fs::path& folder : {root, root / kProgramFolder, common, sounds, data}) MakeFolder(folder);
-
-  std::string commonFolder = common.string();
-  if (commonFolder.back() != '/') commonFolder += '/';
-  WritePathFile(root, commonFolder);
-  WriteSchoolFile(common);
+  std::error_code ec;
+  fs::create_directory(root, ec);
+  if (!fs::is_directory(root)) throw std::runtime_error(root.string() + ": cannot be made a folder");
+  const school::SchoolSettings settings{kSchoolYearStartMonth, kSchoolCode, "さくら学習塾", "1234"};
+  school::WriteSchool(root.string(), settings, {school::InstalledSources().sounds, std::nullopt}, today);
+  const fs::path common = root / school::kCommonFolder;
   WriteRoster(common, SchoolYearOf(today));
-  WriteSounds(sounds);
-  WriteStandards(data);
-  WriteMenuStandIn(root);
-  size_t records = WriteResults(data, today);
+  AppState state;
+  LoadDataConfiguration(state, (root / school::kProgramFolder).string());
+  size_t records = WriteResults(common / school::kProgramFolder, state.Standards, today);
   std::cout << "Demo installation in " << root.string() << ": " << kStudents.size() << " roster lines, "
             << records << " results up to " << calendar::FormatDate(today) << "\n";
 }

@@ -2,7 +2,10 @@
 #include <QLocale>
 #include <QTranslator>
 #include <exception>
+#include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/app_state.h"
@@ -25,6 +28,33 @@ bool WantsWindow(int argc, char** argv) {
     if (std::string_view(argv[i]) == "--window") return true;
   return false;
 }
+
+// "--program-folder DIR": the school's program folder, for the installed program that a school's folder
+// starts through its launcher (bardrill-school init). Without it the program's own folder is the program
+// folder, as when the program itself lies in the school's folder (the demo, a copied installation).
+std::optional<std::string> ProgramFolder(int argc, char** argv) {
+  constexpr std::string_view kOption = "--program-folder";
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg(argv[i]);
+    std::string folder;
+    if (arg == kOption && i + 1 < argc) {
+      folder = argv[i + 1];
+    } else if (arg.substr(0, kOption.size() + 1) == std::string(kOption) + "=") {
+      folder = std::string(arg.substr(kOption.size() + 1));
+    } else {
+      continue;
+    }
+    std::string absolute = std::filesystem::absolute(folder).lexically_normal().string();
+    if (!bardrill::paths::EndsWithSeparator(absolute)) absolute += bardrill::paths::kSeparator;
+    return absolute;
+  }
+  return std::nullopt;
+}
+
+// Started from the desktop's menu (or /usr/bin) rather than from a school's folder: say how to get one.
+constexpr const char* kNoSchoolHere =
+    "このプログラムは学校のフォルダーから起動します（学校のフォルダー/ソネタ/bardrill）。\n"
+    "学校のフォルダーがまだなければ、端末で「bardrill-school init フォルダー」を実行して作ってください。\n\n";
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,12 +78,18 @@ int main(int argc, char** argv) {
   Services services{clock, random, *sound, launcher, prompts};
 
   AppState state;
-  state.ExeFolder = paths::ExecutableFolder();
+  const std::optional<std::string> programFolder = ProgramFolder(argc, argv);
+  state.ExeFolder = programFolder ? *programFolder : paths::ExecutableFolder();
   screens::Screens screens(state, services);
   screens.setFullScreen(!windowed);
   prompts.attach(&screens);
   app.setScreens(&screens);
 
+  const std::string pathFile = paths::Native(state.ExeFolder + "..\\パスデータ.txt");
+  if (!programFolder && !paths::Exists(pathFile)) {
+    screens.Fail(kNoSchoolHere + pathFile + ": not found");
+    return 2;
+  }
   try {
     screens.Load<screens::Firstfrm>();
   } catch (const std::exception& e) {

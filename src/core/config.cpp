@@ -121,14 +121,22 @@ void PrepareSplash(AppState& state, int64_t today) {
   state.DateLabel = calendar::EraDateLabel(today);
 }
 
-void LoadDataConfiguration(AppState& state, const std::string& exeFolder) {
+void LocateDataFolders(AppState& state, const std::string& exeFolder) {
   state.ExeFolder = WithSeparator(exeFolder);
   ReadPathData(state);
-  ReadCommonData(state);
   state.ProgramFolderName = paths::LastComponent(state.ExeFolder);
   state.ProgramDataFolder = state.CommonDataFolder + state.ProgramFolderName + paths::kSeparator;
   state.SoundFolder = state.CommonDataFolder + "音フォルダ" + paths::kSeparator;
+}
+
+void LoadSchoolConfiguration(AppState& state) {
+  ReadCommonData(state);
   SetIdentity(state);
+}
+
+void LoadDataConfiguration(AppState& state, const std::string& exeFolder) {
+  LocateDataFolders(state, exeFolder);
+  LoadSchoolConfiguration(state);
   LoadStandards(state);
 }
 

@@ -1,5 +1,7 @@
 #include "core/roster.h"
 
+#include <functional>
+
 #include "core/app_state.h"
 #include "platform/calendar.h"
 #include "platform/errors.h"
@@ -42,12 +44,6 @@ void CheckItemCount(std::vector<Item>& items, const std::string& file) {
   }
 }
 
-struct RosterLine {
-  RosterEntry entry;
-  int32_t status = 0;
-  int line = 0;
-};
-
 RosterLine ParseLine(std::vector<Item>& items, const std::string& file) {
   CheckItemCount(items, file);
   RosterLine parsed;
@@ -64,28 +60,47 @@ RosterLine ParseLine(std::vector<Item>& items, const std::string& file) {
   return parsed;
 }
 
-// Every line of the roster, checked whole before anything in the state changes. One number on two
-// lines would merge two children into one, so it is refused.
-std::vector<RosterLine> ParseRoster(ItemReader& reader) {
+// Every line of the roster, each checked on its own; `problem` is told each fault, in file order, and
+// the lines without one are returned. One number on two lines would merge two children into one, so the
+// later line is a fault.
+std::vector<RosterLine> ParseRoster(ItemReader& reader,
+                                    const std::function<void(const DataFileError&)>& problem) {
   const std::string& file = reader.name();
-  if (reader.AtEnd()) throw DataFileError(file, 0, "the roster is empty: it lists no students at all");
+  if (reader.AtEnd()) {
+    problem(DataFileError(file, 0, "the roster is empty: it lists no students at all"));
+    return {};
+  }
   std::vector<RosterLine> lines;
   std::vector<int> lineOfNumber(kMaxStudent + 1, 0);
   while (!reader.AtEnd()) {
     std::vector<Item> items = reader.NextLine();
-    RosterLine parsed = ParseLine(items, file);
-    int& earlier = lineOfNumber[static_cast<size_t>(parsed.entry.number)];
-    if (earlier != 0) {
-      throw DataFileError(file, parsed.line, items[0].column,
-                          "the student number " + std::to_string(parsed.entry.number) + " is on line " +
-                              std::to_string(earlier) + " and again on line " + std::to_string(parsed.line) +
-                              "; every student needs a number of their own");
+    try {
+      RosterLine parsed = ParseLine(items, file);
+      int& earlier = lineOfNumber[static_cast<size_t>(parsed.entry.number)];
+      if (earlier != 0) {
+        throw DataFileError(file, parsed.line, items[0].column,
+                            "the student number " + std::to_string(parsed.entry.number) + " is on line " +
+                                std::to_string(earlier) + " and again on line " +
+                                std::to_string(parsed.line) + "; every student needs a number of their own");
+      }
+      earlier = parsed.line;
+      lines.push_back(std::move(parsed));
+    } catch (const DataFileError& e) {
+      problem(e);
     }
-    earlier = parsed.line;
-    lines.push_back(std::move(parsed));
   }
   return lines;
 }
+
+bool IsListed(int32_t status, int32_t listOnLeave) {
+  return status == 0 || (status == 2 && listOnLeave == 1);
+}
+
+DataFileError TooManyListed(const std::string& file, int line) {
+  return DataFileError(file, line,
+                       "the roster lists more than " + std::to_string(kMaxRosterRows) + " students");
+}
+
 }  // namespace
 
 int SchoolYearOf(int64_t today, int startMonth) {
@@ -118,20 +133,37 @@ std::vector<std::string> GradeFilterChoices() {
 
 std::string RosterPath(const AppState& state) { return state.CommonDataFolder + "新名簿.txt"; }
 
+std::vector<RosterLine> ReadRosterLines(const std::string& path) {
+  ItemReader reader = ItemReader::FromFile(paths::Native(path));
+  return ParseRoster(reader, [](const DataFileError& e) { throw e; });
+}
+
+std::vector<DataFileError> RosterProblems(const std::string& path, int32_t listOnLeave) {
+  std::vector<DataFileError> problems;
+  try {
+    ItemReader reader = ItemReader::FromFile(paths::Native(path));
+    int listed = 0;
+    for (const RosterLine& line :
+         ParseRoster(reader, [&](const DataFileError& e) { problems.push_back(e); })) {
+      if (IsListed(line.status, listOnLeave) && ++listed == kMaxRosterRows + 1)
+        problems.push_back(TooManyListed(reader.name(), line.line));
+    }
+  } catch (const DataFileError& e) {
+    problems.push_back(e);
+  }
+  return problems;
+}
+
 void ReadRoster(AppState& state, int64_t today) {
   const int schoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
-  ItemReader reader = ItemReader::FromFile(paths::Native(RosterPath(state)));
-  std::vector<RosterLine> lines = ParseRoster(reader);
+  const std::string file = paths::Native(RosterPath(state));
+  std::vector<RosterLine> lines = ReadRosterLines(file);
 
   std::vector<RosterEntry> rows(1);
   std::vector<int32_t> numbers(1);
   for (const RosterLine& line : lines) {
-    const bool listed = line.status == 0 || (line.status == 2 && state.ListOnLeaveStudents == 1);
-    if (!listed) continue;
-    if (rows.size() > static_cast<size_t>(kMaxRosterRows)) {
-      throw DataFileError(reader.name(), line.line,
-                          "the roster lists more than " + std::to_string(kMaxRosterRows) + " students");
-    }
+    if (!IsListed(line.status, state.ListOnLeaveStudents)) continue;
+    if (rows.size() > static_cast<size_t>(kMaxRosterRows)) throw TooManyListed(file, line.line);
     numbers.push_back(line.entry.number);
     rows.push_back(line.entry);
   }

@@ -3,9 +3,10 @@
 #include <string>
 #include <vector>
 
-namespace bardrill {
+#include "core/app_state.h"
+#include "platform/errors.h"
 
-struct AppState;
+namespace bardrill {
 
 // The school year of `today` (a day count) for a school year that starts in `startMonth`.
 int SchoolYearOf(int64_t today, int startMonth);
@@ -18,6 +19,20 @@ bool IsPreschoolLabel(const std::string& label);
 std::vector<std::string> GradeFilterChoices();
 
 std::string RosterPath(const AppState& state);
+
+// One line of the roster file as it was read: the entry, its status and the line it is on.
+struct RosterLine {
+  RosterEntry entry;
+  int32_t status = 0;
+  int line = 0;
+};
+
+// Every line of the roster file at `path`, checked as ReadRoster checks it; throws the first fault.
+std::vector<RosterLine> ReadRosterLines(const std::string& path);
+
+// Every fault ReadRoster would stop at, each line on its own and every number used twice, in file
+// order, so that a check can list them all at once. Empty when the program reads the roster.
+std::vector<DataFileError> RosterProblems(const std::string& path, int32_t listOnLeave);
 
 // Reads "新名簿.txt" into the roster values with the status rules, for the school year of `today`.
 // Throws DataFileError naming the file and line for a missing or empty file, a line of other than eight

@@ -59,37 +59,51 @@ std::string CueSoundFile(const AppState& state, const SoundCue& cue, int k) {
   return paths::Native(state.SoundFolder + cue.files[k] + ".wav");
 }
 
-// What a watched cue is for, in a teacher's words.
-const char* WatchedCueUse(int cue) {
+constexpr char kSchoolRecordFile[] = "最高1.wav";
+constexpr char kPassFile[] = "合格.wav";
+
+// What a played cue is for, in a teacher's words.
+const char* CueUse(int cue) {
   switch (cue) {
     case kRightCue:
       return "the sound of a right answer in a drill";
     case kWrongCue:
       return "the sound of a wrong answer in a drill";
-    default:
+    case kRefusalCue:
       return "the sound of a refused O.K. on the name selection screen";
+    case kPersonalBestCue:
+      return "the sound of a new personal best on the completion screen";
+    default:
+      return "the sound of a failed drill on the completion screen";
   }
 }
 
-void CheckWatchedCue(const AppState& state, int number) {
+void AddCueProblems(const AppState& state, int number, std::vector<DataFileError>& problems) {
   const SoundCue& cue = state.SoundCues[number];
   const std::string mapPath = SoundMapPath(state);
-  const std::string named = Quoted(cue.name) + " (" + WatchedCueUse(number) + ")";
+  const std::string named = Quoted(cue.name) + " (" + CueUse(number) + ")";
   const int n = PlayableCount(cue);
   if (n < 1) {
     std::string why = cue.lines[0] == 0               ? " is not listed"
                       : text::IsNumber(cue.countText) ? " is listed without any sound before its \"*\""
                                                       : " lists more than 20 sounds";
-    throw DataFileError(mapPath, cue.lines[0],
-                        named + why + "; list one to 20 WAV files of the sound folder for it, then \"*\"");
+    problems.emplace_back(mapPath, cue.lines[0],
+                          named + why + "; list one to 20 WAV files of the sound folder for it, then \"*\"");
+    return;
   }
   for (int k = 1; k <= n; ++k) {
     std::string why;
     if (!CanDecodeSound(CueSoundFile(state, cue, k), why))
-      throw DataFileError(
+      problems.emplace_back(
           mapPath, cue.lines[k],
           named + " lists the sound " + Quoted(cue.files[k]) + ", which cannot be played: " + why);
   }
+}
+
+std::vector<DataFileError> WatchedSoundProblems(const AppState& state) {
+  std::vector<DataFileError> problems;
+  for (int cue : {kRightCue, kWrongCue, kRefusalCue}) AddCueProblems(state, cue, problems);
+  return problems;
 }
 
 bool PlayCue(const AppState& state, Services& services, int cue, std::string& error) {
@@ -140,7 +154,24 @@ std::string SoundMapPath(const AppState& state) {
 }
 
 void CheckWatchedSounds(const AppState& state) {
-  for (int cue : {kRightCue, kWrongCue, kRefusalCue}) CheckWatchedCue(state, cue);
+  std::vector<DataFileError> problems = WatchedSoundProblems(state);
+  if (!problems.empty()) throw problems.front();
+}
+
+std::vector<DataFileError> SoundProblems(const AppState& state) {
+  std::vector<DataFileError> problems = WatchedSoundProblems(state);
+  for (int cue : {kPersonalBestCue, kFailCue}) AddCueProblems(state, cue, problems);
+  for (const char* file : {kSchoolRecordFile, kPassFile}) {
+    std::string why;
+    const std::string path = paths::Native(state.SoundFolder + file);
+    if (!CanDecodeSound(path, why)) {
+      problems.emplace_back(path, 0,
+                            std::string("the completion screen's sound of a ") +
+                                (file == kSchoolRecordFile ? "new school record" : "pass") +
+                                " cannot be played: " + why);
+    }
+  }
+  return problems;
 }
 
 void LoadSoundMap(AppState& state) {
@@ -182,8 +213,8 @@ void PlayPersonalBestSound(AppState& state, Services& services) {
 }
 void PlayFailSound(AppState& state, Services& services) { PlayUnwatchedCue(state, services, kFailCue); }
 void PlaySchoolRecordSound(AppState& state, Services& services) {
-  PlayUnwatchedFile(state, services, "最高1.wav");
+  PlayUnwatchedFile(state, services, kSchoolRecordFile);
 }
-void PlayPassSound(AppState& state, Services& services) { PlayUnwatchedFile(state, services, "合格.wav"); }
+void PlayPassSound(AppState& state, Services& services) { PlayUnwatchedFile(state, services, kPassFile); }
 
 }  // namespace bardrill

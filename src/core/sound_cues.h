@@ -2,6 +2,9 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/errors.h"
 
 namespace bardrill {
 
@@ -41,6 +44,10 @@ void LoadSoundMap(AppState& state);
 // the program: a broken map must be found at start, before a child starts a drill that would be lost.
 // Throws DataFileError naming the map, the line, the cue and what is wrong with its sound.
 void CheckWatchedSounds(const AppState& state);
+
+// Every fault of the sounds that the program plays, not only the watched ones: each played cue's list
+// and sounds, and the completion screen's two fixed files. What a check reports, all at once.
+std::vector<DataFileError> SoundProblems(const AppState& state);
 
 // The WAV file of `cue` picked by the random fraction r in [0, 1): each listed name has the same share
 // of the range. Empty when the cue has no names listed.

@@ -1,0 +1,116 @@
+#include "school/check.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <system_error>
+
+#include "core/app_state.h"
+#include "core/config.h"
+#include "core/results_file.h"
+#include "core/roster.h"
+#include "core/sound_cues.h"
+#include "core/standards.h"
+#include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/shared_file.h"
+#include "school/layout.h"
+
+namespace fs = std::filesystem;
+
+namespace bardrill::school {
+
+namespace {
+
+bool IsRunnable(const fs::path& file) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(file, ec);
+  if (!fs::is_regular_file(status)) return false;
+  return (status.permissions() & (fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec)) !=
+         fs::perms::none;
+}
+
+std::string FileText(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The program in the program folder (a launcher: the program it starts) and the menu program beside it.
+void CheckPrograms(const std::string& programFolder, std::vector<std::string>& problems) {
+  const fs::path program = fs::path(programFolder) / kProgramFile;
+  if (!IsRunnable(program)) {
+    problems.push_back(program.string() +
+                       ": the program is not there (or cannot be run); lay out the school "
+                       "again with bardrill-school init, or put bardrill here");
+  } else if (std::optional<std::string> target = LauncherTarget(FileText(program))) {
+    if (!IsRunnable(*target))
+      problems.push_back(program.string() + ": starts " + *target +
+                         ", which is not there (or cannot be run); install the bardrill package again");
+  }
+  const fs::path menu = (fs::path(programFolder) / ".." / kMenuFolder / kMenuProgram).lexically_normal();
+  if (!IsRunnable(menu))
+    problems.push_back(menu.string() +
+                       ": the menu program is not there (or cannot be run); a child who "
+                       "presses \"0\" on the name selection screen would end the program with an error");
+}
+
+template <typename F>
+bool Try(std::vector<std::string>& problems, F step) {
+  try {
+    step();
+    return true;
+  } catch (const DataFileError& e) {
+    problems.push_back(e.what());
+  }
+  return false;
+}
+
+void Add(std::vector<std::string>& problems, const std::vector<DataFileError>& found) {
+  for (const DataFileError& e : found) problems.push_back(e.what());
+}
+
+}  // namespace
+
+CheckReport CheckSchool(const std::string& dir, int64_t today) {
+  CheckReport report;
+  std::vector<std::string>& problems = report.problems;
+  std::string programFolder;
+  try {
+    programFolder = ProgramFolderOf(dir);
+  } catch (const Refusal& refusal) {
+    problems = refusal.problems();
+    return report;
+  }
+  CheckPrograms(programFolder, problems);
+
+  auto state = std::make_unique<AppState>();
+  if (!Try(problems, [&] { LocateDataFolders(*state, programFolder); })) return report;
+  Try(problems, [&] { LoadSchoolConfiguration(*state); });
+  Try(problems, [&] { LoadStandards(*state); });
+  if (Try(problems, [&] { LoadSoundMap(*state); })) Add(problems, SoundProblems(*state));
+  const std::string roster = paths::Native(RosterPath(*state));
+  const std::vector<DataFileError> rosterProblems = RosterProblems(roster, state->ListOnLeaveStudents);
+  Add(problems, rosterProblems);
+  const std::string results = paths::Native(ResultsPath(*state));
+  const std::string unwritable = WriteProblem(results);
+  if (!unwritable.empty())
+    problems.push_back(unwritable + "; no drill could be started, since its result could not be recorded");
+
+  if (!problems.empty()) return report;
+  ReadRoster(*state, today);
+  report.facts.push_back("school: " + (state->SchoolCode.empty() ? "" : state->SchoolCode + " ") +
+                         state->SchoolName + " (the school year starts in month " +
+                         std::to_string(state->SchoolYearStartMonth) + ")");
+  report.facts.push_back("roster: " + std::to_string(state->RosterCount) +
+                         " listed on the name selection screen (" + roster + ")");
+  report.facts.push_back("program folder: " + programFolder);
+  report.facts.push_back("common data folder: " + state->CommonDataFolder);
+  std::error_code ec;
+  const bool drills = fs::exists(results, ec);
+  report.facts.push_back("results: " + results +
+                         (drills ? "" : " (no drills yet: the first one creates it)"));
+  return report;
+}
+
+}  // namespace bardrill::school

@@ -1,0 +1,180 @@
+#include "school/cli.h"
+
+#include <ostream>
+#include <random>
+#include <stdexcept>
+
+#include "platform/calendar.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "school/check.h"
+#include "school/layout.h"
+#include "school/roster_csv.h"
+
+namespace bardrill::school {
+
+const char* const kUsage =
+    "usage: bardrill-school init DIR [--school-code CODE] [--school-name NAME] [--password PASSWORD]\n"
+    "                                [--start-month MONTH]\n"
+    "       bardrill-school check DIR\n"
+    "       bardrill-school roster import DIR FILE.csv [--today YYYY-MM-DD]\n"
+    "       bardrill-school roster export DIR FILE.csv [--today YYYY-MM-DD]\n"
+    "init:   lays out a new school in DIR (new or empty), with relative paths only.\n"
+    "check:  reads every file of the school in DIR as the program does and lists every problem.\n"
+    "import: the class list in FILE.csv (UTF-8 or Shift-JIS; columns 番号, 生年度 or 学年, 名前, 状態)\n"
+    "        becomes the roster; the old one is kept as a dated copy beside it.\n"
+    "export: writes the roster as FILE.csv (UTF-8 with a byte-order mark) for a spreadsheet.\n"
+    "Exit status: 0 done, 2 refused (every reason named), 1 a write that failed.\n";
+
+namespace {
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct Arguments {
+  std::vector<std::string> words;  // the command, its sub-command and its folders
+  std::vector<std::pair<std::string, std::string>> options;
+};
+
+Arguments Split(const std::vector<std::string>& args, const std::vector<std::string>& known) {
+  Arguments parsed;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg.size() < 2 || arg.rfind("--", 0) != 0) {
+      parsed.words.push_back(arg);
+      continue;
+    }
+    std::string name = arg, value;
+    const size_t equals = arg.find('=');
+    if (equals != std::string::npos) {
+      name = arg.substr(0, equals);
+      value = arg.substr(equals + 1);
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
+    } else {
+      throw UsageError(arg + " needs a value");
+    }
+    if (std::find(known.begin(), known.end(), name) == known.end())
+      throw UsageError("unknown option " + name);
+    parsed.options.emplace_back(name, value);
+  }
+  return parsed;
+}
+
+int64_t TodayOf(const Arguments& args, Clock& clock) {
+  for (const auto& [name, value] : args.options) {
+    if (name != "--today") continue;
+    std::optional<int64_t> day = calendar::ParseIsoDate(value);
+    if (!day) throw UsageError("--today: not a date of the form YYYY-MM-DD: " + value);
+    return *day;
+  }
+  return clock.Today();
+}
+
+std::string RandomPassword() {
+  std::random_device device;
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::string password;
+  for (int i = 0; i < 4; ++i) password += static_cast<char>('0' + digit(device));
+  return password;
+}
+
+int Init(const Arguments& args, std::ostream& out, Clock& clock) {
+  if (args.words.size() != 2) throw UsageError("init needs one folder");
+  SchoolSettings settings;
+  std::vector<std::string> problems;
+  for (const auto& [name, value] : args.options) {
+    if (name == "--school-code") settings.code = value;
+    if (name == "--school-name") settings.name = value;
+    if (name == "--password") settings.password = value;
+    if (name == "--start-month") {
+      const bool digits =
+          !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
+      settings.startMonth = digits ? std::stoi(value) : 0;
+    }
+  }
+  const bool chosenPassword = std::any_of(args.options.begin(), args.options.end(),
+                                          [](const auto& option) { return option.first == "--password"; });
+  if (!chosenPassword) settings.password = RandomPassword();
+  const std::string root = InitSchool(args.words[1], settings, InstalledSources(), clock.Today());
+  out << "A new school is laid out in " << root << "\n"
+      << "  school:   " << (settings.code.empty() ? "" : settings.code + " ") << settings.name
+      << " (the school year starts in month " << settings.startMonth << ")\n"
+      << "  roster:   only the teacher, \"" << kTeacherName << "\" (number " << kTeacherNumber << ")\n"
+      << "  password: " << settings.password << " (the teacher's screens; line 6 of " << root << kCommonFolder
+      << "/共通データ.txt)\n"
+      << "Next:\n"
+      << "  1. Add the children from a spreadsheet saved as CSV (columns 番号, 学年 or 生年度, 名前):\n"
+      << "       bardrill-school roster import " << root << " CLASS.csv\n"
+      << "  2. Check the school:\n"
+      << "       bardrill-school check " << root << "\n"
+      << "  3. Start the program:\n"
+      << "       " << root << kProgramFolder << "/" << kProgramFile << "\n";
+  return 0;
+}
+
+int Check(const Arguments& args, std::ostream& out, std::ostream& err, Clock& clock) {
+  if (args.words.size() != 2) throw UsageError("check needs one folder");
+  CheckReport report = CheckSchool(args.words[1], TodayOf(args, clock));
+  if (!report.problems.empty()) {
+    for (const std::string& problem : report.problems) err << "bardrill-school: " << problem << "\n";
+    err << "bardrill-school: " << report.problems.size()
+        << (report.problems.size() == 1 ? " problem" : " problems") << ": the school is not ready\n";
+    return 2;
+  }
+  out << "The school is ready.\n";
+  for (const std::string& fact : report.facts) out << "  " << fact << "\n";
+  return 0;
+}
+
+int Roster(const Arguments& args, std::ostream& out, Clock& clock) {
+  if (args.words.size() != 4 || (args.words[1] != "import" && args.words[1] != "export"))
+    throw UsageError("roster import DIR FILE.csv, or roster export DIR FILE.csv");
+  const int64_t today = TodayOf(args, clock);
+  if (args.words[1] == "export") {
+    const size_t lines = ExportRoster(args.words[2], args.words[3], today);
+    out << args.words[3] << ": " << lines << " roster lines written (UTF-8 CSV)\n";
+    return 0;
+  }
+  ImportOutcome outcome = ImportRoster(args.words[2], args.words[3], today);
+  out << outcome.roster << ": " << outcome.students << " students written, " << outcome.listed
+      << " of them listed on the name selection screen\n";
+  for (const std::string& teacher : outcome.keptTeachers)
+    out << "  kept from the old roster, since the list names no teacher: " << teacher << "\n";
+  for (const std::string& column : outcome.ignoredColumns) out << "  column not used: " << column << "\n";
+  if (!outcome.backup.empty()) out << "  the old roster is kept as " << outcome.backup << "\n";
+  return 0;
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock) {
+  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+    out << kUsage;
+    return 0;
+  }
+  try {
+    const std::string command = args.empty() ? "" : args[0];
+    if (command == "init")
+      return Init(Split(args, {"--school-code", "--school-name", "--password", "--start-month"}), out, clock);
+    if (command == "check") return Check(Split(args, {}), out, err, clock);
+    if (command == "roster") return Roster(Split(args, {"--today"}), out, clock);
+    throw UsageError(command.empty() ? "no command given" : "unknown command " + command);
+  } catch (const UsageError& e) {
+    err << "bardrill-school: " << e.what() << "\n" << kUsage;
+    return 2;
+  } catch (const Refusal& refusal) {
+    for (const std::string& problem : refusal.problems()) err << "bardrill-school: " << problem << "\n";
+    return 2;
+  } catch (const DataFileError& e) {
+    err << "bardrill-school: " << e.what() << "\n";
+    return 2;
+  } catch (const std::exception& e) {  // a write that failed: the disk, the share, a lock held too long
+    err << "bardrill-school: " << e.what() << "\n";
+    return 1;
+  }
+}
+
+}  // namespace bardrill::school

@@ -1,0 +1,18 @@
+#pragma once
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace bardrill {
+class Clock;
+}
+
+namespace bardrill::school {
+
+extern const char* const kUsage;
+
+// The whole bardrill-school tool; returns the exit status: 0 done (a check found the school ready), 2 bad
+// usage, a refusal or a check that found problems (each named on `err`), 1 a write that failed part-way.
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock);
+
+}  // namespace bardrill::school

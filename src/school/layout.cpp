@@ -1,0 +1,327 @@
+#include "school/layout.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "core/roster.h"
+#include "core/standards.h"
+#include "platform/codec.h"
+#include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+#include "school/roster_csv.h"
+
+namespace fs = std::filesystem;
+
+namespace bardrill::school {
+
+namespace {
+
+constexpr const char* kSoundMap = "新音ファイル.txt";
+
+// The standards a new school starts with, one line per level as the standards editor writes them:
+// レベル１, レベル２ and 混合.
+const char* const kDefaultStandards[] = {
+    "60,120,100,10,1,10,200,7,1,,,",
+    "90,180,100,10,1,10,200,7,1,,,",
+    "120,240,150,15,1.5,10,300,14,1,,,",
+};
+
+std::string Quote(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Slashed(const fs::path& folder) {
+  std::string text = folder.string();
+  if (!paths::EndsWithSeparator(text)) text += paths::kSeparator;
+  return text;
+}
+
+void MakeFolder(const fs::path& folder) {
+  std::error_code ec;
+  fs::create_directory(folder, ec);
+  if (ec || !fs::is_directory(folder)) {
+    throw std::runtime_error(folder.string() + ": cannot be made a folder" +
+                             (ec ? " (" + ec.message() + ")" : ""));
+  }
+}
+
+void MakeRunnable(const fs::path& file) {
+  std::error_code ec;
+  fs::permissions(file,
+                  fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                      fs::perms::others_read | fs::perms::others_exec,
+                  ec);
+  if (ec) throw std::runtime_error(file.string() + ": cannot be made runnable (" + ec.message() + ")");
+}
+
+// Single-quoted for the shell: a quote inside closes the quoting, is escaped and opens it again.
+std::string ShellQuoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+constexpr const char* kLauncherMark = "# bardrill-school: starts the installed program on this school";
+constexpr const char* kLauncherExec = "exec ";
+constexpr const char* kLauncherTail = " --program-folder \"$(dirname \"$0\")\" \"$@\"";
+
+void WritePathFile(const fs::path& root) {
+  std::vector<std::string> lines = {Quote(std::string("..\\") + kCommonFolder + "\\")};
+  for (int item = 2; item <= 10; ++item) lines.push_back(item % 2 == 0 ? "\"\"" : "0");
+  WriteTextFile((root / kPathFile).string(), lines);
+}
+
+void WriteSchoolFile(const fs::path& common, const SchoolSettings& settings) {
+  WriteTextFile((common / "共通データ.txt").string(), {
+                                                          std::to_string(settings.startMonth),
+                                                          Quote(settings.code + settings.name),
+                                                          "0",  // on-leave students are not listed
+                                                          "0",
+                                                          "0",
+                                                          Quote(settings.password),
+                                                          "0",
+                                                          "0",
+                                                          "\"\"",
+                                                          "\"\"",
+                                                      });
+}
+
+void WriteTeacherRoster(const fs::path& common, const SchoolSettings& settings, int64_t today) {
+  RosterLine teacher;
+  teacher.entry.number = kTeacherNumber;
+  teacher.entry.birthYear = SchoolYearOf(today, settings.startMonth) - 6 - 40;
+  teacher.entry.name = kTeacherName;
+  WriteTextFile((common / "新名簿.txt").string(), RosterFileLines({teacher}));
+}
+
+void WriteStandardsFile(const fs::path& dataFolder) {
+  std::string header;
+  for (int c = 0; c < kStandardColumns; ++c) header += (c ? "," : "") + std::string(kStandardTitles[c]);
+  std::vector<std::string> lines = {header};
+  for (const char* level : kDefaultStandards) lines.push_back(level);
+  WriteTextFile((dataFolder / "タイム回数データ.txt").string(), lines);
+}
+
+void CopySounds(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  for (const fs::directory_entry& entry : fs::directory_iterator(from, ec)) {
+    if (!entry.is_regular_file() || entry.path().filename().string().rfind('.', 0) == 0) continue;
+    const fs::path target = to / entry.path().filename();
+    fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw std::runtime_error(target.string() + ": cannot be written (" + ec.message() + ")");
+  }
+  if (ec) throw std::runtime_error(from.string() + ": the sounds cannot be read (" + ec.message() + ")");
+}
+
+// The school's menu program lives in a sibling folder and is started with "001" when a child leaves.
+// A new school has no other drill programs, so its stand-in simply starts this one again.
+void WriteMenuStandIn(const fs::path& root) {
+  const fs::path folder = root / kMenuFolder;
+  MakeFolder(folder);
+  const fs::path menu = folder / kMenuProgram;
+  WriteWholeFile(menu.string(), std::string("#!/bin/sh\n"
+                                            "# Stand-in for the school's menu program (started with the "
+                                            "argument 001).\n"
+                                            "cd \"$(dirname \"$0\")/../") +
+                                    kProgramFolder + "\" && exec ./" + kProgramFile + "\n");
+  MakeRunnable(menu);
+}
+
+bool IsFile(const fs::path& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+std::vector<std::string> SettingsProblems(const SchoolSettings& settings) {
+  std::vector<std::string> problems;
+  if (settings.startMonth < 1 || settings.startMonth > 12)
+    problems.push_back("--start-month: the school year must start in a month from 1 to 12");
+  const bool digits =
+      settings.code.size() == 5 && settings.code.find_first_not_of("0123456789") == std::string::npos;
+  if (!settings.code.empty() && (!digits || settings.code == "00000"))
+    problems.push_back("--school-code: " + Quoted(settings.code) +
+                       " is not a school code: it must be five digits, not all zero (for example 01234)");
+  auto checkText = [&](const std::string& option, const std::string& value, const std::string& what) {
+    if (text::Trim(value).empty()) {
+      problems.push_back(option + ": the " + what + " must not be empty");
+      return;
+    }
+    for (unsigned char c : value) {
+      if (c < 0x20 || c == 0x7F || c == '"') {
+        problems.push_back(option + ": the " + what + " " + Quoted(value) +
+                           " holds a double quote or a control character, which the file cannot hold");
+        return;
+      }
+    }
+    try {
+      codec::Utf8ToCp932(value);
+    } catch (const std::invalid_argument& e) {
+      problems.push_back(option + ": the " + what + " " + Quoted(value) + " cannot be stored in Shift-JIS (" +
+                         e.what() + ")");
+    }
+  };
+  checkText("--school-name", settings.name, "school name");
+  checkText("--password", settings.password, "password");
+  // Without a code, five leading characters that read as a number would be taken for one.
+  if (settings.code.empty() && text::LeadingNumber(text::Left(settings.name, 5)) != 0)
+    problems.push_back("--school-name: " + Quoted(settings.name) +
+                       " starts with a number, which the program would take for a school code; give the code "
+                       "with --school-code, or start the name otherwise");
+  return problems;
+}
+
+Sources InstalledSources() {
+  const fs::path here(paths::ExecutableFolder());
+  Sources sources;
+  const fs::path shared = (here / ".." / "share" / "bardrill" / "sounds").lexically_normal();
+#ifdef BARDRILL_BUILT_SOUNDS
+  const fs::path built(BARDRILL_BUILT_SOUNDS);
+  sources.sounds = Slashed(IsFile(shared / kSoundMap) || !IsFile(built / kSoundMap) ? shared : built);
+#else
+  sources.sounds = Slashed(shared);
+#endif
+  fs::path program = here / kProgramFile;
+#ifdef BARDRILL_BUILT_PROGRAM
+  if (!IsFile(program) && IsFile(fs::path(BARDRILL_BUILT_PROGRAM))) program = BARDRILL_BUILT_PROGRAM;
+#endif
+  sources.program = program.lexically_normal().string();
+  return sources;
+}
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+  const std::string temp = path + ".tmp";
+  {
+    std::ofstream out(fs::path(temp), std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) {
+      const int err = errno;
+      std::error_code ignored;
+      fs::remove(temp, ignored);
+      throw std::runtime_error(temp + ": cannot be written (" + SystemErrorText(err) + ")");
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(temp, ignored);
+    throw std::runtime_error(path + ": cannot be replaced (" + ec.message() + ")");
+  }
+}
+
+void WriteTextFile(const std::string& path, const std::vector<std::string>& lines) {
+  std::string utf8;
+  for (const std::string& line : lines) utf8 += line + "\r\n";
+  WriteWholeFile(path, codec::Utf8ToCp932(utf8));
+}
+
+void WriteSchool(const std::string& rootText, const SchoolSettings& settings, const Sources& sources,
+                 int64_t today) {
+  const fs::path root(rootText);
+  const fs::path program = root / kProgramFolder;
+  const fs::path common = root / kCommonFolder;
+  const fs::path sounds = common / kSoundFolder;
+  const fs::path data = common / kProgramFolder;
+  for (const fs::path& folder : {program, common, sounds, data}) MakeFolder(folder);
+
+  WritePathFile(root);
+  WriteSchoolFile(common, settings);
+  WriteTeacherRoster(common, settings, today);
+  CopySounds(sources.sounds, sounds);
+  WriteStandardsFile(data);
+  WriteMenuStandIn(root);
+  if (sources.program) {
+    const fs::path launcher = program / kProgramFile;
+    WriteWholeFile(launcher.string(), LauncherText(*sources.program));
+    MakeRunnable(launcher);
+  }
+}
+
+std::string InitSchool(const std::string& dir, const SchoolSettings& settings, const Sources& sources,
+                       int64_t today) {
+  fs::path folder = fs::absolute(fs::path(dir)).lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();
+  std::error_code ec;
+  const bool existed = fs::exists(folder, ec);
+  if (existed && !fs::is_directory(folder, ec))
+    throw Refusal(folder.string() + ": is a file; init lays out a school in a new or empty folder");
+  if (existed) {
+    std::vector<std::string> held;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+      if (held.size() == 3) {
+        held.push_back("…");
+        break;
+      }
+      held.push_back(entry.path().filename().string());
+    }
+    if (!held.empty()) {
+      std::string list;
+      for (const std::string& name : held) list += (list.empty() ? "" : ", ") + name;
+      throw Refusal(folder.string() + ": the folder is not empty (it holds " + list +
+                    "); init lays out a school only in a new or empty folder, so that no other school's "
+                    "files are mixed in or overwritten");
+    }
+  }
+  std::vector<std::string> problems = SettingsProblems(settings);
+  if (!IsFile(fs::path(sources.sounds) / kSoundMap))
+    problems.push_back(sources.sounds + kSoundMap + ": the sounds that come with bardrill are not there; " +
+                       "reinstall the package");
+  if (sources.program && !IsFile(*sources.program))
+    problems.push_back(*sources.program + ": the program is not there; reinstall the package");
+  if (!problems.empty()) throw Refusal(problems);
+
+  fs::create_directories(folder, ec);
+  if (ec) throw std::runtime_error(folder.string() + ": cannot be made a folder (" + ec.message() + ")");
+  try {
+    WriteSchool(folder.string(), settings, sources, today);
+  } catch (...) {
+    // The folder was empty: nothing in it is anyone else's.
+    std::error_code ignored;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ignored))
+      fs::remove_all(entry.path(), ignored);
+    if (!existed) fs::remove(folder, ignored);
+    throw;
+  }
+  return Slashed(folder);
+}
+
+std::string LauncherText(const std::string& program) {
+  return std::string("#!/bin/sh\n") + kLauncherMark + ", the folder this file is in.\n" + kLauncherExec +
+         ShellQuoted(program) + kLauncherTail + "\n";
+}
+
+std::optional<std::string> LauncherTarget(const std::string& fileText) {
+  if (fileText.find(kLauncherMark) == std::string::npos) return std::nullopt;
+  const size_t start = fileText.find(std::string("\n") + kLauncherExec + "'");
+  if (start == std::string::npos) return std::nullopt;
+  std::string program;
+  size_t i = start + 1 + std::string(kLauncherExec).size() + 1;
+  for (; i < fileText.size(); ++i) {
+    if (fileText.compare(i, 4, "'\\''") == 0) {
+      program += '\'';
+      i += 3;
+    } else if (fileText[i] == '\'') {
+      return program;
+    } else {
+      program += fileText[i];
+    }
+  }
+  return std::nullopt;
+}
+
+std::string ProgramFolderOf(const std::string& dir) {
+  fs::path folder = fs::absolute(fs::path(dir)).lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();
+  if (IsFile(folder / kPathFile)) return Slashed(folder / kProgramFolder);
+  if (IsFile(folder.parent_path() / kPathFile)) return Slashed(folder);
+  throw Refusal((folder / kPathFile).string() + ": not found: " + folder.string() +
+                " is not a school's folder (one that bardrill-school init laid out, holding " + kPathFile +
+                " and the program folder " + kProgramFolder + ")");
+}
+
+}  // namespace bardrill::school

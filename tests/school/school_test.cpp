@@ -1,0 +1,214 @@
+// bardrill-school init and check: a school laid out from nothing, and every kind of fault check names.
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+
+#include "core/app_state.h"
+#include "core/config.h"
+#include "platform/codec.h"
+#include "school/check.h"
+#include "school_fixture.h"
+#include "support/process.h"
+
+namespace bardrill::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::set<std::string> Tree(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    names.insert(fs::relative(entry.path(), folder).string());
+  return names;
+}
+
+using Init = SchoolTest;
+
+TEST_F(Init, LaysOutAWholeSchoolWithRelativePathsThatChecksCleanWhereverItIsMoved) {
+  EXPECT_EQ(codec::Cp932ToUtf8(ReadBytes(root + "パスデータ.txt")).substr(0, 12), "\"..\\共通\\\"");
+  for (const char* file :
+       {"ソネタ/bardrill", "起動/プログラムメニューc.exe", "共通/共通データ.txt", "共通/新名簿.txt",
+        "共通/音フォルダ/新音ファイル.txt", "共通/音フォルダ/合格.wav", "共通/ソネタ/タイム回数データ.txt"})
+    EXPECT_TRUE(fs::is_regular_file(root + file)) << file;
+  EXPECT_EQ(codec::Cp932ToUtf8(ReadBytes(roster())), "5000,1958,0,0,\"先生\",0,\"\",\"\"\r\n");
+
+  ToolRun check = Tool({"check", root});
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_NE(check.out.find("01234 テスト塾"), std::string::npos) << check.out;
+
+  // Moved, and copied: each finds its own data, never the original's.
+  fs::rename(root, dir / "moved");
+  fs::copy(dir / "moved", dir / "copy", fs::copy_options::recursive);
+  for (const std::string& school : {dir / "moved/", dir / "copy/"}) {
+    EXPECT_EQ(Tool({"check", school}).status, 0) << school;
+    AppState state;
+    LoadConfiguration(state, school + "ソネタ/");
+    EXPECT_EQ(state.CommonDataFolder, school + "共通/");
+    EXPECT_EQ(state.TeacherPassword, "pass");
+  }
+}
+
+TEST_F(Init, RefusesAFolderThatHoldsAnythingAndSettingsTheProgramWouldMisreadWritingNothing) {
+  const auto before = Snapshot(dir.path());
+  ToolRun again = Tool({"init", root});
+  EXPECT_EQ(again.status, 2);
+  EXPECT_NE(again.err.find("the folder is not empty"), std::string::npos) << again.err;
+
+  ToolRun bad =
+      Tool({"init", dir / "new", "--school-code", "1234x", "--password", "a\"b", "--start-month", "13"});
+  EXPECT_EQ(bad.status, 2);
+  for (const char* what : {"--school-code", "--password", "--start-month"})
+    EXPECT_NE(bad.err.find(what), std::string::npos) << bad.err;
+  ToolRun numbered = Tool({"init", dir / "new", "--school-name", "12345塾"});
+  EXPECT_NE(numbered.err.find("school code"), std::string::npos) << numbered.err;
+  EXPECT_EQ(Snapshot(dir.path()), before);
+  EXPECT_FALSE(fs::exists(dir / "new"));
+}
+
+TEST_F(Init, TheDemoIsASchoolLaidOutByInitWithItsOwnRosterAndHistory) {
+  TempDir scratch;
+  Outcome demo = RunProgram(BARDRILL_DEMO_GEN_EXE, {dir / "demo", "--today", "2004-05-07"}, scratch.path());
+  ASSERT_EQ(demo.status, 0) << demo.err;
+  std::set<std::string> school = Tree(root), made = Tree(dir / "demo");
+  school.erase("ソネタ/bardrill");  // the build puts the program into the demo's folder
+  made.erase("共通/ソネタ/成績累積データ.dat");
+  EXPECT_EQ(made, school);
+  for (const char* same :
+       {"パスデータ.txt", "共通/ソネタ/タイム回数データ.txt", "共通/音フォルダ/新音ファイル.txt",
+        "共通/音フォルダ/正解A.wav", "起動/プログラムメニューc.exe"})
+    EXPECT_EQ(ReadBytes(dir / "demo/" + same), ReadBytes(root + same)) << same;
+  EXPECT_EQ(Tool({"roster", "export", dir / "demo", dir / "demo.csv"}).status, 0);
+}
+
+// ---- check ---------------------------------------------------------------------------------------------
+
+struct Fault {
+  const char* kind;
+  std::function<void(const std::string& root)> make;
+  size_t problems;                 // how many the report lists
+  std::vector<std::string> named;  // what it names, each in one problem
+};
+
+void Cp932(const std::string& path, const std::string& utf8) { WriteCp932(path, utf8); }
+
+const std::vector<Fault>& Faults() {
+  static const std::vector<Fault> faults = {
+      {"program missing",
+       [](const std::string& r) { fs::remove(r + "ソネタ/bardrill"); },
+       1,
+       {"ソネタ/bardrill: the program is not there"}},
+      {"menu program missing",
+       [](const std::string& r) { fs::remove(r + "起動/プログラムメニューc.exe"); },
+       1,
+       {"起動/プログラムメニューc.exe: the menu program is not there"}},
+      {"school data",
+       [](const std::string& r) { Cp932(r + "共通/共通データ.txt", "13,\"塾\",0,0,0,\"p\",0,0,0,0\r\n"); },
+       1,
+       {"共通データ.txt: line 1, column 1: the first item must be the month"}},
+      {"standards",
+       [](const std::string& r) {
+         Cp932(r + "共通/ソネタ/タイム回数データ.txt", "h,,,,,,,,,,,\r\n60,120\r\n");
+       },
+       1,
+       {"タイム回数データ.txt: line 2"}},
+      {"sounds",
+       [](const std::string& r) {
+         WriteBytes(r + "共通/音フォルダ/正解B.wav", "RIFF, but not a sound");
+         fs::remove(r + "共通/音フォルダ/合格.wav");
+       },
+       2,
+       {"新音ファイル.txt: line 6", "\"正解B\", which cannot be played",
+        "合格.wav: the completion screen's sound of a pass"}},
+      {"roster",
+       [](const std::string& r) {
+         Cp932(r + "共通/新名簿.txt",
+               "1,1995,0,0,\"山田\",0,\"\",\"\"\r\n6000,1995,0,0,\"林\",0,\"\",\"\"\r\n1,1996,0,0,\"森\",0,"
+               "\"\",\"\"\r\n"
+               "2,1996,0,\"森\",0,\"\",\"\"\r\n1,1997,0,0,\"原\",0,\"\",\"\"\r\n");
+       },
+       4,
+       {"新名簿.txt: line 2, column 1: the student number must be",
+        "新名簿.txt: line 3, column 1: the student number 1 is on line 1",
+        "新名簿.txt: line 4: a roster line needs eight items",
+        "新名簿.txt: line 5, column 1: the student number 1"}},
+  };
+  return faults;
+}
+
+size_t Mentions(const std::vector<std::string>& problems, const std::string& what) {
+  size_t n = 0;
+  for (const std::string& p : problems) n += p.find(what) != std::string::npos;
+  return n;
+}
+
+using Check = SchoolTest;
+
+TEST_F(Check, NamesEachKindOfFaultOnItsOwnAndAllOfThemAtOnceWritingNothing) {
+  size_t all = 0;
+  for (const Fault& fault : Faults()) {
+    SCOPED_TRACE(fault.kind);
+    TempDir other;
+    fs::copy(root, other.path(), fs::copy_options::recursive);
+    fault.make(other.path());
+    const auto before = Snapshot(other.path());
+    const std::vector<std::string> problems = school::CheckSchool(other.path(), clock.today).problems;
+    EXPECT_EQ(problems.size(), fault.problems);
+    for (const std::string& what : fault.named) EXPECT_EQ(Mentions(problems, what), 1u) << what;
+    EXPECT_EQ(Snapshot(other.path()), before);
+    all += problems.size();
+  }
+  for (const Fault& fault : Faults()) fault.make(root);
+  ToolRun everything = Tool({"check", root});
+  EXPECT_EQ(everything.status, 2);
+  EXPECT_NE(everything.err.find(std::to_string(all) + " problems: the school is not ready"),
+            std::string::npos)
+      << everything.err;
+}
+
+TEST_F(Check, FindsWhatTheProgramMeetsOnlyLaterAndAFolderThatIsNoSchool) {
+  // A launcher whose installed program went away (the package removed).
+  WriteBytes(root + "ソネタ/bardrill", school::LauncherText("/nonexistent/bardrill"));
+  fs::permissions(root + "ソネタ/bardrill", fs::perms::owner_all);
+  std::vector<std::string> problems = school::CheckSchool(root, clock.today).problems;
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("starts /nonexistent/bardrill, which is not there"), std::string::npos)
+      << problems[0];
+  EXPECT_EQ(school::LauncherTarget(school::LauncherText("/opt/it's/bardrill")), "/opt/it's/bardrill");
+
+  // The results folder read-only: checked as a user who is not root, since root may write anything.
+  WriteBytes(root + "ソネタ/bardrill", school::LauncherText("/bin/sh"));
+  fs::permissions(root + "ソネタ/bardrill",
+                  fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
+  fs::permissions(common() + "ソネタ", fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                           fs::perms::group_exec | fs::perms::others_read |
+                                           fs::perms::others_exec);
+  const bool root_user = geteuid() == 0;
+  if (root_user) {
+    ASSERT_EQ(seteuid(65534), 0);
+  }
+  problems = school::CheckSchool(root, clock.today).problems;
+  if (root_user) {
+    ASSERT_EQ(seteuid(0), 0);
+  }
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("no file can be created in this folder"), std::string::npos) << problems[0];
+  EXPECT_NE(problems[0].find("its result could not be recorded"), std::string::npos) << problems[0];
+
+  ToolRun elsewhere = Tool({"check", dir / "nothing"});
+  EXPECT_EQ(elsewhere.status, 2);
+  EXPECT_NE(elsewhere.err.find("nothing/パスデータ.txt: not found"), std::string::npos) << elsewhere.err;
+  // The common data folder gone (a share that dropped): named against the path file that names it.
+  fs::permissions(common() + "ソネタ", fs::perms::owner_all);
+  fs::rename(common(), dir / "away");
+  problems = school::CheckSchool(root + "ソネタ", clock.today).problems;
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("パスデータ.txt: line 1, column 1: the common data folder"), std::string::npos)
+      << problems[0];
+}
+
+}  // namespace
+}  // namespace bardrill::testing
