@@ -122,15 +122,17 @@ std::string AsciiDigits(std::string_view s) {
 
 // Blanks around a cell, half-width and full-width, dropped.
 std::string Trimmed(std::string_view s) {
+  const std::string_view blank = kFullWidthBlank;
   std::string t = text::Trim(s);
-  const std::string blank = kFullWidthBlank;
-  for (bool changed = true; changed;) {
-    changed = false;
-    if (t.rfind(blank, 0) == 0) t = text::Trim(t.substr(blank.size())), changed = true;
-    if (t.size() >= blank.size() && t.compare(t.size() - blank.size(), blank.size(), blank) == 0)
-      t = text::Trim(t.substr(0, t.size() - blank.size())), changed = true;
+  for (;;) {
+    if (t.rfind(blank, 0) == 0) {
+      t = text::Trim(std::string_view(t).substr(blank.size()));
+    } else if (t.size() >= blank.size() && std::string_view(t).substr(t.size() - blank.size()) == blank) {
+      t = text::Trim(std::string_view(t).substr(0, t.size() - blank.size()));
+    } else {
+      return t;
+    }
   }
-  return t;
 }
 
 std::optional<long> WholeNumber(const std::string& cell) {
