@@ -70,6 +70,19 @@ void Add(std::vector<std::string>& problems, const std::vector<DataFileError>& f
   for (const DataFileError& e : found) problems.push_back(e.what());
 }
 
+// A listed child numbered 0 can drill, but the results file takes number 0 for no child: none of their
+// drills would ever count. The program reads such a roster, so only a check can say it.
+void CheckZeroNumbers(const std::string& roster, int32_t listOnLeave, std::vector<std::string>& problems) {
+  for (const RosterLine& line : ReadRosterLines(roster)) {
+    if (line.entry.number != 0 || !(line.status == 0 || (line.status == 2 && listOnLeave == 1))) continue;
+    problems.push_back(
+        DataFileError(roster, line.line, 1,
+                      "the student number 0 is listed, but no drill of number 0 is ever counted; "
+                      "give the child a number from 1 to 5000")
+            .what());
+  }
+}
+
 }  // namespace
 
 CheckReport CheckSchool(const std::string& dir, int64_t today) {
@@ -92,6 +105,7 @@ CheckReport CheckSchool(const std::string& dir, int64_t today) {
   const std::string roster = paths::Native(RosterPath(*state));
   const std::vector<DataFileError> rosterProblems = RosterProblems(roster, state->ListOnLeaveStudents);
   Add(problems, rosterProblems);
+  if (rosterProblems.empty()) CheckZeroNumbers(roster, state->ListOnLeaveStudents, problems);
   const std::string results = paths::Native(ResultsPath(*state));
   const std::string unwritable = WriteProblem(results);
   if (!unwritable.empty())

@@ -198,11 +198,18 @@ TEST_F(Check, FindsWhatTheProgramMeetsOnlyLaterAndAFolderThatIsNoSchool) {
   EXPECT_NE(problems[0].find("no file can be created in this folder"), std::string::npos) << problems[0];
   EXPECT_NE(problems[0].find("its result could not be recorded"), std::string::npos) << problems[0];
 
+  fs::permissions(common() + "ソネタ", fs::perms::owner_all);
+  WriteCp932(roster(), "0,1995,0,0,\"山田\",0,\"\",\"\"\r\n");
+  problems = school::CheckSchool(root, clock.today).problems;
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_NE(problems[0].find("新名簿.txt: line 1, column 1: the student number 0 is listed"),
+            std::string::npos)
+      << problems[0];
+
   ToolRun elsewhere = Tool({"check", dir / "nothing"});
   EXPECT_EQ(elsewhere.status, 2);
   EXPECT_NE(elsewhere.err.find("nothing/パスデータ.txt: not found"), std::string::npos) << elsewhere.err;
   // The common data folder gone (a share that dropped): named against the path file that names it.
-  fs::permissions(common() + "ソネタ", fs::perms::owner_all);
   fs::rename(common(), dir / "away");
   problems = school::CheckSchool(root + "ソネタ", clock.today).problems;
   ASSERT_EQ(problems.size(), 1u);
