@@ -68,10 +68,8 @@ std::vector<CsvRow> SplitRows(const std::string& text, char separator, const std
       ++i;
       for (;;) {
         if (i >= text.size()) {
-          problems.push_back(DataFileError(file, opened,
-                                           "a double quote opens a cell here and is never "
-                                           "closed")
-                                 .what());
+          problems.push_back(
+              DataFileError(file, opened, "a double quote opens a cell here and never closes").what());
           endRow();
           return rows;
         }
