@@ -290,7 +290,10 @@ void ReadBirthYear(RowReader& r, RosterLine& out, int schoolYear) {
   auto birthYearOfGrade = [&](Column c, const std::string& cell) -> std::optional<int> {
     std::optional<GradeRange> grade = GradeOf(cell);
     if (!grade) {
-      r.Fault(c, "the grade " + Quoted(cell) + " is not one of 幼1..幼3, 小1..小6, 中1..中3, 高1..高3");
+      const std::string grades = "幼1..幼3, 小1..小6, 中1..中3, 高1..高3";
+      r.Fault(c, c == kBirthYear ? "the birth year must be a year such as 2015, or a grade (" + grades +
+                                       "), not " + Quoted(cell)
+                                 : "the grade " + Quoted(cell) + " is not one of " + grades);
       return std::nullopt;
     }
     if (!grade->exact()) {

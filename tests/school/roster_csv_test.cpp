@@ -119,7 +119,12 @@ TEST_F(Import, ExportWritesWhatImportReproducesByteForByte) {
   ASSERT_EQ(Tool({"roster", "import", root, dir / "class.csv"}).status, 0);
   EXPECT_EQ(ReadBytes(roster()), before);
 
-  // A grade that disagrees with the birth year is a fault, not a choice between them.
+  // A grade that disagrees with the birth year is a fault, not a choice between them; a year written
+  // with 年 is neither a year nor a grade.
+  WriteBytes(dir / "class.csv", kBom + "番号,生年度,名前\r\n3,2015年,山田 太郎\r\n");
+  EXPECT_NE(Tool({"roster", "import", root, dir / "class.csv"})
+                .err.find("line 2, column 2: the birth year must be a year such as 2015, or a grade"),
+            std::string::npos);
   WriteBytes(dir / "class.csv", kBom + "番号,生年度,学年,名前\r\n3,1995,小4,山田 太郎\r\n");
   ToolRun disagreeing = Tool({"roster", "import", root, dir / "class.csv"});
   EXPECT_EQ(disagreeing.status, 2);
