@@ -28,7 +28,8 @@ constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF;
 constexpr double kHeightPerH = 1.0 / 3;
 struct Frame {
   double top;
-  double X(double ofW) const { return ofW / 2; }
+  double widthPerW = 0.5;  // W is half the width beside the statistics panel, the whole width without it
+  double X(double ofW) const { return ofW * widthPerW; }
   double Y(double ofH) const { return top + ofH * kHeightPerH; }
 };
 
@@ -68,31 +69,30 @@ void ReadRankings(const AppState& state, const ChartRequest& request, HistoryFig
   }
 }
 
-// Usable for the history: recent enough and of a level the hub shows.
-bool Usable(const AppState& state, const ChartRequest& request, int64_t k, int level) {
-  const auto i = static_cast<size_t>(k);
-  return state.LoadedLevels[i] == level && level <= state.LevelCount &&
-         InDayWindow(state.LoadedDates[i], request.today, kHistoryWindowDays);
+// Usable for the history: of the chart's days and of a level the hub shows.
+bool Usable(const AppState& state, const ChartRequest& request, const ChartRecord& r, int level) {
+  if (r.level != level || level > state.LevelCount) return false;
+  return request.days ? request.days->Contains(r.date)
+                      : InDayWindow(r.date, request.today, kHistoryWindowDays);
 }
 
-bool IsViewedRun(const AppState& state, const ChartRequest& request, int64_t k) {
-  const auto i = static_cast<size_t>(k);
-  return state.LoadedStudents[i] == request.student && state.LoadedSeconds[i] < kChartedBelow;
+bool IsViewedRun(const ChartRequest& request, const ChartRecord& r) {
+  return r.student == request.student && r.seconds < kChartedBelow;
 }
 
-void CountRuns(const AppState& state, const ChartRequest& request, HistoryFigures& f) {
-  for (int64_t k = 1; k <= state.LoadedCount; ++k) {
-    if (!Usable(state, request, k, f.level)) continue;
-    const int32_t seconds = state.LoadedSeconds[static_cast<size_t>(k)];
-    if (seconds < kChartedBelow) {
-      f.schoolSum += seconds;
+void CountRuns(const AppState& state, const ChartRequest& request, std::span<const ChartRecord> records,
+               HistoryFigures& f) {
+  for (const ChartRecord& r : records) {
+    if (!Usable(state, request, r, f.level)) continue;
+    if (r.seconds < kChartedBelow) {
+      f.schoolSum += r.seconds;
       ++f.schoolCount;
     }
-    f.schoolBest = std::min(f.schoolBest, seconds);
-    if (!IsViewedRun(state, request, k)) continue;
+    f.schoolBest = std::min(f.schoolBest, r.seconds);
+    if (!IsViewedRun(request, r)) continue;
     ++f.runCount;
-    f.runSum += seconds;
-    f.runMax = std::max(f.runMax, seconds);
+    f.runSum += r.seconds;
+    f.runMax = std::max(f.runMax, r.seconds);
   }
   f.scaleTop = std::min(10 * (f.runMax / 10 + 1), kLargestScaleTop);
 }
@@ -105,18 +105,17 @@ bool PassesGradeFilter(const AppState& state, const ChartRequest& request) {
 // Dots for the viewed student's runs in file order; each run faster than all before it is a record
 // point, joined to the previous one and annotated with its time and date. Returns the last record's
 // time text.
-std::string PlotRuns(const AppState& state, const ChartRequest& request, const Frame& frame,
-                     HistoryChart& chart) {
+std::string PlotRuns(const AppState& state, const ChartRequest& request, std::span<const ChartRecord> records,
+                     const Frame& frame, HistoryChart& chart) {
   const HistoryFigures& f = chart.figures;
   if (!PassesGradeFilter(state, request)) return "";
   std::string lastRecordText;
   std::optional<ChartDot> lastRecord;
   int run = 0;
-  for (int64_t k = 1; k <= state.LoadedCount; ++k) {
-    if (!Usable(state, request, k, f.level) || !IsViewedRun(state, request, k)) continue;
+  for (const ChartRecord& r : records) {
+    if (!Usable(state, request, r, f.level) || !IsViewedRun(request, r)) continue;
     ++run;
-    const auto i = static_cast<size_t>(k);
-    const int32_t seconds = state.LoadedSeconds[i];
+    const int32_t seconds = r.seconds;
     const ChartDot dot{frame.X(0.7 * run / f.runCount + 0.2), frame.Y(0.8 - 0.7 * seconds / f.scaleTop),
                        !lastRecord || seconds < lastRecord->seconds, seconds};
     chart.dots.push_back(dot);
@@ -125,7 +124,7 @@ std::string PlotRuns(const AppState& state, const ChartRequest& request, const F
     lastRecord = dot;
     lastRecordText = TimeText(seconds);
     chart.texts.push_back({dot.x, dot.y - 0.025, lastRecordText, 1, kRed});
-    const auto date = static_cast<int64_t>(state.LoadedDates[i]);
+    const auto date = static_cast<int64_t>(r.date);
     chart.texts.push_back(
         {dot.x, frame.Y(0.82), text::Right(calendar::FormatDate(date), 5), 1, kBlack, true});
   }
@@ -164,28 +163,30 @@ void AddStatistics(const Frame& frame, bool printer, HistoryChart& chart) {
   }
 }
 
-HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request, int level, double top,
-                          bool firstOnSurface) {
-  const Frame frame{top};
+HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request,
+                          std::span<const ChartRecord> records, int level, double top, bool firstOnSurface) {
+  const bool wide = request.layout == ChartLayout::Wide;
+  const Frame frame{top, wide ? 1.0 : 0.5};
   HistoryChart chart;
   HistoryFigures& f = chart.figures;
   f.level = level;
-  ReadRankings(state, request, f);
-  CountRuns(state, request, f);
+  if (!wide) ReadRankings(state, request, f);
+  CountRuns(state, request, records, f);
 
-  if (firstOnSurface) {
+  if (firstOnSurface && !wide) {
     const std::string name = text::Trim(state.StudentNames[static_cast<size_t>(request.student)]);
     chart.texts.push_back({frame.X(0.01), 0.02 * kHeightPerH, name, 3, kBlack});
   }
-  chart.texts.push_back({frame.X(0.7), frame.Y(0.01),
+  chart.texts.push_back({frame.X(wide ? 0.6 : 0.7), frame.Y(0.01),
                          state.ProgramTitle + " " + state.LevelNames[static_cast<size_t>(level)],
                          request.printer ? 3.0 : 2.0, kBlack});
   chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.2), frame.Y(0.1), 2, kBlack});
   chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.9), frame.Y(0.8), 2, kBlack});
-  chart.texts.push_back({frame.X(0.1), frame.Y(0.77), "0秒", 1, kBlack});
-  chart.texts.push_back({frame.X(0.1), frame.Y(0.08), TimeText(f.scaleTop), 1, kBlack});
+  chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.77), "0秒", 1, kBlack});
+  chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.08), TimeText(f.scaleTop), 1, kBlack});
 
-  const std::string bestText = PlotRuns(state, request, frame, chart);
+  const std::string bestText = PlotRuns(state, request, records, frame, chart);
+  if (wide) return chart;
   f.statistics = StatisticsLines(f, bestText);
   AddStatistics(frame, request.printer, chart);
   return chart;
@@ -193,7 +194,29 @@ HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request, in
 
 }  // namespace
 
+std::vector<ChartRecord> LoadedChartRecords(const AppState& state) {
+  std::vector<ChartRecord> records;
+  const int64_t count = std::min<int64_t>(
+      state.LoadedCount,
+      static_cast<int64_t>(std::min({state.LoadedDates.size(), state.LoadedStudents.size(),
+                                     state.LoadedLevels.size(), state.LoadedSeconds.size()})) -
+          1);
+  records.reserve(static_cast<size_t>(std::max<int64_t>(count, 0)));
+  for (int64_t k = 1; k <= count; ++k) {
+    const auto i = static_cast<size_t>(k);
+    records.push_back(
+        {state.LoadedDates[i], state.LoadedStudents[i], state.LoadedLevels[i], state.LoadedSeconds[i]});
+  }
+  return records;
+}
+
 std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartRequest& request) {
+  const std::vector<ChartRecord> records = LoadedChartRecords(state);
+  return HistoryCharts(state, request, records);
+}
+
+std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartRequest& request,
+                                        std::span<const ChartRecord> records) {
   std::vector<ChartSurface> surfaces;
   if (request.student < 0 || request.student > kMaxStudent) return surfaces;
   for (int level : request.levels) {
@@ -201,7 +224,7 @@ std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartReques
     if (surfaces.empty() || surfaces.back().charts.size() == kChartsPerSurface) surfaces.emplace_back();
     std::vector<HistoryChart>& charts = surfaces.back().charts;
     const double top = kFirstTop + kTopStep * static_cast<double>(charts.size());
-    charts.push_back(ChartOfLevel(state, request, level, top, charts.empty()));
+    charts.push_back(ChartOfLevel(state, request, records, level, top, charts.empty()));
   }
   return surfaces;
 }

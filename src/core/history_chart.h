@@ -1,5 +1,7 @@
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -55,17 +57,53 @@ struct ChartSurface {
   std::vector<HistoryChart> charts;
 };
 
+// How a chart sits on its surface.
+enum class ChartLayout {
+  // The hub's: the chart on the left half under the student's name, the statistics panel on the right.
+  Panel,
+  // The monthly report's: the chart across the whole surface, without the name (the page names the
+  // child) or the statistics (the page's table gives the month's figures); no ranking is read.
+  Wide,
+};
+
+// The days whose drills a chart shows: from `first` to `last`, both included (day counts).
+struct DaySpan {
+  int64_t first = 0;
+  int64_t last = 0;
+  bool Contains(double date) const {
+    return date >= static_cast<double>(first) && date < static_cast<double>(last) + 1;
+  }
+};
+
 struct ChartRequest {
   int student = 0;          // ViewedStudent
   std::vector<int> levels;  // the chosen levels, in list order
   std::string gradeFilter = "全学年";
   int64_t today = 0;
   bool printer = false;  // a printed page spaces the statistics lines closer and its titles larger
+  // Only these days' drills; without it, the 3650 days up to today.
+  std::optional<DaySpan> days;
+  ChartLayout layout = ChartLayout::Panel;
 };
+
+// One drill as the charts read it.
+struct ChartRecord {
+  double date = 0;  // day count
+  int32_t student = 0;
+  int32_t level = 0;
+  int32_t seconds = 0;
+};
+
+// The loaded per-record tables of `state` as chart records, in file order.
+std::vector<ChartRecord> LoadedChartRecords(const AppState& state);
 
 // The charts of the chosen levels, three to a surface, computed from the loaded records and the count
 // tables in `state` (ComputeCounts has run). Levels above LevelCount end the list, as they end the
 // drawing.
 std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartRequest& request);
+// The same from `records` (in file order) instead of the loaded ones. The school's figures are taken
+// over `records`: a Wide chart, which shows none, may be given the viewed student's drills alone.
+std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartRequest& request,
+                                        std::span<const ChartRecord> records);
 
 }  // namespace bardrill

@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
+#include <sstream>
 #include <system_error>
 
 #include "core/app_state.h"
 #include "core/config.h"
 #include "core/counts.h"
+#include "core/hub.h"
 #include "core/identity.h"
 #include "core/result_record.h"
 #include "core/results_file.h"
@@ -21,16 +23,30 @@
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "report/exports.h"
+#include "report/output_file.h"
 
 namespace bardrill::report {
 
 const char* const kUsage =
-    "usage: bardrill-report records [--encoding utf-8|cp932] PROGRAM_FOLDER\n"
-    "       bardrill-report summary [--today YYYY-MM-DD] [--encoding utf-8|cp932] PROGRAM_FOLDER\n"
+    "usage: bardrill-report records [--encoding utf-8|cp932] [--headers ja] [-o FILE] PROGRAM_FOLDER\n"
+    "       bardrill-report summary [--today YYYY-MM-DD] [--encoding utf-8|cp932] [--headers ja [--all]]\n"
+    "                               [-o FILE] PROGRAM_FOLDER\n"
+    "       bardrill-report records|summary --format xlsx [--today YYYY-MM-DD] [--all] -o FILE.xlsx\n"
+    "                               PROGRAM_FOLDER\n"
+    "       bardrill-report monthly --month YYYY-MM [--student N]... [--today YYYY-MM-DD] -o FILE.pdf\n"
+    "                               PROGRAM_FOLDER\n"
     "PROGRAM_FOLDER is the program's own folder (the one beside パスデータ.txt).\n"
     "records: every record of the results file, in file order.\n"
     "summary: counts, points and best times per student and level, as of today.\n"
-    "The report is CSV on standard output; nothing is ever written to the installation.\n";
+    "The report is CSV on standard output, or written whole to FILE with -o (UTF-8 with a byte-order\n"
+    "mark). --headers ja names the columns in Japanese, names the levels, leaves a cell without a time\n"
+    "empty, keeps codes as text and leaves teachers and hidden roster rows out of the summary (--all\n"
+    "keeps them). --format xlsx writes a workbook of both, the command's sheet first.\n"
+    "monthly: one page per child with a drill in the month (or per child named by --student): the\n"
+    "month's drills, points and best times per level against the month before and the school's, and\n"
+    "the month's history charts; --today is the date printed as the day it was made.\n"
+    "Nothing is ever written to the installation.\n";
 
 namespace {
 
@@ -80,7 +96,7 @@ class CsvWriter {
     std::string line;
     for (size_t i = 0; i < fields.size(); ++i) {
       if (i > 0) line += ',';
-      line += CsvField(fields[i]);
+      line += fields[i];
     }
     line += '\n';
     out_ << (encoding_ == Encoding::Cp932 ? ToCp932(line, substituted_) : line);
@@ -93,6 +109,18 @@ class CsvWriter {
   Encoding encoding_;
   size_t substituted_ = 0;
 };
+
+// A code as a spreadsheet keeps it: the formula ="01234" shows the text 01234 where the plain field
+// would become the number 1234. A code that a formula cannot hold as it is stays a plain field.
+std::string CodeField(const std::string& code) {
+  if (code.find_first_of(",\"\r\n") != std::string::npos) return CsvField(code);
+  return "=\"" + code + "\"";
+}
+
+std::string CsvText(const Cell& cell, Form form) {
+  if (cell.kind == Cell::Kind::Code && form == Form::Japanese) return CodeField(cell.text);
+  return CsvField(cell.text);
+}
 
 // A date beyond 9999/12/31 (or not a number) is shown as stored.
 std::string DateText(double date) {
@@ -140,6 +168,53 @@ std::vector<int> SummaryStudents(const AppState& state) {
 
 std::string Whole(double value) { return std::to_string(std::llround(value)); }
 
+Cell DateCell(double date, Form form) {
+  if (form == Form::Japanese && std::isfinite(date) && date >= 0 && date <= kLastDayCount)
+    return {Cell::Kind::Date, DateText(date), std::floor(date)};
+  return Cell::OfText(DateText(date));
+}
+
+Cell TimeOfDayCell(double time, Form form) {
+  if (form == Form::Japanese && std::isfinite(time) && time >= 0 && time < 1)
+    return {Cell::Kind::TimeOfDay, TimeText(time), time};
+  return Cell::OfText(TimeText(time));
+}
+
+// A time in seconds; the teachers' form leaves a cell without a valid time empty.
+Cell SecondsCell(int32_t seconds, Form form) {
+  if (form == Form::Japanese && seconds > kLastValidSeconds) return Cell::Blank();
+  return Cell::OfNumber(seconds);
+}
+
+// The level as the hub names it in the teachers' form, by its number otherwise.
+Cell LevelCell(const AppState& state, int level, Form form) {
+  if (form == Form::Japanese && level >= 1 && level <= kMaxLevel &&
+      !state.LevelNames[static_cast<size_t>(level)].empty())
+    return Cell::OfText(state.LevelNames[static_cast<size_t>(level)]);
+  return Cell::OfNumber(level);
+}
+
+Cell TextCell(std::string text) { return text.empty() ? Cell::Blank() : Cell::OfText(std::move(text)); }
+
+// Roster rows the selection list shows: hidden rows (and those on leave, unless listed) are not among
+// them.
+std::vector<bool> ListedStudents(const AppState& state) {
+  std::vector<bool> listed(kMaxStudent + 1, false);
+  for (int32_t row = 1; row <= state.RosterCount && static_cast<size_t>(row) < state.RosterNumbers.size();
+       ++row) {
+    const int32_t n = state.RosterNumbers[static_cast<size_t>(row)];
+    if (n >= 0 && n <= kMaxStudent) listed[static_cast<size_t>(n)] = true;
+  }
+  return listed;
+}
+
+// The installation's own files, which a report must never replace.
+std::vector<std::string> DataFiles(const AppState& state, const std::string& programFolder) {
+  return {paths::Native(ResultsPath(state)), paths::Native(RosterPath(state)),
+          paths::Native(state.ProgramDataFolder + "タイム回数データ.txt"),
+          paths::Native(state.CommonDataFolder + "共通データ.txt"), programFolder + "/../パスデータ.txt"};
+}
+
 }  // namespace
 
 Options ParseArguments(const std::vector<std::string>& args) {
@@ -149,26 +224,78 @@ Options ParseArguments(const std::vector<std::string>& args) {
     options.command = Command::Records;
   } else if (args[0] == "summary") {
     options.command = Command::Summary;
+  } else if (args[0] == "monthly") {
+    options.command = Command::Monthly;
   } else {
-    throw UsageError("unknown command \"" + args[0] + "\" (use records or summary)");
+    throw UsageError("unknown command \"" + args[0] + "\" (use records, summary or monthly)");
   }
-  bool encodingGiven = false;
+  const bool monthly = options.command == Command::Monthly;
+  bool formatGiven = false, headersGiven = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto value = [&]() -> const std::string& {
       if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
       return args[++i];
     };
+    auto once = [&](bool given) {
+      if (given) throw UsageError(arg + " is given twice");
+    };
+    auto notMonthly = [&] {
+      if (monthly) throw UsageError(arg + " does not belong to the monthly report");
+    };
     if (arg == "--encoding") {
-      if (encodingGiven) throw UsageError("--encoding is given twice");
+      once(options.encodingGiven);
+      notMonthly();
       options.encoding = ParseEncoding(value());
-      encodingGiven = true;
+      options.encodingGiven = true;
     } else if (arg == "--today") {
-      if (options.command != Command::Summary) throw UsageError("--today belongs to the summary only");
-      if (options.today) throw UsageError("--today is given twice");
+      if (options.command == Command::Records)
+        throw UsageError("--today belongs to the summary and the monthly report only");
+      once(options.today.has_value());
       const std::string& date = value();
       options.today = calendar::ParseIsoDate(date);
       if (!options.today) throw UsageError("\"" + date + "\" is not a date of the form YYYY-MM-DD");
+    } else if (arg == "-o" || arg == "--output") {
+      once(!options.output.empty());
+      options.output = value();
+      if (options.output.empty()) throw UsageError(arg + " needs a file name");
+    } else if (arg == "--headers") {
+      once(headersGiven);
+      notMonthly();
+      const std::string& form = value();
+      if (form != "ja") throw UsageError("unknown headers \"" + form + "\" (use ja)");
+      options.form = Form::Japanese;
+      headersGiven = true;
+    } else if (arg == "--all") {
+      once(options.all);
+      if (options.command != Command::Summary) throw UsageError("--all belongs to the summary only");
+      options.all = true;
+    } else if (arg == "--format") {
+      once(formatGiven);
+      notMonthly();
+      const std::string& format = value();
+      if (format == "csv") {
+        options.format = Format::Csv;
+      } else if (format == "xlsx") {
+        options.format = Format::Xlsx;
+      } else {
+        throw UsageError("unknown format \"" + format + "\" (use csv or xlsx)");
+      }
+      formatGiven = true;
+    } else if (arg == "--month") {
+      if (!monthly) throw UsageError("--month belongs to the monthly report only");
+      once(options.month.has_value());
+      const std::string& month = value();
+      options.month = ParseMonth(month);
+      if (!options.month) throw UsageError("\"" + month + "\" is not a month of the form YYYY-MM");
+    } else if (arg == "--student") {
+      if (!monthly) throw UsageError("--student belongs to the monthly report only");
+      const std::string& number = value();
+      if (!text::IsNumber(number) || number.find_first_not_of("0123456789") != std::string::npos ||
+          number.size() > 4 || std::stoi(number) < 1 || std::stoi(number) > kMaxStudent)
+        throw UsageError("\"" + number + "\" is not a student number (1 to " + std::to_string(kMaxStudent) +
+                         ")");
+      options.students.push_back(std::stoi(number));
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option " + arg);
     } else if (!options.programFolder.empty()) {
@@ -178,6 +305,17 @@ Options ParseArguments(const std::vector<std::string>& args) {
     }
   }
   if (options.programFolder.empty()) throw UsageError("PROGRAM_FOLDER is missing");
+  if (options.format == Format::Xlsx) {
+    if (options.encodingGiven) throw UsageError("--encoding belongs to CSV: a workbook holds its own text");
+    if (options.output.empty()) throw UsageError("--format xlsx needs -o FILE.xlsx");
+    options.form = Form::Japanese;
+  }
+  if (options.all && options.form != Form::Japanese)
+    throw UsageError("--all belongs to --headers ja or --format xlsx: the plain summary lists everyone");
+  if (monthly) {
+    if (!options.month) throw UsageError("the monthly report needs --month YYYY-MM");
+    if (options.output.empty()) throw UsageError("the monthly report needs -o FILE.pdf");
+  }
   return options;
 }
 
@@ -204,36 +342,102 @@ void LoadInstallation(AppState& state, const std::string& programFolder, int64_t
   ReadRoster(state, today);
 }
 
-size_t WriteRecords(const AppState& state, std::ostream& out, Encoding encoding) {
+size_t WriteCsv(const Table& table, std::ostream& out, Encoding encoding) {
   CsvWriter csv(out, encoding);
-  csv.Row({"record", "date", "time", "student", "name", "level", "seconds", "points", "school", "valid"});
-  ResultsFileOf(state).ReadFrom(1, [&](int64_t number, const RecordBytes& bytes) {
-    const ResultRecord r = ResultRecord::Decode(bytes);
-    csv.Row({std::to_string(number), DateText(r.date), TimeText(r.time), std::to_string(r.Bangou),
-             NameOf(state, r.Bangou), std::to_string(r.level), std::to_string(r.seconds),
-             std::to_string(PointsOf(state, r)), text::TrimRight(FieldText(r.schoolCode)),
-             r.IsValid() ? "1" : "0"});
-  });
+  std::vector<std::string> fields;
+  for (const std::string& header : table.headers) fields.push_back(CsvField(header));
+  csv.Row(fields);
+  for (const std::vector<Cell>& row : table.rows) {
+    fields.clear();
+    for (const Cell& cell : row) fields.push_back(CsvText(cell, table.form));
+    csv.Row(fields);
+  }
   return csv.substituted();
 }
 
-size_t WriteSummary(AppState& state, int64_t today, std::ostream& out, Encoding encoding) {
+Table RecordsTable(const AppState& state, Form form) {
+  const bool ja = form == Form::Japanese;
+  Table table;
+  table.sheet = "記録";
+  table.form = form;
+  table.headers = ja ? std::vector<std::string>{"記録番号", "日付",         "時刻",     "番号",     "名前",
+                                                "レベル",   "タイム（秒）", "ポイント", "塾コード", "有効"}
+                     : std::vector<std::string>{"record", "date",    "time",   "student", "name",
+                                                "level",  "seconds", "points", "school",  "valid"};
+  table.widths = {9, 12, 10, 7, 16, 10, 12, 9, 9, 6};
+  ResultsFileOf(state).ReadFrom(1, [&](int64_t number, const RecordBytes& bytes) {
+    const ResultRecord r = ResultRecord::Decode(bytes);
+    const std::string valid = ja ? (r.IsValid() ? "○" : "×") : (r.IsValid() ? "1" : "0");
+    table.rows.push_back({Cell::OfNumber(number), DateCell(r.date, form), TimeOfDayCell(r.time, form),
+                          Cell::OfNumber(r.Bangou), TextCell(NameOf(state, r.Bangou)),
+                          LevelCell(state, r.level, form), SecondsCell(r.seconds, form),
+                          Cell::OfNumber(PointsOf(state, r)),
+                          ja ? Cell::OfCode(text::TrimRight(FieldText(r.schoolCode)))
+                             : TextCell(text::TrimRight(FieldText(r.schoolCode))),
+                          Cell::OfText(valid)});
+  });
+  return table;
+}
+
+Table SummaryTable(AppState& state, int64_t today, Form form, bool all) {
   ComputeCounts(state, today);
-  CsvWriter csv(out, encoding);
-  csv.Row({"student", "name", "level", "TotalCount", "TotalPoints", "JudgeCount", "JudgePoints", "LimitCount",
-           "LimitPoints", "TodayCount", "TodayPoints", "BestTime", "SchoolBest"});
+  const bool ja = form == Form::Japanese;
+  Table table;
+  table.sheet = "集計";
+  table.form = form;
+  if (ja) {
+    table.headers = {"番号",
+                     "名前",
+                     "学年",
+                     "レベル",
+                     "今までの回数",
+                     "今までのポイント",
+                     "最近の回数",
+                     "最近のポイント",
+                     "やりすぎ判定の回数",
+                     "やりすぎ判定のポイント",
+                     "今日の回数",
+                     "今日のポイント",
+                     "最高タイム（秒）",
+                     "塾の最高タイム（秒）"};
+    table.widths = {7, 16, 6, 10, 12, 15, 11, 14, 17, 20, 11, 14, 15, 19};
+  } else {
+    table.headers = {"student",     "name",        "level",      "TotalCount",  "TotalPoints",
+                     "JudgeCount",  "JudgePoints", "LimitCount", "LimitPoints", "TodayCount",
+                     "TodayPoints", "BestTime",    "SchoolBest"};
+    table.widths = std::vector<double>(table.headers.size(), 12);
+  }
+  const std::vector<bool> listed = ListedStudents(state);
   const int levels = std::clamp(state.LevelCount, 0, kMaxLevel);
   for (int n : SummaryStudents(state)) {
+    const std::string name = NameOf(state, n);
+    // Teachers and roster rows the selection list hides are the school's own business.
+    if (ja && !all && (IsTeacher(name) || (!name.empty() && !listed[static_cast<size_t>(n)]))) continue;
     for (int level = 1; level <= levels; ++level) {
-      csv.Row({std::to_string(n), NameOf(state, n), std::to_string(level),
-               std::to_string(state.TotalCount(level, n)), std::to_string(state.TotalPoints(level, n)),
-               std::to_string(state.JudgeCount(level, n)), std::to_string(state.JudgePoints(level, n)),
-               std::to_string(state.LimitCount(level, n)), std::to_string(state.LimitPoints(level, n)),
-               Whole(state.TodayCount(level, n)), std::to_string(state.TodayPoints(level, n)),
-               std::to_string(state.BestTime(level, n)), std::to_string(state.SchoolBest[level])});
+      std::vector<Cell> row = {Cell::OfNumber(n), TextCell(name)};
+      if (ja) row.push_back(TextCell(state.StudentGrades[static_cast<size_t>(n)]));
+      const double todayCount = state.TodayCount(level, n);
+      for (Cell cell :
+           {LevelCell(state, level, form), Cell::OfNumber(state.TotalCount(level, n)),
+            Cell::OfNumber(state.TotalPoints(level, n)), Cell::OfNumber(state.JudgeCount(level, n)),
+            Cell::OfNumber(state.JudgePoints(level, n)), Cell::OfNumber(state.LimitCount(level, n)),
+            Cell::OfNumber(state.LimitPoints(level, n)),
+            Cell::OfNumber(static_cast<double>(std::llround(todayCount)), Whole(todayCount)),
+            Cell::OfNumber(state.TodayPoints(level, n)), SecondsCell(state.BestTime(level, n), form),
+            SecondsCell(state.SchoolBest[static_cast<size_t>(level)], form)})
+        row.push_back(std::move(cell));
+      table.rows.push_back(std::move(row));
     }
   }
-  return csv.substituted();
+  return table;
+}
+
+size_t WriteRecords(const AppState& state, std::ostream& out, Encoding encoding) {
+  return WriteCsv(RecordsTable(state, Form::Identifiers), out, encoding);
+}
+
+size_t WriteSummary(AppState& state, int64_t today, std::ostream& out, Encoding encoding) {
+  return WriteCsv(SummaryTable(state, today, Form::Identifiers, false), out, encoding);
 }
 
 size_t WarnRecordsAfter(const AppState& state, int64_t today, std::ostream& err) {
@@ -255,6 +459,70 @@ size_t WarnRecordsAfter(const AppState& state, int64_t today, std::ostream& err)
   return lines.size();
 }
 
+namespace {
+
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+
+// What a report says when it cannot be written: the tool's message, and exit status 2.
+class ReportFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+void WriteMonthly(const Options& options, const AppState& state, int64_t today, std::ostream& err) {
+  for (int n : options.students) {
+    if (!OnRoster(state, n))
+      throw ReportFailure("student " + std::to_string(n) + " is not on the roster (" +
+                          paths::Native(RosterPath(state)) + ")");
+  }
+  OutputFile file(options.output, DataFiles(state, options.programFolder));
+  const Month month = *options.month;
+  const std::vector<ChartRecord> drills = ReadDrills(state, MonthlyReportDays(month));
+  const MonthlyReport report = BuildMonthlyReport(state, {month, options.students}, drills);
+  const std::string problem =
+      WriteMonthlyPdf(file.temporary(), report, calendar::FormatDate(today) + " 作成");
+  if (!problem.empty()) throw ReportFailure(options.output + ": " + problem);
+  file.Commit();
+  if (report.pages.empty())
+    err << "bardrill-report: no child did a drill in " << MonthText(month)
+        << ": the report is one page saying so\n";
+}
+
+// The CSV or workbook of records or summary; returns the characters CP932 could not hold.
+size_t WriteTables(const Options& options, AppState& state, int64_t today, std::ostream& out) {
+  const bool records = options.command == Command::Records;
+  if (options.format == Format::Xlsx) {
+    OutputFile file(options.output, DataFiles(state, options.programFolder));
+    std::vector<Table> sheets;
+    sheets.push_back(SummaryTable(state, today, Form::Japanese, options.all));
+    sheets.push_back(RecordsTable(state, Form::Japanese));
+    if (records) std::swap(sheets[0], sheets[1]);
+    const std::string problem = WriteWorkbook(file.temporary(), sheets);
+    if (!problem.empty()) throw ReportFailure(options.output + ": " + problem);
+    file.Commit();
+    return 0;
+  }
+  const Table table =
+      records ? RecordsTable(state, options.form) : SummaryTable(state, today, options.form, options.all);
+  // A file, or the teachers' form wherever it goes, is for a spreadsheet: the mark tells it the
+  // encoding. Standard output in the scripts' form stays as it has always been.
+  const bool mark =
+      options.encoding == Encoding::Utf8 && (!options.output.empty() || options.form == Form::Japanese);
+  if (options.output.empty()) {
+    if (mark) out << kByteOrderMark;
+    return WriteCsv(table, out, options.encoding);
+  }
+  OutputFile file(options.output, DataFiles(state, options.programFolder));
+  std::ostringstream csv;
+  if (mark) csv << kByteOrderMark;
+  const size_t substituted = WriteCsv(table, csv, options.encoding);
+  file.Write(csv.str());
+  file.Commit();
+  return substituted;
+}
+
+}  // namespace
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     out << kUsage;
@@ -267,6 +535,16 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     err << "bardrill-report: " << e.what() << "\n" << kUsage;
     return 2;
   }
+  if (options.format == Format::Xlsx && !WorkbookAvailable()) {
+    err << "bardrill-report: --format xlsx is not available in this build (it was built without "
+           "libxlsxwriter); use CSV with --headers ja\n";
+    return 2;
+  }
+  if (options.command == Command::Monthly && !MonthlyPdfAvailable()) {
+    err << "bardrill-report: the monthly report is not available in this build (it was built without "
+           "Qt)\n";
+    return 2;
+  }
   try {
     AppState state;
     const int64_t today = options.today ? *options.today : clock.Today();
@@ -276,20 +554,26 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       err << "bardrill-report: " << results
           << ": there is no results file yet, so no drill has been recorded\n";
     }
-    size_t substituted = options.command == Command::Records
-                             ? WriteRecords(state, out, options.encoding)
-                             : WriteSummary(state, today, out, options.encoding);
-    out.flush();
-    if (!out) {
-      err << "bardrill-report: the report could not be written to standard output\n";
-      return 1;
+    if (options.command == Command::Monthly) {
+      WriteMonthly(options, state, today, err);
+      return 0;
+    }
+    const size_t substituted = WriteTables(options, state, today, out);
+    if (options.output.empty()) {
+      out.flush();
+      if (!out) {
+        err << "bardrill-report: the report could not be written to standard output\n";
+        return 1;
+      }
     }
     if (substituted > 0) {
       err << "bardrill-report: " << substituted
           << " character(s) that Shift-JIS cannot hold were written as \"?\"\n";
     }
     WarnRecordsAfter(state, today, err);
-  } catch (const std::exception& e) {  // a missing or malformed file, named with its line by DataFileError
+  } catch (const std::exception& e) {
+    // A missing or malformed file, named with its line by DataFileError; an output file that cannot be
+    // written (OutputError) or a report that could not be made (ReportFailure), named with the file.
     err << "bardrill-report: " << e.what() << "\n";
     return 2;
   }

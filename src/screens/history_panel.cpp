@@ -1,5 +1,6 @@
 #include "screens/history_panel.h"
 
+#include <QComboBox>
 #include <QItemSelectionModel>
 #include <QPushButton>
 #include <string>
@@ -12,6 +13,7 @@ namespace bardrill::screens {
 
 namespace {
 constexpr int kSideWidth = 180;
+constexpr int kMonthlyHeight = 72;  // the month box and its button, above "戻る"
 }  // namespace
 
 HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
@@ -32,6 +34,14 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
   List2 = MakeLineList(this, QStringLiteral("List2"));
   List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
   List2->setFont(FixedFont(11));
+  Combo3 = new QComboBox(this);
+  Combo3->setObjectName(QStringLiteral("Combo3"));
+  Combo3->setFont(ProportionalFont(11));
+  Combo3->setToolTip(QStringLiteral("月報の月"));
+  Command26 = MakeButton(this, QStringLiteral("Command26"), QStringLiteral("月報印刷"));
+  Command26->setFont(ProportionalFont(11));
+  Command26->setToolTip(
+      QStringLiteral("選んだ人の、選んだ月の月間成績表を印刷します（選ばないと、その月にドリルをした全員）"));
   Command18 = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"));
   Command18->setFont(ProportionalFont(13, true));
 
@@ -40,9 +50,12 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
   levelsCaption->setGeometry(side, 4, kSideWidth, 22);
   List3->setGeometry(side, 28, kSideWidth, 120);
   Command25->setGeometry(side, 154, kSideWidth, 32);
-  List2->setGeometry(side, 190, kSideWidth, height() - 190 - 48);
+  List2->setGeometry(side, 190, kSideWidth, height() - 190 - 48 - kMonthlyHeight);
+  Combo3->setGeometry(side, height() - 44 - kMonthlyHeight, kSideWidth, 32);
+  Command26->setGeometry(side, height() - 44 - kMonthlyHeight + 34, kSideWidth, 32);
   Command18->setGeometry(side, height() - 44, kSideWidth, 40);
   List2->hide();
+  showMonthly(false);
 
   connect(List3->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           [this] { Q_EMIT choiceChanged(); });
@@ -53,6 +66,7 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
     List2->setFocus();
   });
   connect(Command18, &QPushButton::clicked, this, [this] { Q_EMIT backRequested(); });
+  connect(Command26, &QPushButton::clicked, this, [this] { Q_EMIT monthlyRequested(); });
 }
 
 void HistoryPanel::setLevels(int levelCount) {
@@ -73,6 +87,18 @@ void HistoryPanel::reset(int firstLevels) {
   std::vector<int> rows;
   for (int row = 0; row < firstLevels && row < List3->count(); ++row) rows.push_back(row);
   List3->selectRows(rows);
+}
+
+void HistoryPanel::setMonths(const std::vector<std::string>& labels, int chosen) {
+  const QSignalBlocker quiet(Combo3);
+  Combo3->clear();
+  for (const std::string& label : labels) Combo3->addItem(Q(label));
+  Combo3->setCurrentIndex(chosen);
+}
+
+void HistoryPanel::showMonthly(bool shown) {
+  Combo3->setVisible(shown);
+  Command26->setVisible(shown);
 }
 
 std::vector<int> HistoryPanel::chosenLevels() const {

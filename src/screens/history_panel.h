@@ -1,9 +1,11 @@
 #pragma once
 #include <QFrame>
+#include <string>
 #include <vector>
 
 #include "core/hub_lists.h"
 
+class QComboBox;
 class QPushButton;
 
 namespace bardrill::screens {
@@ -24,16 +26,23 @@ class HistoryPanel : public QFrame {
   void reset(int firstLevels);
   std::vector<int> chosenLevels() const;    // level numbers, in list order
   std::vector<int> chosenStudents() const;  // student numbers, in list order
+  // The monthly report's month box and button, shown to teachers: `labels` newest first, `chosen`
+  // selected.
+  void setMonths(const std::vector<std::string>& labels, int chosen);
+  void showMonthly(bool shown);
 
   ChartView* Picture12;    // the charts
   LineList* List3;         // levels to chart (several may be chosen)
   QPushButton* Command25;  // "他の人のデータを見る": shows the student list
   LineList* List2;         // students (several may be chosen for printing)
+  QComboBox* Combo3;       // the month of the monthly report (teachers only)
+  QPushButton* Command26;  // "月報印刷": prints the month's report of the chosen students (teachers only)
   QPushButton* Command18;  // "戻る"
 
  Q_SIGNALS:
   void choiceChanged();  // a level or a student was chosen or unchosen
   void backRequested();
+  void monthlyRequested();
 };
 
 }  // namespace bardrill::screens

@@ -22,10 +22,10 @@ bool ChoosePrinterWithDialog(QPrinter& printer, QWidget* parent) {
 }
 
 bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pageCount,
-                const PagePainter& paintPage) {
+                const PagePainter& paintPage, const PageSetup& setup) {
   if (pageCount <= 0) return false;
   QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(QPageLayout::Landscape);
+  printer.setPageOrientation(setup.orientation);
   printer.setDocName(title);
   const bool chosen = screens.choosePrinter(printer, parent);
   if (!chosen) return false;
@@ -42,6 +42,10 @@ bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pag
         printer.pageLayout()
             .paintRectPixels(printer.resolution())
             .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
+    if (!setup.headed) {
+      paintPage(painter, page, index);
+      continue;
+    }
     const double line = metrics.height();
     painter.setFont(font);
     painter.setPen(Qt::black);

@@ -19,6 +19,7 @@
 #include "core/identity.h"
 #include "core/results_file.h"
 #include "core/roster.h"
+#include "platform/calendar.h"
 #include "platform/text.h"
 #include "screens/chart_paint.h"
 #include "screens/frmdata.h"
@@ -27,6 +28,7 @@
 #include "screens/level_column.h"
 #include "screens/line_list.h"
 #include "screens/mainfrm.h"
+#include "screens/monthly_paint.h"
 #include "screens/namesel.h"
 #include "screens/printing.h"
 #include "screens/screens.h"
@@ -43,6 +45,7 @@ constexpr int kScrolledColumnTwips = 3456;
 constexpr int kColumnsTop = 168;
 constexpr int kColumnsHeight = 572;
 constexpr int kChartLevelsShown = 3;
+constexpr size_t kMonthsOffered = 12;  // the monthly report's month box: this month and the eleven before
 const QColor kPanelColour(255, 255, 240);
 
 const char* const kWrongPassword = "パスワードを入力して下さい";
@@ -232,6 +235,7 @@ void seisekitime1::buildHistoryPanel() {
   Picture11->setGeometry(8, kColumnsTop, 1008, kColumnsHeight);
   Picture11->hide();
   connect(Picture11, &HistoryPanel::backRequested, this, [this] { showHistoryPanel(false); });
+  connect(Picture11, &HistoryPanel::monthlyRequested, this, &seisekitime1::Command26_Click);
   connect(Picture11, &HistoryPanel::choiceChanged, this, [this] {
     const std::vector<int> students = Picture11->chosenStudents();
     ViewedStudent = students.empty() ? screens_.state.CurrentStudentNumber : students.front();
@@ -581,6 +585,16 @@ void seisekitime1::Command17_Click() {
   ViewedStudent = screens_.state.CurrentStudentNumber;
   Picture11->setStudents(ChartStudentChoices(screens_.state));
   Picture11->reset(kChartLevelsShown);
+  // A school reports on a month once it is over: the month before is chosen.
+  Months.clear();
+  std::vector<std::string> labels;
+  for (Month m = MonthOf(screens_.services.clock.Today()); Months.size() < kMonthsOffered;
+       m = PreviousMonth(m)) {
+    Months.push_back(m);
+    labels.push_back(MonthLabel(m));
+  }
+  Picture11->setMonths(labels, 1);
+  Picture11->showMonthly(IsTeacher(screens_.state.CurrentStudentName));
   Command21_Click(0);
 }
 
@@ -617,6 +631,28 @@ void seisekitime1::Command21_Click(int index) {
              [&pages](QPainter& painter, const QRectF& area, int page) {
                PaintChartSurface(painter, pages[static_cast<size_t>(page)], area, kChartBasePoints);
              });
+}
+
+void seisekitime1::Command26_Click() {
+  AppState& state = screens_.state;
+  const int chosen = Picture11->Combo3->currentIndex();
+  if (!IsTeacher(state.CurrentStudentName) || chosen < 0 || chosen >= static_cast<int>(Months.size())) return;
+  const Month month = Months[static_cast<size_t>(chosen)];
+  // The whole results file, as the report tool reads it, so that both print the same pages.
+  std::vector<ChartRecord> drills;
+  if (!screens_.ReadResults([&] { drills = ReadDrills(state, MonthlyReportDays(month)); })) return;
+  const MonthlyReport report = BuildMonthlyReport(state, {month, Picture11->chosenStudents()}, drills);
+  if (report.pages.empty()) {
+    screens_.services.prompts.Message(state.ProgramTitle, report.monthLabel + "にドリルをした人はいません。");
+    return;
+  }
+  const QString madeOn = Q(calendar::FormatDate(screens_.services.clock.Today()) + " 作成");
+  PrintPages(
+      screens_, this, Q("月間成績表 " + report.monthLabel), MonthlyPageCount(report),
+      [&](QPainter& painter, const QRectF& page, int index) {
+        PaintMonthlyPage(painter, report, index, page, madeOn);
+      },
+      PageSetup{QPageLayout::Portrait, false});
 }
 
 bool seisekitime1::canStart(int level) const {

@@ -3,6 +3,7 @@
 
 #include "core/history_chart.h"
 #include "core/hub_lists.h"
+#include "core/monthly_report.h"
 #include "core/rankings.h"
 #include "screens/form.h"
 
@@ -47,6 +48,7 @@ class seisekitime1 : public Form {
   void Command16_Click();           // individual times
   void Command17_Click();           // the chart view of the logged-in student
   void Command21_Click(int index);  // charts of the chosen levels: 0 on the screen, 1 printed
+  void Command26_Click();           // the monthly report of the chosen students (teachers only)
   void HScroll1_Change();           // scroll the level columns
   void 回数など表示();
 
@@ -90,6 +92,7 @@ class seisekitime1 : public Form {
   int LevelColumnWidth = 0;  // twips
   int ListPeriod = 3;
   int ViewedStudent = 0;
+  std::vector<Month> Months;  // the month box's months, newest first
   std::string writeProblem_;  // why the results file cannot be written now; empty when it can
 
   // Top band: who is logged in and the ways out.

@@ -5,11 +5,15 @@
 
 namespace bardrill::screens {
 
-void ApplyJapaneseFonts(QApplication& app) {
+void SubstituteJapaneseFonts() {
   QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
   QFont::insertSubstitution(QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"));
   QFont::insertSubstitution(QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"));
   QFont::insertSubstitution(QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"));
+}
+
+void ApplyJapaneseFonts(QApplication& app) {
+  SubstituteJapaneseFonts();
   QFont font(QStringLiteral("IPAPGothic"));
   font.setPointSize(11);
   app.setFont(font);

@@ -10,5 +10,7 @@ constexpr int Twips(int twips) { return twips / 15; }
 // IPA fonts for everything, standing in for the Windows fonts the forms were designed with, so that
 // Japanese, ①..⑥ and Ⅰ..Ⅲ never come from a Latin font.
 void ApplyJapaneseFonts(QApplication& app);
+// The substitutions alone, for painting without widgets (the report tool's PDF).
+void SubstituteJapaneseFonts();
 
 }  // namespace bardrill::screens

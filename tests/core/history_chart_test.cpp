@@ -36,7 +36,8 @@ struct School {
   }
   std::vector<ChartSurface> Charts(int student, std::vector<int> levels, const std::string& grades = "全学年",
                                    bool printer = false) const {
-    return HistoryCharts(state, {student, std::move(levels), grades, kToday, printer});
+    return HistoryCharts(state,
+                         {student, std::move(levels), grades, kToday, printer, {}, ChartLayout::Panel});
   }
   HistoryChart Chart(int student, int level = 1, const std::string& grades = "全学年") const {
     std::vector<ChartSurface> surfaces = Charts(student, {level}, grades);
