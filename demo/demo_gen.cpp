@@ -25,6 +25,8 @@
 #include "platform/clock.h"
 #include "platform/codec.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/streams.h"
 #include "wav_synth.h"
 
 namespace fs = std::filesystem;
@@ -89,11 +91,11 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out)
-      throw std::runtime_error(temp.string() + ": cannot be written (" + SystemErrorText(errno) + ")");
+      throw std::runtime_error(paths::FromFs(temp) + ": cannot be written (" + SystemErrorText(errno) + ")");
   }
   std::error_code ec;
   fs::rename(temp, path, ec);
-  if (ec) throw std::runtime_error(path.string() + ": cannot be replaced (" + ec.message() + ")");
+  if (ec) throw std::runtime_error(paths::FromFs(path) + ": cannot be replaced (" + ec.message() + ")");
 }
 
 // A text file of the school's kind: CP932, every line ended by CR LF.
@@ -107,7 +109,7 @@ void MakeFolder(const fs::path& folder) {
   std::error_code ec;
   fs::create_directory(folder, ec);
   if (ec || !fs::is_directory(folder)) {
-    throw std::runtime_error(folder.string() + ": cannot be made a folder" +
+    throw std::runtime_error(paths::FromFs(folder) + ": cannot be made a folder" +
                              (ec ? " (" + ec.message() + ")" : ""));
   }
 }
@@ -123,11 +125,11 @@ void WritePathFile(const fs::path& root, const std::string& commonFolder) {
   }
   std::vector<std::string> lines = {Quoted(commonFolder)};
   for (int item = 2; item <= 10; ++item) lines.push_back(item % 2 == 0 ? "\"\"" : "0");
-  WriteTextFile(root / "パスデータ.txt", lines);
+  WriteTextFile(root / paths::ToFs("パスデータ.txt"), lines);
 }
 
 void WriteSchoolFile(const fs::path& common) {
-  WriteTextFile(common / "共通データ.txt", {
+  WriteTextFile(common / paths::ToFs("共通データ.txt"), {
                                                std::to_string(kSchoolYearStartMonth),
                                                Quoted(std::string(kSchoolCode) + "さくら学習塾"),
                                                "0",  // on-leave students are not listed
@@ -153,7 +155,7 @@ void WriteRoster(const fs::path& common, int schoolYear) {
     lines.push_back(std::to_string(s.number) + "," + std::to_string(birthYear) + ",0,0," + Quoted(s.name) +
                     "," + std::to_string(s.status) + ",\"\",\"\"");
   }
-  WriteTextFile(common / "新名簿.txt", lines);
+  WriteTextFile(common / paths::ToFs("新名簿.txt"), lines);
 }
 
 void WriteStandards(const fs::path& dataFolder) {
@@ -161,7 +163,7 @@ void WriteStandards(const fs::path& dataFolder) {
   for (int c = 0; c < kStandardColumns; ++c) header += (c ? "," : "") + std::string(kStandardTitles[c]);
   std::vector<std::string> lines = {header};
   for (const LevelStandards& level : kLevels) lines.push_back(level.line);
-  WriteTextFile(dataFolder / "タイム回数データ.txt", lines);
+  WriteTextFile(dataFolder / paths::ToFs("タイム回数データ.txt"), lines);
 }
 
 // ---- sounds ------------------------------------------------------------------------------------------
@@ -246,7 +248,7 @@ void WriteSounds(const fs::path& soundFolder) {
     }
     map.push_back("*");
   }
-  WriteTextFile(soundFolder / "新音ファイル.txt", map);
+  WriteTextFile(soundFolder / paths::ToFs("新音ファイル.txt"), map);
   for (const Sound& sound : sounds) {
     WriteFile(soundFolder / (sound.file + ".wav"), demo::WavFile(demo::Render(sound.tones)));
   }
@@ -317,7 +319,7 @@ size_t WriteResults(const fs::path& dataFolder, int64_t today) {
         MakeNewRecord(static_cast<double>(d.date), time, d.student, d.level, d.seconds, kSchoolCode).Encode();
     bytes.append(reinterpret_cast<const char*>(record.data()), record.size());
   }
-  WriteFile(dataFolder / "成績累積データ.dat", bytes);
+  WriteFile(dataFolder / paths::ToFs("成績累積データ.dat"), bytes);
   return drills.size();
 }
 
@@ -333,9 +335,9 @@ int Usage(const std::string& why) {
 // The school's menu program lives in a sibling folder and is started with "001" when a child leaves.
 // The demo has no other drill programs, so its stand-in simply starts this one again.
 void WriteMenuStandIn(const fs::path& root) {
-  const fs::path folder = root / "起動";
+  const fs::path folder = root / paths::ToFs("起動");
   MakeFolder(folder);
-  const fs::path menu = folder / "プログラムメニューc.exe";
+  const fs::path menu = folder / paths::ToFs("プログラムメニューc.exe");
   WriteFile(menu, std::string("#!/bin/sh\n"
                               "# Stand-in for the school's menu program (started with the argument 001).\n"
                               "cd \"$(dirname \"$0\")/../") +
@@ -345,12 +347,13 @@ void WriteMenuStandIn(const fs::path& root) {
 }
 
 void Generate(const fs::path& root, int64_t today) {
-  const fs::path common = root / kCommonFolder;
-  const fs::path sounds = common / kSoundFolder;
-  const fs::path data = common / kProgramFolder;
-  for (const fs::path& folder : {root, root / kProgramFolder, common, sounds, data}) MakeFolder(folder);
+  const fs::path common = root / paths::ToFs(kCommonFolder);
+  const fs::path sounds = common / paths::ToFs(kSoundFolder);
+  const fs::path data = common / paths::ToFs(kProgramFolder);
+  for (const fs::path& folder : {root, root / paths::ToFs(kProgramFolder), common, sounds, data})
+    MakeFolder(folder);
 
-  std::string commonFolder = common.string();
+  std::string commonFolder = paths::FromFs(common);
   if (commonFolder.back() != '/') commonFolder += '/';
   WritePathFile(root, commonFolder);
   WriteSchoolFile(common);
@@ -359,13 +362,14 @@ void Generate(const fs::path& root, int64_t today) {
   WriteStandards(data);
   WriteMenuStandIn(root);
   size_t records = WriteResults(data, today);
-  std::cout << "Demo installation in " << root.string() << ": " << kStudents.size() << " roster lines, "
+  std::cout << "Demo installation in " << paths::FromFs(root) << ": " << kStudents.size() << " roster lines, "
             << records << " results up to " << calendar::FormatDate(today) << "\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  bardrill::PrepareStandardStreams();
   std::vector<std::string> args(argv + 1, argv + argc);
   std::optional<std::string> root;
   std::optional<int64_t> today;
@@ -384,10 +388,10 @@ int main(int argc, char** argv) {
   }
   if (!root || root->empty()) return Usage("the ROOT folder is missing");
   try {
-    fs::path absolute = fs::absolute(*root).lexically_normal();
+    fs::path absolute = fs::absolute(paths::ToFs(*root)).lexically_normal();
     if (!absolute.has_filename()) absolute = absolute.parent_path();
     if (!fs::is_directory(absolute.parent_path())) {
-      throw std::runtime_error(absolute.parent_path().string() +
+      throw std::runtime_error(paths::FromFs(absolute.parent_path()) +
                                ": the folder that should hold ROOT does not exist");
     }
     Generate(absolute, today ? *today : SystemClock().Today());

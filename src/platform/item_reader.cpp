@@ -8,6 +8,7 @@
 
 #include "platform/codec.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "platform/text.h"
 
 namespace bardrill {
@@ -134,22 +135,22 @@ Place PlaceOf(std::string_view bytes, size_t offset) {
 std::string ReadWholeFile(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
+  const fs::file_status status = fs::status(paths::ToFs(path), ec);
   if (fs::is_directory(status)) throw DataFileError(path, 0, "is a folder, not a file");
   if (status.type() == fs::file_type::not_found) {
-    const fs::path folder = fs::path(path).parent_path();
+    const fs::path folder = paths::ToFs(path).parent_path();
     std::error_code folderError;
     if (!folder.empty() && !fs::is_directory(folder, folderError))
       throw DataFileError(path, 0, "there is no such file: its folder does not exist");
     throw DataFileError(path, 0, "there is no such file");
   }
   if (ec) throw DataFileError(path, 0, "the file cannot be reached (" + ec.message() + ")");
-  const std::uintmax_t size = fs::file_size(path, ec);
+  const std::uintmax_t size = fs::file_size(paths::ToFs(path), ec);
   if (!ec && size > kMaxTextFileBytes) {
     throw DataFileError(
         path, 0, "the file is " + std::to_string(size >> 20) + " MB, far too large for this data file");
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(paths::ToFs(path), std::ios::binary);
   if (!in) throw DataFileError(path, 0, "the file cannot be opened (" + SystemErrorText(errno) + ")");
   std::ostringstream bytes;
   bytes << in.rdbuf();

@@ -1,10 +1,10 @@
-#ifdef _WIN32
-
+#include "platform/win32.h"
+// After windows.h, which it needs.
 #include <mmsystem.h>
-#include <windows.h>
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "platform/sound_player.h"
@@ -13,36 +13,16 @@ namespace bardrill {
 
 namespace {
 
+// A path that is not UTF-8 gives an empty one, which the callers report.
 std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                              nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                      n);
-  return wide;
+  try {
+    return win32::WidePath(utf8);
+  } catch (const std::invalid_argument&) {
+    return {};
+  }
 }
 
-std::string Narrow(const wchar_t* wide, int length) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string utf8(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), n, nullptr, nullptr);
-  return utf8;
-}
-
-std::string SystemText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  if (n == 0 || buffer == nullptr) return "system error " + std::to_string(code);
-  std::string text = Narrow(buffer, static_cast<int>(n));
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
-  return text;
-}
+std::string SystemText(DWORD code) { return win32::SystemMessage(code); }
 
 class WindowsSoundPlayer : public SoundPlayer {
  public:
@@ -105,5 +85,3 @@ bool CanDecodeSound(const std::string& path, std::string& error) {
 }
 
 }  // namespace bardrill
-
-#endif

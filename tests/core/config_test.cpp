@@ -79,18 +79,18 @@ TEST(Configuration, NamesTheFileThatIsMissingOrShort) {
     const char* named;
   };
   std::vector<Case> cases = {
-      {"no path data", [](Installation& i) { std::filesystem::remove(i.root() + "パスデータ.txt"); },
+      {"no path data", [](Installation& i) { testing::files::remove(i.root() + "パスデータ.txt"); },
        "パスデータ.txt"},
       {"short path data", [](Installation& i) { i.WritePathData("\"" + i.commonFolder() + "\",0\r\n"); },
        "パスデータ.txt"},
       {"no common data",
-       [](Installation& i) { std::filesystem::remove(i.commonFolder() + "共通データ.txt"); },
+       [](Installation& i) { testing::files::remove(i.commonFolder() + "共通データ.txt"); },
        "共通データ.txt"},
       {"month 13", [](Installation& i) { i.WriteCommonData("13,塾,0,0,0,p,0,0,0,0\r\n"); }, "共通データ.txt"},
       {"no standards",
-       [](Installation& i) { std::filesystem::remove(i.dataFolder() + "タイム回数データ.txt"); },
+       [](Installation& i) { testing::files::remove(i.dataFolder() + "タイム回数データ.txt"); },
        "タイム回数データ.txt"},
-      {"no sound map", [](Installation& i) { std::filesystem::remove(i.soundFolder() + "新音ファイル.txt"); },
+      {"no sound map", [](Installation& i) { testing::files::remove(i.soundFolder() + "新音ファイル.txt"); },
        "新音ファイル.txt"},
   };
   for (const Case& c : cases) {

@@ -149,7 +149,7 @@ TEST_F(StandardsTest, SaveWritesCp932LinesAndReloads) {
   EXPECT_NE(bytes.find("\x8b\xd6\x8a\xfa\x8a\xd4,,,\r\n60,120,100,10,1,10,200,7,1,,,\r\n90,180,,12,1.5,"),
             std::string::npos);
   EXPECT_EQ(bytes.substr(bytes.size() - 3), ",\r\n");
-  EXPECT_FALSE(std::filesystem::exists(File() + ".tmp"));
+  EXPECT_FALSE(testing::files::exists(File() + ".tmp"));
 
   EXPECT_EQ(state.Standards[2].targetTime, 90);
   EXPECT_FLOAT_EQ(state.Standards[2].pointRate, 1.5f);
@@ -190,7 +190,7 @@ TEST_F(StandardsTest, RejectedSaveKeepsTheOldFile) {
   EXPECT_THROW(SaveStandards(state, rows), DataFileError);
 
   EXPECT_EQ(ReadBytes(File()), before);
-  EXPECT_FALSE(std::filesystem::exists(File() + ".tmp"));
+  EXPECT_FALSE(testing::files::exists(File() + ".tmp"));
   EXPECT_EQ(state.Standards[1].targetTime, 0);
 }
 
