@@ -130,17 +130,17 @@ void WritePathFile(const fs::path& root, const std::string& commonFolder) {
 
 void WriteSchoolFile(const fs::path& common) {
   WriteTextFile(common / paths::ToFs("共通データ.txt"), {
-                                               std::to_string(kSchoolYearStartMonth),
-                                               Quoted(std::string(kSchoolCode) + "さくら学習塾"),
-                                               "0",  // on-leave students are not listed
-                                               "0",
-                                               "0",
-                                               Quoted("1234"),  // the teacher password
-                                               "0",
-                                               "0",
-                                               "\"\"",
-                                               "\"\"",
-                                           });
+                                                            std::to_string(kSchoolYearStartMonth),
+                                                            Quoted(std::string(kSchoolCode) + "さくら学習塾"),
+                                                            "0",  // on-leave students are not listed
+                                                            "0",
+                                                            "0",
+                                                            Quoted("1234"),  // the teacher password
+                                                            "0",
+                                                            "0",
+                                                            "\"\"",
+                                                            "\"\"",
+                                                        });
 }
 
 int SchoolYearOf(int64_t today) {
@@ -353,8 +353,7 @@ void Generate(const fs::path& root, int64_t today) {
   for (const fs::path& folder : {root, root / paths::ToFs(kProgramFolder), common, sounds, data})
     MakeFolder(folder);
 
-  std::string commonFolder = paths::FromFs(common);
-  if (commonFolder.back() != '/') commonFolder += '/';
+  const std::string commonFolder = paths::WithSeparator(paths::FromFs(common));
   WritePathFile(root, commonFolder);
   WriteSchoolFile(common);
   WriteRoster(common, SchoolYearOf(today));

@@ -53,9 +53,17 @@ std::string StrictCp932ToUtf8(std::string_view bytes) {
   return win32::Utf8(Decode(bytes, MB_ERR_INVALID_CHARS));
 }
 
+// Each sequence CP932 does not define becomes one U+FFFD, as ICU has it, not the system's "・".
 std::string LenientCp932ToUtf8(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  return win32::Utf8(Decode(bytes, 0));
+  std::string out;
+  while (!bytes.empty()) {
+    const auto [at, count] = FirstUndefined(bytes);
+    out += win32::Utf8(Decode(bytes.substr(0, at), MB_ERR_INVALID_CHARS));
+    if (at == std::string_view::npos) break;
+    out += "\xEF\xBF\xBD";
+    bytes = bytes.substr(at + count);
+  }
+  return out;
 }
 
 }  // namespace system
@@ -74,8 +82,8 @@ std::string Utf8ToCp932(std::string_view utf8) {
   const int size = static_cast<int>(wide.size());
   BOOL usedDefault = FALSE;
   // Without best-fit mappings: 〜 (U+301C) must not quietly become ～, nor an unknown character "?".
-  const int n = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr,
-                                    &usedDefault);
+  const int n =
+      WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &usedDefault);
   if (n <= 0 || usedDefault) throw system::NotStorable(utf8);
   std::string out(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), n, nullptr, &usedDefault);

@@ -2,13 +2,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
+#include <span>
 #include <system_error>
 
 #include "platform/codec.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
+#include "platform/shared_file.h"
 #include "platform/text.h"
 
 namespace bardrill {
@@ -150,12 +151,19 @@ std::string ReadWholeFile(const std::string& path) {
     throw DataFileError(
         path, 0, "the file is " + std::to_string(size >> 20) + " MB, far too large for this data file");
   }
-  std::ifstream in(paths::ToFs(path), std::ios::binary);
-  if (!in) throw DataFileError(path, 0, "the file cannot be opened (" + SystemErrorText(errno) + ")");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw DataFileError(path, 0, "the file cannot be read (" + SystemErrorText(errno) + ")");
-  return bytes.str();
+  // Read as the results file is, sharing the file with every other program: on Windows a replacement
+  // renamed over it meanwhile (a teacher saving the standards on another PC) must not be refused.
+  std::optional<FileReader> file = [&] {
+    try {
+      return FileReader::Open(path);
+    } catch (const FileReadError& e) {
+      throw DataFileError(path, 0, std::string("the file cannot be opened: ") + e.what());
+    }
+  }();
+  if (!file) throw DataFileError(path, 0, "there is no such file");
+  std::string bytes(static_cast<size_t>(file->Size()), '\0');
+  bytes.resize(file->ReadAt(0, std::span(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size())));
+  return bytes;
 }
 
 }  // namespace

@@ -40,7 +40,8 @@ bool IsBusy(DWORD err) { return err == ERROR_SHARING_VIOLATION || err == ERROR_L
 
 // Opens with every kind of sharing. A program that opened the file without sharing it (a spreadsheet,
 // a backup) makes it busy: that is waited for up to the lock's limit, as a held lock is.
-HANDLE OpenShared(const std::wstring& path, DWORD access, DWORD disposition, DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+HANDLE OpenShared(const std::wstring& path, DWORD access, DWORD disposition,
+                  DWORD flags = FILE_ATTRIBUTE_NORMAL) {
   const auto deadline = std::chrono::steady_clock::now() + LockWaitLimit();
   for (;;) {
     HANDLE h = CreateFileW(path.c_str(), access, kShareAll, nullptr, disposition, flags, nullptr);
@@ -52,8 +53,10 @@ HANDLE OpenShared(const std::wstring& path, DWORD access, DWORD disposition, DWO
 
 bool IsMissing(DWORD err) { return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND; }
 
+// Paths are named in messages as the caller wrote them, "/" or "\\" between components: the system
+// takes either.
 std::string FolderOf(const std::string& path) {
-  const size_t slash = path.rfind(paths::kSeparator);
+  const size_t slash = path.find_last_of("\\/");
   if (slash == std::string::npos) return ".";
   return path.substr(0, slash);
 }
@@ -95,25 +98,26 @@ DWORD WriteAll(HANDLE h, int64_t offset, const unsigned char* data, size_t size)
   return 0;
 }
 
-bool Identity(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) { return GetFileInformationByHandle(h, &info) != 0; }
+bool Identity(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {
+  return GetFileInformationByHandle(h, &info) != 0;
+}
 
 }  // namespace
 
-SharedFile::SharedFile(const std::string& path) : path_(paths::Native(path)) {
+SharedFile::SharedFile(const std::string& path) : path_(path) {
   HANDLE h = OpenShared(win32::WidePath(path_), GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
   if (h == INVALID_HANDLE_VALUE) Fail(path_, "cannot be opened for writing", GetLastError());
   handle_ = reinterpret_cast<std::intptr_t>(h);
 }
 
 std::optional<SharedFile> SharedFile::OpenExisting(const std::string& path) {
-  std::string native = paths::Native(path);
-  HANDLE h = OpenShared(win32::WidePath(native), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+  HANDLE h = OpenShared(win32::WidePath(path), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD err = GetLastError();
     if (IsMissing(err) || err == ERROR_DIRECTORY) return std::nullopt;
-    Fail(native, "cannot be opened for writing", err);
+    Fail(path, "cannot be opened for writing", err);
   }
-  return SharedFile(std::move(native), reinterpret_cast<std::intptr_t>(h));
+  return SharedFile(path, reinterpret_cast<std::intptr_t>(h));
 }
 
 SharedFile::~SharedFile() { Close(); }
@@ -207,8 +211,8 @@ bool SharedFile::IsStillAtPath() const {
   }
   BY_HANDLE_FILE_INFORMATION now{};
   if (!Identity(named.get(), now)) Fail(path_, "cannot be examined", GetLastError());
-  return opened.dwVolumeSerialNumber == now.dwVolumeSerialNumber && opened.nFileIndexHigh == now.nFileIndexHigh &&
-         opened.nFileIndexLow == now.nFileIndexLow;
+  return opened.dwVolumeSerialNumber == now.dwVolumeSerialNumber &&
+         opened.nFileIndexHigh == now.nFileIndexHigh && opened.nFileIndexLow == now.nFileIndexLow;
 }
 
 namespace {
@@ -247,7 +251,7 @@ FileReadError::Kind ReadFailureKind(DWORD err) {
 }  // namespace
 
 std::string WriteProblem(const std::string& path) {
-  const std::string native = paths::Native(path);
+  const std::string& native = path;
   Handle file(CreateFileW(win32::WidePath(native).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file) return {};
@@ -257,7 +261,8 @@ std::string WriteProblem(const std::string& path) {
   if (err == ERROR_FILE_NOT_FOUND) {
     // A school without drills yet: the first append creates the file in its folder, if it may.
     const std::string folder = FolderOf(native);
-    const std::wstring probe = win32::WidePath(folder + "\\bardrill-write-check-" + std::to_string(GetCurrentProcessId()));
+    const std::wstring probe =
+        win32::WidePath(folder + "\\bardrill-write-check-" + std::to_string(GetCurrentProcessId()));
     Handle made(CreateFileW(probe.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (made) return {};
@@ -267,7 +272,7 @@ std::string WriteProblem(const std::string& path) {
 }
 
 std::optional<FileReader> FileReader::Open(const std::string& path) {
-  std::string native = paths::Native(path);
+  const std::string& native = path;
   HANDLE h = CreateFileW(win32::WidePath(native).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -312,13 +317,14 @@ namespace {
 std::string ResolvedTarget(const std::string& path) {
   const DWORD a = Attributes(path);
   if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
-  Handle file(CreateFileW(win32::WidePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  Handle file(CreateFileW(win32::WidePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!file) Fail(path, "is a link to a file that cannot be reached", GetLastError());
   wchar_t buffer[MAX_PATH * 4];
   const DWORD n = GetFinalPathNameByHandleW(file.get(), buffer, static_cast<DWORD>(std::size(buffer)),
                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-  if (n == 0 || n >= std::size(buffer)) Fail(path, "is a link to a file that cannot be reached", GetLastError());
+  if (n == 0 || n >= std::size(buffer))
+    Fail(path, "is a link to a file that cannot be reached", GetLastError());
   std::wstring target(buffer, n);
   if (target.rfind(L"\\\\?\\UNC\\", 0) == 0) {
     target = L"\\\\" + target.substr(8);
@@ -360,8 +366,9 @@ Handle CreateTemporary(const std::string& folder, const std::string& name, std::
       created += ending;
     }
     // DELETE access lets the file be renamed through its own handle.
-    Handle file(CreateFileW(win32::WidePath(created).c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    Handle file(CreateFileW(win32::WidePath(created).c_str(), GENERIC_WRITE | DELETE,
+                            FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     if (file) return file;
     const DWORD err = GetLastError();
     const bool taken = err == ERROR_FILE_EXISTS || err == ERROR_ALREADY_EXISTS ||
@@ -384,8 +391,9 @@ DWORD RenameOver(HANDLE temp, const std::wstring& target) {
   info->RootDirectory = nullptr;
   info->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
   std::copy(target.begin(), target.end(), info->FileName);
-  return SetFileInformationByHandle(temp, kFileRenameInfoEx, info, static_cast<DWORD>(buffer.size())) ? 0
-                                                                                                    : GetLastError();
+  return SetFileInformationByHandle(temp, kFileRenameInfoEx, info, static_cast<DWORD>(buffer.size()))
+             ? 0
+             : GetLastError();
 }
 
 // Where that is not to be had (older Windows, other file systems, shares, Wine), the classic replacing
@@ -394,9 +402,11 @@ DWORD RenameOver(HANDLE temp, const std::wstring& target) {
 DWORD MoveOver(const std::wstring& temp, const std::wstring& target) {
   const auto deadline = std::chrono::steady_clock::now() + LockWaitLimit();
   for (;;) {
-    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+    if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return 0;
     const DWORD err = GetLastError();
-    if ((err != ERROR_ACCESS_DENIED && !IsBusy(err)) || std::chrono::steady_clock::now() >= deadline) return err;
+    if ((err != ERROR_ACCESS_DENIED && !IsBusy(err)) || std::chrono::steady_clock::now() >= deadline)
+      return err;
     std::this_thread::sleep_for(kLockPoll);
   }
 }
@@ -404,7 +414,7 @@ DWORD MoveOver(const std::wstring& temp, const std::wstring& target) {
 }  // namespace
 
 void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents) {
-  const std::string target = ResolvedTarget(paths::Native(path));
+  const std::string target = ResolvedTarget(path);
   std::string temp;
   Handle file = CreateTemporary(FolderOf(target), paths::LastComponent(paths::Native(tempPath)), temp);
   const std::wstring wideTemp = win32::WidePath(temp);
@@ -418,14 +428,17 @@ void ReplaceFileContents(const std::string& path, const std::string& tempPath, s
   const DWORD old = Attributes(target);
   if (old != INVALID_FILE_ATTRIBUTES) {
     FILE_BASIC_INFO basic{};
-    basic.FileAttributes = (old & ~(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) | FILE_ATTRIBUTE_NORMAL;
+    basic.FileAttributes =
+        (old & ~(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) | FILE_ATTRIBUTE_NORMAL;
     if (basic.FileAttributes != FILE_ATTRIBUTE_NORMAL) basic.FileAttributes &= ~FILE_ATTRIBUTE_NORMAL;
     if (!SetFileInformationByHandle(file.get(), FileBasicInfo, &basic, sizeof basic))
       abandon("the temporary file cannot be given the attributes of " + target, GetLastError());
   }
-  if (DWORD err = WriteAll(file.get(), 0, reinterpret_cast<const unsigned char*>(contents.data()), contents.size()))
+  if (DWORD err =
+          WriteAll(file.get(), 0, reinterpret_cast<const unsigned char*>(contents.data()), contents.size()))
     abandon("the temporary file cannot be written", err);
-  if (!FlushFileBuffers(file.get())) abandon("the temporary file cannot be flushed to the disk", GetLastError());
+  if (!FlushFileBuffers(file.get()))
+    abandon("the temporary file cannot be flushed to the disk", GetLastError());
   const std::wstring wideTarget = win32::WidePath(target);
   DWORD err = RenameOver(file.get(), wideTarget);
   file.Reset();

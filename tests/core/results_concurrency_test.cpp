@@ -97,6 +97,10 @@ BARDRILL_CHILD_TASK(Editor) {
 }
 
 TEST(ResultsFileConcurrency, AppendsRewritesAndDeletesFromManyProcessesLoseNothing) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "the editors' deletes replace the file while others have it open: it renames over no file that a "
+      "process holds open, the renaming process's own included (MoveFileExW and ReplaceFileW refuse, the "
+      "POSIX-semantics rename is not implemented)");
   testing::TempDir dir;
   const std::string path = dir / "成績累積データ.dat";
   ResultsFile(path).Open();
@@ -113,7 +117,8 @@ TEST(ResultsFileConcurrency, AppendsRewritesAndDeletesFromManyProcessesLoseNothi
   int reads = 0;
   int64_t damaged = 0;
   auto allEnded = [&] {
-    return std::all_of(workers.begin(), workers.end(), [](testing::Child& w) { return w.Ended().has_value(); });
+    return std::all_of(workers.begin(), workers.end(),
+                       [](testing::Child& w) { return w.Ended().has_value(); });
   };
   while (!allEnded()) {
     ResultsFile(path).ReadFrom(1, [&](int64_t, const RecordBytes& b) {

@@ -140,7 +140,7 @@ TEST(ResultsFileAppend, FolderThatIsMissingOrAFileGivesFileWriteErrorNamingThePa
       file.Append(Rec(1, 10));
       ADD_FAILURE() << "no error for " << path;
     } catch (const FileWriteError& e) {
-      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(paths::Native(path)), std::string::npos) << e.what();
     }
     EXPECT_THROW(file.Open(), FileWriteError);
   }
@@ -209,7 +209,7 @@ TEST(ResultsFileWriteCheck, NamesAFileOrFolderThatCannotBeWrittenAndAcceptsANewS
 
   WriteBytes(path, Bytes({Rec(1, 10)}));
   testing::files::permissions(path, testing::files::perms::owner_read | testing::files::perms::group_read |
-                                         testing::files::perms::others_read);
+                                        testing::files::perms::others_read);
   AsUnprivilegedUser([&] {
     const std::string problem = WriteProblem(path);
     EXPECT_NE(problem.find(path), std::string::npos) << problem;
@@ -217,9 +217,9 @@ TEST(ResultsFileWriteCheck, NamesAFileOrFolderThatCannotBeWrittenAndAcceptsANewS
   });
   testing::files::remove(path);
   testing::files::permissions(dir.path(),
-                               testing::files::perms::owner_all | testing::files::perms::group_read |
-                                   testing::files::perms::group_exec | testing::files::perms::others_read |
-                                   testing::files::perms::others_exec);
+                              testing::files::perms::owner_all | testing::files::perms::group_read |
+                                  testing::files::perms::group_exec | testing::files::perms::others_read |
+                                  testing::files::perms::others_exec);
   AsUnprivilegedUser([&] {
     const std::string problem = WriteProblem(path);
     EXPECT_NE(problem.find("no file can be created"), std::string::npos) << problem;
@@ -272,6 +272,9 @@ TEST(ResultsFileLock, LockNeverReleasedGivesFileWriteErrorAndWritesNothing) {
 }
 
 TEST(ResultsFileLock, AppendWaitingWhileTheFileIsReplacedWritesToTheNewFile) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   TempDir dir;
   std::string path = dir / kName;
   WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}));
@@ -328,6 +331,9 @@ TEST(ResultsFileRewrite, RecordChangedSinceItWasReadOrGoneIsLeftAlone) {
 }
 
 TEST(ResultsFileDelete, FirstOfThreeLeavesTheOthersInOrder) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   TempDir dir;
   std::string path = dir / kName;
   WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20), Rec(3, 30)}));
@@ -342,6 +348,9 @@ TEST(ResultsFileDelete, FirstOfThreeLeavesTheOthersInOrder) {
 }
 
 TEST(ResultsFileDelete, DropsTrailingPartialRecordAndLeftoverTemporaryFile) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   TempDir dir;
   std::string path = dir / kName;
   WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}) + "stray");
@@ -366,6 +375,9 @@ TEST(ResultsFileDelete, RecordChangedSinceItWasReadOrGoneIsLeftAlone) {
 }
 
 TEST(ResultsFileDelete, AFolderAtTheTemporaryNameDoesNotBlockTheDelete) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   TempDir dir;
   std::string path = dir / kName;
   WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}));
@@ -407,6 +419,9 @@ TEST(ResultsFileDelete, ATemporaryFileThatCannotBeWrittenLeavesTheResultsUntouch
 // Anyone who may write the shared folder can plant a link at the temporary name; the delete must
 // neither write through it nor be stopped by it.
 TEST(ResultsFileDelete, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a symbolic link needs a privilege on Windows, and mingw-w64's C++ library cannot make one";
+#endif
   TempDir dir;
   std::string path = dir / kName;
   WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20), Rec(3, 30)}));
@@ -427,6 +442,9 @@ TEST(ResultsFileDelete, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
 // A school may keep its results file elsewhere and link to it: after a delete the link still names it
 // and the drills keep going there.
 TEST(ResultsFileDelete, ALinkedResultsFileStaysLinkedAndKeepsReceivingDrills) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a symbolic link needs a privilege on Windows, and mingw-w64's C++ library cannot make one";
+#endif
   TempDir dir;
   testing::files::create_directory(dir / "store");
   const std::string real = dir / "store/results.dat";
@@ -484,12 +502,15 @@ TEST(ResultsFileDelete, InAGroupSharedFolderTheFileKeepsItsOwnerGroupAndMode) {
 }
 
 TEST(ResultsFileDelete, KeepsThePermissionsOfTheFile) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   TempDir dir;
   std::string path = dir / kName;
   WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}));
   using testing::files::perms;
   testing::files::permissions(path, perms::owner_read | perms::owner_write | perms::group_read |
-                                         perms::group_write | perms::others_read | perms::others_write);
+                                        perms::group_write | perms::others_read | perms::others_write);
   auto before = testing::files::status(path).permissions();
   ResultsFile file(path);
   ASSERT_EQ(file.DeleteOne(1, AsRecordBytes(Rec(1, 10))), EditOutcome::Done);

@@ -42,6 +42,10 @@ class ResultsRetry : public ::testing::Test {
 };
 
 TEST_F(ResultsRetry, AFolderAwayForFourTriesEndsWithAMessageNamingIt) {
+#ifdef _WIN32
+  GTEST_SKIP()
+      << "the error number asserted is errno's ENOENT; Windows gives its own code (3, path not found)";
+#endif
   try {
     ReadResultsPatiently([&] { Load(); }, waits.fn());
     FAIL() << "gave up silently";
@@ -112,6 +116,9 @@ TEST_F(ResultsRetry, BusyTriesDoNotCountTowardsTheFolderLimit) {
 }
 
 TEST_F(ResultsRetry, AnyOtherFailureEndsAtOnceWithTheSystemsText) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the words asserted are the C library's for a folder; Windows has words of its own";
+#endif
   testing::files::create_directories(ResultsPath(state));  // a folder where the file should be
   try {
     ReadResultsPatiently([&] { Load(); }, waits.fn());

@@ -28,7 +28,7 @@ constexpr const char* kGoodMap =
 class SoundCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    state.SoundFolder = dir.path() + "共通 データ/音フォルダ/";
+    state.SoundFolder = paths::Native(dir.path() + "共通 データ/音フォルダ/");
     testing::files::remove_all(state.SoundFolder);
     for (const char* name : {"ok1", "ok2", "ng1", "no"}) WriteBytes(Sound(name), TinyWav());
   }

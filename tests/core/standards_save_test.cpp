@@ -77,6 +77,9 @@ BARDRILL_CHILD_TASK(Saver) { return SaveRepeatedly(InFolder(args.at(0)), args.at
 BARDRILL_CHILD_TASK(Reader) { return ReadUntil(InFolder(args.at(0)), args.at(1)) ? 0 : 1; }
 
 TEST_F(StandardsSave, TwoPCsSavingAtOnceNeverTearTheFileOrLoseASaveUnseen) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   const std::string stop = dir / "stop";
   testing::Child reader = testing::Child::Start("Reader", {dir.path(), stop});
   testing::Child first = testing::Child::Start("Saver", {dir.path(), "a", dir / "a.log"});
@@ -105,6 +108,9 @@ TEST_F(StandardsSave, TwoPCsSavingAtOnceNeverTearTheFileOrLoseASaveUnseen) {
 }
 
 TEST_F(StandardsSave, AnotherPCsSaveSinceTheEditorReadIsNeverOverwritten) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   std::string bytes;
   StandardsGrid mine = ReadStandardsGrid(state, &bytes);
   StandardsGrid theirs = mine;
@@ -118,6 +124,9 @@ TEST_F(StandardsSave, AnotherPCsSaveSinceTheEditorReadIsNeverOverwritten) {
 }
 
 TEST_F(StandardsSave, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a symbolic link needs a privilege on Windows, and mingw-w64's C++ library cannot make one";
+#endif
   WriteBytes(dir / "新名簿.txt", "roster");
   testing::files::create_symlink(dir / "新名簿.txt", File() + ".tmp");
   StandardsGrid grid = ReadStandardsGrid(state);
@@ -129,6 +138,9 @@ TEST_F(StandardsSave, ALinkPlantedAtTheTemporaryNameIsNeverWrittenThrough) {
 }
 
 TEST_F(StandardsSave, ALinkedStandardsFileStaysALinkToItsFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a symbolic link needs a privilege on Windows, and mingw-w64's C++ library cannot make one";
+#endif
   testing::files::create_directory(dir / "store");
   testing::files::rename(File(), dir / "store/standards.txt");
   testing::files::create_symlink(dir / "store/standards.txt", File());

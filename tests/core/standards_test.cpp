@@ -6,6 +6,7 @@
 
 #include "core/app_state.h"
 #include "platform/errors.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {
@@ -140,6 +141,9 @@ std::vector<std::vector<std::string>> SampleRows() {
 }
 
 TEST_F(StandardsTest, SaveWritesCp932LinesAndReloads) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   Write(std::string(kHeader) + "1,1,1,1,1,1,1,1,1,,,\r\n");
   SaveStandards(state, SampleRows());
 
@@ -200,7 +204,8 @@ TEST_F(StandardsTest, UnwritableFolderReportsThePath) {
     SaveStandards(state, SampleRows());
     FAIL();
   } catch (const FileWriteError& e) {
-    EXPECT_NE(std::string(e.what()).find(dir / "missing/タイム回数データ.txt"), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find(paths::Native(dir / "missing/タイム回数データ.txt")),
+              std::string::npos)
         << e.what();
   }
 }

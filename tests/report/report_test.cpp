@@ -70,7 +70,7 @@ std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(const
   std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
     files[fs::Utf8(entry.path())] = {entry.is_regular_file() ? ReadBytes(fs::Utf8(entry.path())) : "",
-                                    fs::last_write_time(entry.path())};
+                                     fs::last_write_time(entry.path())};
   }
   return files;
 }
@@ -83,10 +83,10 @@ class Installation : public ::testing::Test {
     ASSERT_EQ(generated.status, 0) << generated.err;
   }
 
-  std::string root() const { return dir_.path() + "demo/"; }
+  std::string root() const { return paths::Native(dir_.path() + "demo/"); }
   std::string programFolder() const { return root() + "ソネタ"; }
-  std::string common() const { return root() + "共通/"; }
-  std::string results() const { return common() + "ソネタ/成績累積データ.dat"; }
+  std::string common() const { return paths::Native(root() + "共通/"); }
+  std::string results() const { return paths::Native(common() + "ソネタ/成績累積データ.dat"); }
 
   Outcome Report(const std::vector<std::string>& args) {
     return RunProgram(BARDRILL_REPORT_EXE, args, scratch_.path());

@@ -15,11 +15,12 @@ TempDir::TempDir(const std::string& parent) {
   static std::mt19937_64 random(std::random_device{}());
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[32];
-    std::snprintf(name, sizeof name, "bardrill-test-%06llx", static_cast<unsigned long long>(random() & 0xFFFFFF));
+    std::snprintf(name, sizeof name, "bardrill-test-%06llx",
+                  static_cast<unsigned long long>(random() & 0xFFFFFF));
     const std::string candidate = paths::WithSeparator(base) + name;
     std::error_code ec;
     if (std::filesystem::create_directory(paths::ToFs(candidate), ec)) {
-      path_ = candidate + "/";
+      path_ = candidate + paths::kSeparator;
       return;
     }
     if (ec && !std::filesystem::exists(paths::ToFs(candidate))) break;

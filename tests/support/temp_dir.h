@@ -15,7 +15,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  // The folder, ending with "/".
+  // The folder, ending with the system's separator.
   const std::string& path() const { return path_; }
   // path() + name
   std::string operator/(const std::string& name) const { return path_ + name; }
@@ -59,11 +59,15 @@ inline std::uintmax_t file_size(const std::string& p) { return fs::file_size(Pat
 inline bool create_directory(const std::string& p) { return fs::create_directory(Path(p)); }
 inline bool create_directories(const std::string& p) { return fs::create_directories(Path(p)); }
 inline void rename(const std::string& from, const std::string& to) { fs::rename(Path(from), Path(to)); }
-inline void create_symlink(const std::string& to, const std::string& link) { fs::create_symlink(Path(to), Path(link)); }
+inline void create_symlink(const std::string& to, const std::string& link) {
+  fs::create_symlink(Path(to), Path(link));
+}
 inline void permissions(const std::string& p, perms prms) { fs::permissions(Path(p), prms); }
 inline fs::file_status status(const std::string& p) { return fs::status(Path(p)); }
 inline fs::file_status symlink_status(const std::string& p) { return fs::symlink_status(Path(p)); }
-inline fs::directory_iterator directory_iterator(const std::string& p) { return fs::directory_iterator(Path(p)); }
+inline fs::directory_iterator directory_iterator(const std::string& p) {
+  return fs::directory_iterator(Path(p));
+}
 inline fs::recursive_directory_iterator recursive_directory_iterator(const std::string& p) {
   return fs::recursive_directory_iterator(Path(p));
 }
