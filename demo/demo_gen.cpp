@@ -250,7 +250,7 @@ void WriteSounds(const fs::path& soundFolder) {
   }
   WriteTextFile(soundFolder / paths::ToFs("新音ファイル.txt"), map);
   for (const Sound& sound : sounds) {
-    WriteFile(soundFolder / (sound.file + ".wav"), demo::WavFile(demo::Render(sound.tones)));
+    WriteFile(soundFolder / paths::ToFs(sound.file + ".wav"), demo::WavFile(demo::Render(sound.tones)));
   }
 }
 
