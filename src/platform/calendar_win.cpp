@@ -13,10 +13,10 @@ constexpr wchar_t kPattern[] = L"GGGGy年 M月 dd日（E）";
 // ICU's C API as Windows 10 (version 1903 and later) ships it in icu.dll, found at run time so that the
 // program still starts where it is missing.
 struct WindowsIcu {
-  using Open = void* (*)(int timeStyle, int dateStyle, const char* locale, const wchar_t* zone, int32_t zoneLength,
-                         const wchar_t* pattern, int32_t patternLength, int* status);
-  using Format = int32_t (*)(const void* format, double millis, wchar_t* out, int32_t capacity, void* position,
-                             int* status);
+  using Open = void* (*)(int timeStyle, int dateStyle, const char* locale, const wchar_t* zone,
+                         int32_t zoneLength, const wchar_t* pattern, int32_t patternLength, int* status);
+  using Format = int32_t (*)(const void* format, double millis, wchar_t* out, int32_t capacity,
+                             void* position, int* status);
   using Close = void (*)(void* format);
   Open open = nullptr;
   Format format = nullptr;
@@ -76,7 +76,8 @@ std::wstring CalendarLabel(int64_t days) {
   if (era.empty() || era == L"西暦" || era == L"西暦西暦") year = std::to_wstring(civil.year);
   const std::wstring weekday = DateFormat(date, L"ddd", 0);
   if (year.empty() || weekday.empty())
-    throw std::runtime_error("Windows cannot format a Japanese date: " + win32::SystemMessage(GetLastError()));
+    throw std::runtime_error("Windows cannot format a Japanese date: " +
+                             win32::SystemMessage(GetLastError()));
   wchar_t monthDay[32];
   std::swprintf(monthDay, 32, L" %d月 %02d日", civil.month, civil.day);
   return (era.empty() ? L"西暦" : era.substr(0, 2)) + year + L"年" + monthDay + L"（" + weekday + L"）";

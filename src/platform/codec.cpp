@@ -66,8 +66,8 @@ bool HasNonAscii(std::string_view s) {
 namespace system {
 
 UndecodableText NotCp932(std::string_view bytes, size_t offset, size_t count) {
-  return UndecodableText(offset, TheBytes(bytes.data() + offset, count) + (count == 1 ? " here is" : " here are") +
-                                     " not Shift-JIS (CP932) text");
+  return UndecodableText(offset, TheBytes(bytes.data() + offset, count) +
+                                     (count == 1 ? " here is" : " here are") + " not Shift-JIS (CP932) text");
 }
 
 std::invalid_argument NotStorable(std::string_view utf8) {

@@ -14,7 +14,8 @@ std::vector<std::string> JapaneseSortKeys(const std::vector<std::string>& lines)
     const int length = static_cast<int>(text.size());
     const int size = LCMapStringEx(L"ja-JP", kFlags, text.data(), length, nullptr, 0, nullptr, nullptr, 0);
     if (size <= 0)
-      throw std::runtime_error("Windows cannot give a Japanese sort key: " + win32::SystemMessage(GetLastError()));
+      throw std::runtime_error("Windows cannot give a Japanese sort key: " +
+                               win32::SystemMessage(GetLastError()));
     keys[i].resize(static_cast<size_t>(size));
     LCMapStringEx(L"ja-JP", kFlags, text.data(), length, reinterpret_cast<wchar_t*>(keys[i].data()), size,
                   nullptr, nullptr, 0);

@@ -34,7 +34,8 @@ bool SystemLauncher::Start(const std::string& program, const std::string& argume
   PROCESS_INFORMATION started{};
   if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &started)) {
-    error = paths::Native(program) + ": the program cannot be started (" + win32::SystemMessage(GetLastError()) + ")";
+    error = paths::Native(program) + ": the program cannot be started (" +
+            win32::SystemMessage(GetLastError()) + ")";
     return false;
   }
   // Not waited for: the handles are let go at once.

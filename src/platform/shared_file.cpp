@@ -1,8 +1,9 @@
+#include "platform/shared_file.h"
+
 #include <algorithm>
 #include <atomic>
 
 #include "platform/errors.h"
-#include "platform/shared_file.h"
 
 // What both systems share: the lock wait and the reopening of a file replaced while one waited for it.
 namespace bardrill {

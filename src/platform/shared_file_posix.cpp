@@ -1,5 +1,3 @@
-#include "platform/shared_file.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +11,7 @@
 
 #include "platform/errors.h"
 #include "platform/paths.h"
+#include "platform/shared_file.h"
 
 namespace bardrill {
 

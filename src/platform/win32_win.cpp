@@ -1,8 +1,7 @@
-#include "platform/win32.h"
-
 #include <stdexcept>
 
 #include "platform/paths.h"
+#include "platform/win32.h"
 
 namespace bardrill::win32 {
 
@@ -36,7 +35,8 @@ std::string SystemMessage(DWORD code) {
   if (n == 0 || buffer == nullptr) return "system error " + std::to_string(code);
   std::string text = Utf8(std::wstring_view(buffer, n));
   LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
+  while (!text.empty() &&
+         (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
     text.pop_back();
   return text;
 }

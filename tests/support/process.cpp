@@ -28,7 +28,8 @@ std::string Hex(const std::string& bytes) {
 
 std::string Unhex(const std::string& hex) {
   std::string out;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
   return out;
 }
 
@@ -83,7 +84,8 @@ BARDRILL_CHILD_TASK(HoldLockTask) {
   return 0;
 }
 
-std::optional<Child> HoldLock(const std::string& path, std::chrono::milliseconds holdFor, const std::string& bytes) {
+std::optional<Child> HoldLock(const std::string& path, std::chrono::milliseconds holdFor,
+                              const std::string& bytes) {
   Child holder = Child::Start("HoldLockTask", {path, std::to_string(holdFor.count()), Hex(bytes)});
   char answer = 0;
   if (!holder.Read(&answer, 1) || answer != 'L') return std::nullopt;

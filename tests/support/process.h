@@ -31,9 +31,9 @@ struct ChildTaskName {
 };
 
 // Defines a task, known by its own name:  BARDRILL_CHILD_TASK(Append) { ... args[0] ...; return 0; }
-#define BARDRILL_CHILD_TASK(task)                                                 \
-  int task(const std::vector<std::string>& args);                                 \
-  const ::bardrill::testing::ChildTaskName task##Name(#task, task);               \
+#define BARDRILL_CHILD_TASK(task)                                   \
+  int task(const std::vector<std::string>& args);                   \
+  const ::bardrill::testing::ChildTaskName task##Name(#task, task); \
   int task(const std::vector<std::string>& args)
 
 // The exit status of a child that was killed.

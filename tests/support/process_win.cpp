@@ -22,10 +22,11 @@ std::wstring Wide(const std::string& utf8) {
 }
 
 std::string Utf8(const std::wstring& wide) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                    nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                    nullptr, nullptr);
   std::string utf8(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr,
+                      nullptr);
   return utf8;
 }
 
@@ -58,7 +59,9 @@ std::wstring ThisProgram() {
   return std::wstring(buffer.data(), n);
 }
 
-std::string LastError(const std::string& what) { return what + ": system error " + std::to_string(GetLastError()); }
+std::string LastError(const std::string& what) {
+  return what + ": system error " + std::to_string(GetLastError());
+}
 
 // Starts a program whose only inherited handles are the ones given, which are inheritable just then:
 // the children that tests start one after another never hold each other's pipes open.
@@ -88,8 +91,9 @@ HANDLE StartProcess(const std::wstring& exe, std::wstring commandLine, HANDLE ou
 }
 
 HANDLE CreateOutput(const std::string& path) {
-  return CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace
@@ -120,12 +124,14 @@ Outcome RunProgram(const std::string& exe, const std::vector<std::string>& args,
 
 Child Child::Start(const std::string& task, const std::vector<std::string>& args) {
   HANDLE readEnd = nullptr, writeEnd = nullptr;
-  if (!CreatePipe(&readEnd, &writeEnd, nullptr, 0)) throw std::runtime_error(LastError("no pipe for a child"));
+  if (!CreatePipe(&readEnd, &writeEnd, nullptr, 0))
+    throw std::runtime_error(LastError("no pipe for a child"));
   std::vector<std::string> all = {"--bardrill-child", task,
                                   std::to_string(reinterpret_cast<std::uintptr_t>(writeEnd))};
   all.insert(all.end(), args.begin(), args.end());
   const std::wstring exe = ThisProgram();
-  HANDLE process = StartProcess(exe, CommandLine(exe, all), INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, writeEnd);
+  HANDLE process =
+      StartProcess(exe, CommandLine(exe, all), INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, writeEnd);
   CloseHandle(writeEnd);
   if (process == nullptr) {
     CloseHandle(readEnd);
@@ -173,7 +179,8 @@ bool Child::Read(void* data, size_t size) {
   auto* bytes = static_cast<char*>(data);
   while (size > 0) {
     DWORD got = 0;
-    if (!ReadFile(reinterpret_cast<HANDLE>(told_), bytes, static_cast<DWORD>(size), &got, nullptr) || got == 0)
+    if (!ReadFile(reinterpret_cast<HANDLE>(told_), bytes, static_cast<DWORD>(size), &got, nullptr) ||
+        got == 0)
       return false;
     bytes += got;
     size -= got;
