@@ -5,8 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <random>
 #include <thread>
 
+#include "core/results_file.h"
 #include "platform/errors.h"
 #include "platform/item_reader.h"
 #include "platform/shared_file.h"
@@ -100,6 +103,56 @@ TEST(WindowsLocks, TheLockOfAProcessThatIsKilledIsReleased) {
   holder->Kill();
   EXPECT_EQ(holder->Wait(), testing::kKilled);
   EXPECT_TRUE(mine.TryLockFor(10s));
+}
+
+// Appends records numbered 0, 1, 2, ... for its student, telling the test each number once it is written.
+BARDRILL_CHILD_TASK(AppendAndTell) {
+  ResultsFile file(args.at(0));
+  const int student = std::stoi(args.at(1));
+  for (int32_t n = 0;; ++n) {
+    file.Append(MakeNewRecord(38114, 0.5, student, 1, n, "12345"));
+    testing::Tell(&n, sizeof n);
+  }
+}
+
+// The shared tests of many processes also rewrite and delete, which Wine cannot (see above); appends
+// alone it can: Windows processes append at once and are killed mid-write, and the file keeps whole
+// records only, every append its process saw return there once.
+TEST(WindowsLocks, ProcessesAppendingAtOnceAndKilledMidWriteLeaveWholeRecordsOnly) {
+  TempDir dir;
+  const std::string path = dir / "成績累積データ.dat";
+  std::mt19937 random(20040507);
+  for (int trial = 0; trial < 5; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    std::vector<testing::Child> appenders;
+    for (int student = 1; student <= 3; ++student)
+      appenders.push_back(testing::Child::Start("AppendAndTell", {path, std::to_string(student)}));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 200));
+    std::map<int, int> told;  // student -> appends seen to return
+    for (size_t i = 0; i < appenders.size(); ++i) {
+      appenders[i].Kill();
+      EXPECT_EQ(appenders[i].Wait(), testing::kKilled);
+      told[static_cast<int>(i) + 1] = 0;
+      int32_t n = -1;
+      while (appenders[i].Read(&n, sizeof n)) told[static_cast<int>(i) + 1] = n + 1;
+    }
+    // The next append cuts back what a killed one left half-written.
+    ResultsFile(path).Append(MakeNewRecord(38114, 0.5, 9, 1, trial, "12345"));
+    EXPECT_EQ(testing::files::file_size(path) % kRecordSize, 0u);
+    std::map<std::pair<int, int>, int> copies;
+    ResultsFile(path).ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
+      const ResultRecord r = ResultRecord::Decode(bytes);
+      EXPECT_EQ(MakeNewRecord(38114, 0.5, r.Bangou, 1, r.seconds, "12345").Encode(), bytes)
+          << "a torn record";
+      ++copies[{r.Bangou, r.seconds}];
+    });
+    for (const auto& [student, count] : told) {
+      EXPECT_GT(count, 0) << "student " << student << " never appended";
+      for (int n = 0; n < count; ++n)
+        EXPECT_GE(copies[std::pair(student, n)], 1) << "student " << student << " lost " << n;
+    }
+    testing::files::remove(path);
+  }
 }
 
 BARDRILL_CHILD_TASK(ReadAcrossAReplacement) {
