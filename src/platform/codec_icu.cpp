@@ -106,6 +106,9 @@ std::string Utf8ToCp932(std::string_view utf8) {
   int32_t n = ucnv_fromUChars(conv, out.data(), static_cast<int32_t>(out.size()), utf16.data(), n16, &status);
   if (U_FAILURE(status)) throw system::NotStorable(utf8);
   out.resize(static_cast<size_t>(n));
+  // ICU drops the characters Unicode calls default-ignorable (a zero-width space, a soft hyphen)
+  // without a word; what does not come back is not stored either.
+  if (system::LenientCp932ToUtf8(out) != utf8) throw system::NotStorable(utf8);
   return out;
 }
 
