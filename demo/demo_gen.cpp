@@ -25,6 +25,8 @@
 #include "core/roster.h"
 #include "platform/calendar.h"
 #include "platform/clock.h"
+#include "platform/paths.h"
+#include "platform/streams.h"
 #include "school/layout.h"
 #include "school/roster_csv.h"
 
@@ -82,7 +84,7 @@ void WriteRoster(const fs::path& common, int schoolYear) {
     line.status = s.status;
     lines.push_back(line);
   }
-  school::WriteTextFile((common / "新名簿.txt").string(), school::RosterFileLines(lines));
+  school::WriteTextFile(paths::FromFs(common / paths::ToFs("新名簿.txt")), school::RosterFileLines(lines));
 }
 
 // ---- results history ---------------------------------------------------------------------------------
@@ -150,7 +152,7 @@ size_t WriteResults(const fs::path& dataFolder, const LevelTable<LevelStandard>&
         MakeNewRecord(static_cast<double>(d.date), time, d.student, d.level, d.seconds, kSchoolCode).Encode();
     bytes.append(reinterpret_cast<const char*>(record.data()), record.size());
   }
-  school::WriteWholeFile((dataFolder / "成績累積データ.dat").string(), bytes);
+  school::WriteWholeFile(paths::FromFs(dataFolder / paths::ToFs("成績累積データ.dat")), bytes);
   return drills.size();
 }
 
@@ -168,21 +170,23 @@ int Usage(const std::string& why) {
 void Generate(const fs::path& root, int64_t today) {
   std::error_code ec;
   fs::create_directory(root, ec);
-  if (!fs::is_directory(root)) throw std::runtime_error(root.string() + ": cannot be made a folder");
+  if (!fs::is_directory(root)) throw std::runtime_error(paths::FromFs(root) + ": cannot be made a folder");
   const school::SchoolSettings settings{kSchoolYearStartMonth, kSchoolCode, "さくら学習塾", "1234"};
-  school::WriteSchool(root.string(), settings, {school::InstalledSources().sounds, std::nullopt}, today);
-  const fs::path common = root / school::kCommonFolder;
+  school::WriteSchool(paths::FromFs(root), settings, {school::InstalledSources().sounds, std::nullopt},
+                      today);
+  const fs::path common = root / paths::ToFs(school::kCommonFolder);
   WriteRoster(common, SchoolYearOf(today));
   AppState state;
-  LoadDataConfiguration(state, (root / school::kProgramFolder).string());
+  LoadDataConfiguration(state, paths::FromFs(root / paths::ToFs(school::kProgramFolder)));
   size_t records = WriteResults(common / school::kProgramFolder, state.Standards, today);
-  std::cout << "Demo installation in " << root.string() << ": " << kStudents.size() << " roster lines, "
+  std::cout << "Demo installation in " << paths::FromFs(root) << ": " << kStudents.size() << " roster lines, "
             << records << " results up to " << calendar::FormatDate(today) << "\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  bardrill::PrepareStandardStreams();
   std::vector<std::string> args(argv + 1, argv + argc);
   std::optional<std::string> root;
   std::optional<int64_t> today;
@@ -201,10 +205,10 @@ int main(int argc, char** argv) {
   }
   if (!root || root->empty()) return Usage("the ROOT folder is missing");
   try {
-    fs::path absolute = fs::absolute(*root).lexically_normal();
+    fs::path absolute = fs::absolute(paths::ToFs(*root)).lexically_normal();
     if (!absolute.has_filename()) absolute = absolute.parent_path();
     if (!fs::is_directory(absolute.parent_path())) {
-      throw std::runtime_error(absolute.parent_path().string() +
+      throw std::runtime_error(paths::FromFs(absolute.parent_path()) +
                                ": the folder that should hold ROOT does not exist");
     }
     Generate(absolute, today ? *today : SystemClock().Today());

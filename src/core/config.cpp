@@ -47,9 +47,9 @@ std::string WithSeparator(std::string folder) {
 // started from; so the report, given that folder, finds the same data wherever it runs.
 std::string CommonFolderOf(const std::string& written, const std::string& exeFolder) {
   namespace fs = std::filesystem;
-  const fs::path folder(paths::Native(WithSeparator(written)));
+  const fs::path folder = paths::ToFs(paths::Native(WithSeparator(written)));
   if (folder.is_absolute()) return WithSeparator(written);
-  return WithSeparator((fs::path(paths::Native(exeFolder)) / folder).lexically_normal().string());
+  return WithSeparator(paths::FromFs((paths::ToFs(paths::Native(exeFolder)) / folder).lexically_normal()));
 }
 
 void ReadPathData(AppState& state) {
@@ -63,7 +63,7 @@ void ReadPathData(AppState& state) {
   std::string bare = paths::Native(common);
   while (bare.size() > 1 && paths::EndsWithSeparator(bare)) bare.pop_back();
   std::error_code ec;
-  const auto status = std::filesystem::status(bare, ec);
+  const auto status = std::filesystem::status(paths::ToFs(bare), ec);
   if (!std::filesystem::is_directory(status)) {
     const bool isFile = std::filesystem::exists(status);
     const std::string resolved = common == WithSeparator(folder.text) ? "" : " (" + Quoted(common) + ")";

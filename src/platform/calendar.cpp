@@ -1,21 +1,11 @@
 #include "platform/calendar.h"
 
-#include <unicode/gregocal.h>
-#include <unicode/locid.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
-
 #include <cmath>
 #include <cstdio>
-#include <memory>
-#include <stdexcept>
 
 namespace bardrill::calendar {
 
 namespace {
-// Days between 1899-12-30 and 1970-01-01.
-constexpr int64_t kUnixEpochDay = 25569;
-
 // Howard Hinnant's civil-date algorithms (days relative to 1970-01-01).
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
@@ -79,22 +69,6 @@ std::optional<int64_t> ParseIsoDate(const std::string& text) {
   int64_t days = DayCount(date);
   if (!(FromDayCount(days) == date)) return std::nullopt;  // 31 April and the like
   return days;
-}
-
-std::string EraDateLabel(int64_t days) {
-  UErrorCode status = U_ZERO_ERROR;
-  icu::Locale locale("ja_JP@calendar=japanese");
-  icu::SimpleDateFormat format(icu::UnicodeString::fromUTF8("GGGGy年 M月 dd日（E）"), locale, status);
-  if (U_FAILURE(status)) throw std::runtime_error(std::string("ICU date format: ") + u_errorName(status));
-  // Format noon UTC of the day in UTC, so no time zone can move the date.
-  format.adoptTimeZone(icu::TimeZone::createTimeZone("UTC"));
-  UDate millis = (static_cast<double>(days - kUnixEpochDay) + 0.5) * 86400000.0;
-  icu::UnicodeString out;
-  format.format(millis, out, status);
-  if (U_FAILURE(status)) throw std::runtime_error(std::string("ICU date format: ") + u_errorName(status));
-  std::string utf8;
-  out.toUTF8String(utf8);
-  return utf8;
 }
 
 }  // namespace bardrill::calendar

@@ -6,6 +6,9 @@
 // Dates as the results file stores them: whole days since 1899-12-30 (day 0).
 namespace bardrill::calendar {
 
+// Days between 1899-12-30 and 1970-01-01.
+inline constexpr int64_t kUnixEpochDay = 25569;
+
 struct CivilDate {
   int year = 1899;
   int month = 12;

@@ -1,43 +1,15 @@
 #include "platform/collate.h"
 
-#include <unicode/coll.h>
-#include <unicode/locid.h>
-#include <unicode/unistr.h>
-
 #include <algorithm>
-#include <memory>
 #include <numeric>
-#include <stdexcept>
+
+#include "platform/collate_system.h"
 
 namespace bardrill::collate {
 
-namespace {
-
-// Collators are not thread-safe; one per thread, opened once, since the roster is sorted each time a
-// screen lists it.
-icu::Collator& Japanese() {
-  thread_local std::unique_ptr<icu::Collator> collator = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::Collator> c(icu::Collator::createInstance(icu::Locale::getJapanese(), status));
-    if (U_FAILURE(status) || !c)
-      throw std::runtime_error(std::string("ICU cannot open the Japanese collator: ") + u_errorName(status));
-    return c;
-  }();
-  return *collator;
-}
-
-}  // namespace
-
 void SortJapanese(std::vector<std::string>& lines) {
-  icu::Collator& collator = Japanese();
   // One sort key per line, then plain byte comparisons: thousands of roster rows stay quick.
-  std::vector<std::string> keys(lines.size());
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const icu::UnicodeString text = icu::UnicodeString::fromUTF8(lines[i]);
-    int32_t size = collator.getSortKey(text, nullptr, 0);
-    keys[i].resize(static_cast<size_t>(size));
-    collator.getSortKey(text, reinterpret_cast<uint8_t*>(keys[i].data()), size);
-  }
+  const std::vector<std::string> keys = system::JapaneseSortKeys(lines);
   std::vector<size_t> order(lines.size());
   std::iota(order.begin(), order.end(), size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });

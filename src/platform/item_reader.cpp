@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <optional>
+#include <span>
 #include <system_error>
 
 #include "platform/codec.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/shared_file.h"
 #include "platform/text.h"
 
 namespace bardrill {
@@ -134,27 +136,34 @@ Place PlaceOf(std::string_view bytes, size_t offset) {
 std::string ReadWholeFile(const std::string& path) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  const fs::file_status status = fs::status(path, ec);
+  const fs::file_status status = fs::status(paths::ToFs(path), ec);
   if (fs::is_directory(status)) throw DataFileError(path, 0, "is a folder, not a file");
   if (status.type() == fs::file_type::not_found) {
-    const fs::path folder = fs::path(path).parent_path();
+    const fs::path folder = paths::ToFs(path).parent_path();
     std::error_code folderError;
     if (!folder.empty() && !fs::is_directory(folder, folderError))
       throw DataFileError(path, 0, "there is no such file: its folder does not exist");
     throw DataFileError(path, 0, "there is no such file");
   }
   if (ec) throw DataFileError(path, 0, "the file cannot be reached (" + ec.message() + ")");
-  const std::uintmax_t size = fs::file_size(path, ec);
+  const std::uintmax_t size = fs::file_size(paths::ToFs(path), ec);
   if (!ec && size > kMaxTextFileBytes) {
     throw DataFileError(
         path, 0, "the file is " + std::to_string(size >> 20) + " MB, far too large for this data file");
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw DataFileError(path, 0, "the file cannot be opened (" + SystemErrorText(errno) + ")");
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) throw DataFileError(path, 0, "the file cannot be read (" + SystemErrorText(errno) + ")");
-  return bytes.str();
+  // Read as the results file is, sharing the file with every other program: on Windows a replacement
+  // renamed over it meanwhile (a teacher saving the standards on another PC) must not be refused.
+  std::optional<FileReader> file = [&] {
+    try {
+      return FileReader::Open(path);
+    } catch (const FileReadError& e) {
+      throw DataFileError(path, 0, std::string("the file cannot be opened: ") + e.what());
+    }
+  }();
+  if (!file) throw DataFileError(path, 0, "there is no such file");
+  std::string bytes(static_cast<size_t>(file->Size()), '\0');
+  bytes.resize(file->ReadAt(0, std::span(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size())));
+  return bytes;
 }
 
 }  // namespace

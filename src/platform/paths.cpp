@@ -3,10 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 namespace bardrill::paths {
 
 namespace {
@@ -18,21 +14,6 @@ std::string Native(const std::string& path) {
   for (char& c : out)
     if (IsSeparator(c)) c = kSeparator;
   return out;
-}
-
-std::string ExecutableFolder() {
-#ifdef _WIN32
-  wchar_t buf[32768];
-  DWORD n = GetModuleFileNameW(nullptr, buf, 32768);
-  std::filesystem::path exe(std::wstring(buf, n));
-#else
-  std::error_code ec;
-  std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) exe = std::filesystem::current_path() / "bardrill";
-#endif
-  std::string folder = exe.parent_path().string();
-  if (!EndsWithSeparator(folder)) folder += kSeparator;
-  return folder;
 }
 
 std::string LastComponent(const std::string& folder) {
@@ -47,7 +28,21 @@ bool EndsWithSeparator(const std::string& path) { return !path.empty() && IsSepa
 
 bool Exists(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::exists(Native(path), ec);
+  return std::filesystem::exists(ToFs(Native(path)), ec);
+}
+
+std::filesystem::path ToFs(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string FromFs(const std::filesystem::path& path) {
+  const std::u8string utf8 = path.u8string();
+  return std::string(utf8.begin(), utf8.end());
+}
+
+std::string WithSeparator(std::string folder) {
+  if (!EndsWithSeparator(folder)) folder += kSeparator;
+  return folder;
 }
 
 }  // namespace bardrill::paths

@@ -1,5 +1,7 @@
 #pragma once
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 // Paths as the data files write them: folders end with a separator, file names are appended directly,
 // and either "\" or "/" may separate components, so one set of data files serves Windows and Linux.
@@ -19,5 +21,12 @@ std::string ExecutableFolder();
 std::string LastComponent(const std::string& folder);
 bool EndsWithSeparator(const std::string& path);
 bool Exists(const std::string& path);
+// The folder with a separator at its end.
+std::string WithSeparator(std::string folder);
+
+// A UTF-8 path as std::filesystem takes it, and back. A plain std::string would be read in the system's
+// narrow code page on Windows, which cannot hold every Japanese folder name.
+std::filesystem::path ToFs(std::string_view utf8);
+std::string FromFs(const std::filesystem::path& path);
 
 }  // namespace bardrill::paths

@@ -1,5 +1,3 @@
-#ifndef _WIN32
-
 #include <alsa/asoundlib.h>
 #include <sndfile.h>
 
@@ -134,5 +132,3 @@ bool CanDecodeSound(const std::string& path, std::string& error) {
 }
 
 }  // namespace bardrill
-
-#endif

@@ -1,10 +1,10 @@
-#ifdef _WIN32
-
+#include "platform/win32.h"
+// After windows.h, which it needs.
 #include <mmsystem.h>
-#include <windows.h>
 
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "platform/sound_player.h"
@@ -13,36 +13,16 @@ namespace bardrill {
 
 namespace {
 
+// A path that is not UTF-8 gives an empty one, which the callers report.
 std::wstring Widen(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
-                              nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                      n);
-  return wide;
+  try {
+    return win32::WidePath(utf8);
+  } catch (const std::invalid_argument&) {
+    return {};
+  }
 }
 
-std::string Narrow(const wchar_t* wide, int length) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string utf8(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8.data(), n, nullptr, nullptr);
-  return utf8;
-}
-
-std::string SystemText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-      code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  if (n == 0 || buffer == nullptr) return "system error " + std::to_string(code);
-  std::string text = Narrow(buffer, static_cast<int>(n));
-  LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) text.pop_back();
-  return text;
-}
+std::string SystemText(DWORD code) { return win32::SystemMessage(code); }
 
 class WindowsSoundPlayer : public SoundPlayer {
  public:
@@ -69,6 +49,36 @@ class WindowsSoundPlayer : public SoundPlayer {
 
 std::unique_ptr<SoundPlayer> MakeSystemSoundPlayer() { return std::make_unique<WindowsSoundPlayer>(); }
 
+namespace {
+
+uint32_t Le32(const std::string& b, size_t at) {
+  return static_cast<uint32_t>(static_cast<unsigned char>(b[at])) |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+         static_cast<uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+
+// What is wrong with a WAV file's layout, or nothing: the multimedia API decodes nothing without a
+// device, so the chunks are walked by hand: a format chunk whole, then the start of the samples.
+const char* WavProblem(const std::string& b) {
+  if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0)
+    return "not a RIFF WAVE file";
+  bool format = false;
+  for (size_t at = 12; at + 8 <= b.size();) {
+    const uint32_t size = Le32(b, at + 4);
+    if (b.compare(at, 4, "fmt ") == 0) {
+      if (size < 16 || at + 8 + size > b.size()) return "the WAV header is cut short";
+      format = true;
+    } else if (b.compare(at, 4, "data") == 0) {
+      return format ? nullptr : "the samples come before their format";
+    }
+    at += 8 + size + (size & 1);
+  }
+  return "the WAV header is cut short";
+}
+
+}  // namespace
+
 bool CanDecodeSound(const std::string& path, std::string& error) {
   std::wstring wide = Widen(path);
   if (wide.empty()) {
@@ -77,33 +87,36 @@ bool CanDecodeSound(const std::string& path, std::string& error) {
   }
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
-    error = path + ": the sound file cannot be read (" + SystemText(GetLastError()) + ")";
+    const DWORD err = GetLastError();
+    error = path + (err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND
+                        ? ": there is no such file"
+                        : ": the sound file cannot be read (" + SystemText(err) + ")");
     return false;
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     error = path + ": this is not a file but a folder";
     return false;
   }
-  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
+  win32::Handle file(CreateFileW(wide.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
     error = path + ": the sound file cannot be opened (" + SystemText(GetLastError()) + ")";
     return false;
   }
-  // The multimedia API decodes nothing without a device; the RIFF/WAVE header at least tells a sound
-  // file from a renamed one.
-  char header[12] = {};
+  // The header and the first chunks are all that the layout needs.
+  std::string head(4096, '\0');
   DWORD got = 0;
-  const bool read = ReadFile(file, header, sizeof header, &got, nullptr) != 0;
-  CloseHandle(file);
-  if (!read || got != sizeof header || std::memcmp(header, "RIFF", 4) != 0 ||
-      std::memcmp(header + 8, "WAVE", 4) != 0) {
-    error = path + ": this is not a WAV sound file";
+  if (!ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) {
+    error = path + ": the sound file cannot be read (" + SystemText(GetLastError()) + ")";
+    return false;
+  }
+  head.resize(got);
+  if (const char* problem = WavProblem(head)) {
+    error = path + ": this is not a sound file that can be played (" + problem + ")";
     return false;
   }
   return true;
 }
 
 }  // namespace bardrill
-
-#endif

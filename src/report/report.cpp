@@ -334,10 +334,10 @@ void LoadInstallation(AppState& state, const std::string& programFolder, int64_t
   std::error_code ec;
   // The program finds its folder through its own resolved path; resolving the argument the same way
   // gives the same program folder name (and so the same data folder) for ".", a relative path or a link.
-  fs::path folder = fs::weakly_canonical(fs::absolute(programFolder), ec);
+  fs::path folder = fs::weakly_canonical(fs::absolute(paths::ToFs(programFolder)), ec);
   if (ec || !fs::is_directory(folder))
     throw DataFileError(programFolder, 0, "there is no such program folder");
-  LoadDataConfiguration(state, folder.string());
+  LoadDataConfiguration(state, paths::FromFs(folder));
   BuildLevelCatalogue(state);
   ReadRoster(state, today);
 }

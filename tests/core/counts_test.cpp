@@ -1,8 +1,6 @@
 #include "core/counts.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cmath>
@@ -15,6 +13,7 @@
 #include "core/result_record.h"
 #include "core/results_file.h"
 #include "platform/errors.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {
@@ -266,7 +265,7 @@ TEST_F(CountsTest, AMissingFileBesideTheStandardsHasNoRecords) {
   EXPECT_EQ(state.LoadedCount, 0);
   EXPECT_EQ(state.BestTime(1, 1), kNoTime);
   EXPECT_EQ(state.SchoolBest[1], kNoTime);
-  EXPECT_FALSE(std::filesystem::exists(ResultsPath(state))) << "reading creates nothing";
+  EXPECT_FALSE(testing::files::exists(ResultsPath(state))) << "reading creates nothing";
 }
 
 // A teacher types the rate as a decimal: the points are that decimal times the base, rounded down,
@@ -339,7 +338,7 @@ TEST_F(CountsTest, ALoadThatFailsLeavesEveryTableAsItWas) {
 }
 
 TEST_F(CountsTest, AnUnreadableFileIsNamed) {
-  std::filesystem::create_directory(ResultsPath(state));
+  testing::files::create_directory(ResultsPath(state));
   try {
     ComputeCounts(state, kToday);
     FAIL() << "a folder was read as the results file";
@@ -359,23 +358,24 @@ TEST_F(CountsTest, PointSumsStopAtTheLargestNumber) {
   EXPECT_EQ(state.TodayPoints(1, 5), std::numeric_limits<int32_t>::max());
 }
 
+constexpr int kAppends = 300;
+
+BARDRILL_CHILD_TASK(AppendAsAnotherPc) {
+  ResultsFile results(args.at(0));
+  for (int n = 1; n <= kAppends; ++n) results.Append(MakeNewRecord(kToday, 0.5, 7, 1, n, ""));
+  return 0;
+}
+
 // Another PC appends while this one recomputes: every load sees only whole, intact records, never more
 // than the file held when the load began.
 TEST_F(CountsTest, LoadsWhileAnotherProcessAppends) {
-  constexpr int kAppends = 300;
   ResultsFile results(ResultsPath(state));
   results.Open();
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    for (int n = 1; n <= kAppends; ++n) results.Append(MakeNewRecord(kToday, 0.5, 7, 1, n, ""));
-    _exit(0);
-  }
+  testing::Child child = testing::Child::Start("AppendAsAnotherPc", {ResultsPath(state)});
   int64_t previous = 0;
-  int status = 0;
   bool running = true;
   while (running) {
-    running = waitpid(child, &status, WNOHANG) == 0;
+    running = !child.Ended();
     ComputeCounts(state, kToday);
     ASSERT_GE(state.LoadedCount, previous);
     for (int64_t k = 1; k <= state.LoadedCount; ++k) {
@@ -385,7 +385,7 @@ TEST_F(CountsTest, LoadsWhileAnotherProcessAppends) {
     EXPECT_EQ(state.TotalCount(1, 7), state.LoadedCount);
     previous = state.LoadedCount;
   }
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(child.Wait(), 0);
   EXPECT_EQ(state.LoadedCount, kAppends);
 }
 

@@ -42,6 +42,10 @@ class ResultsRetry : public ::testing::Test {
 };
 
 TEST_F(ResultsRetry, AFolderAwayForFourTriesEndsWithAMessageNamingIt) {
+#ifdef _WIN32
+  GTEST_SKIP()
+      << "the error number asserted is errno's ENOENT; Windows gives its own code (3, path not found)";
+#endif
   try {
     ReadResultsPatiently([&] { Load(); }, waits.fn());
     FAIL() << "gave up silently";
@@ -57,15 +61,15 @@ TEST_F(ResultsRetry, AFolderAwayForFourTriesEndsWithAMessageNamingIt) {
 // The share dropped and left its empty mount point (or the folder was renamed away and an empty one
 // made): no school without drills, but a wait until the school's folder is back.
 TEST_F(ResultsRetry, AnEmptyFolderInPlaceOfTheSchoolsIsWaitedForUntilItIsBack) {
-  std::filesystem::create_directory(dir / "data");
+  testing::files::create_directory(dir / "data");
   testing::WriteBytes(StandardsPath(state), "titles\r\n");
   ResultsFile(ResultsPath(state)).Append(MakeNewRecord(38114, 0.5, 5, 1, 42, ""));
-  std::filesystem::rename(dir / "data", dir / "away");
-  std::filesystem::create_directory(dir / "data");
+  testing::files::rename(dir / "data", dir / "away");
+  testing::files::create_directory(dir / "data");
   waits.during = [&](size_t n) {
     if (n != 2) return;
-    std::filesystem::remove(dir / "data");
-    std::filesystem::rename(dir / "away", dir / "data");
+    testing::files::remove(dir / "data");
+    testing::files::rename(dir / "away", dir / "data");
   };
   EXPECT_TRUE(ReadResultsPatiently([&] { Load(); }, waits.fn()));
   EXPECT_EQ(waits.ms, (std::vector<int>{5000, 5000}));
@@ -75,7 +79,7 @@ TEST_F(ResultsRetry, AnEmptyFolderInPlaceOfTheSchoolsIsWaitedForUntilItIsBack) {
 TEST_F(ResultsRetry, AFolderThatComesBackIsReadAndAMissingFileIsANewSchool) {
   waits.during = [&](size_t n) {
     if (n == 3) {
-      std::filesystem::create_directory(dir / "data");
+      testing::files::create_directory(dir / "data");
       testing::WriteBytes(StandardsPath(state), "titles\r\n");
     }
   };
@@ -112,7 +116,10 @@ TEST_F(ResultsRetry, BusyTriesDoNotCountTowardsTheFolderLimit) {
 }
 
 TEST_F(ResultsRetry, AnyOtherFailureEndsAtOnceWithTheSystemsText) {
-  std::filesystem::create_directories(ResultsPath(state));  // a folder where the file should be
+#ifdef _WIN32
+  GTEST_SKIP() << "the words asserted are the C library's for a folder; Windows has words of its own";
+#endif
+  testing::files::create_directories(ResultsPath(state));  // a folder where the file should be
   try {
     ReadResultsPatiently([&] { Load(); }, waits.fn());
     FAIL() << "a folder was read as the results file";

@@ -167,7 +167,7 @@ TEST(Roster, AcceptsATrailingCommaAndHoldsAtMost5000ListedRows) {
 
 TEST(Roster, AMissingRosterIsNamed) {
   testing::Installation inst;
-  std::filesystem::remove(inst.commonFolder() + "新名簿.txt");
+  testing::files::remove(inst.commonFolder() + "新名簿.txt");
   AppState state = StateFor(inst);
   EXPECT_THROW(ReadRoster(state, Day(2004, 5, 1)), DataFileError);
 }

@@ -28,8 +28,8 @@ constexpr const char* kGoodMap =
 class SoundCheckTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    state.SoundFolder = dir.path() + "共通 データ/音フォルダ/";
-    std::filesystem::remove_all(state.SoundFolder);
+    state.SoundFolder = paths::Native(dir.path() + "共通 データ/音フォルダ/");
+    testing::files::remove_all(state.SoundFolder);
     for (const char* name : {"ok1", "ok2", "ng1", "no"}) WriteBytes(Sound(name), TinyWav());
   }
   std::string Sound(const std::string& name) const { return state.SoundFolder + name + ".wav"; }
@@ -55,7 +55,7 @@ TEST_F(SoundCheckTest, AMapWhoseWatchedSoundsAllPlayPasses) {
   // The completion screen's sounds are left out on purpose: their failures never stop anything.
   Load(kGoodMap);
   EXPECT_NO_THROW(CheckWatchedSounds(state));
-  EXPECT_FALSE(std::filesystem::exists(Sound("合格")));
+  EXPECT_FALSE(testing::files::exists(Sound("合格")));
 }
 
 TEST_F(SoundCheckTest, EachBrokenWatchedCueIsNamedWithTheMapAndTheLine) {
@@ -82,7 +82,7 @@ TEST_F(SoundCheckTest, EachBrokenWatchedCueIsNamedWithTheMapAndTheLine) {
        {"間違い音2", "more than 20"}},
       {"one missing file of two",
        kGoodMap,
-       [&] { std::filesystem::remove(Sound("ok2")); },
+       [&] { testing::files::remove(Sound("ok2")); },
        3,
        {"正解音2", "\"ok2\"", Sound("ok2"), "no such file"}},
       {"a text file named .wav",
@@ -98,8 +98,8 @@ TEST_F(SoundCheckTest, EachBrokenWatchedCueIsNamedWithTheMapAndTheLine) {
       {"a folder in place of the file",
        kGoodMap,
        [&] {
-         std::filesystem::remove(Sound("ok1"));
-         std::filesystem::create_directories(Sound("ok1"));
+         testing::files::remove(Sound("ok1"));
+         testing::files::create_directories(Sound("ok1"));
        },
        2,
        {"正解音2", "\"ok1\"", "not a file"}},

@@ -19,7 +19,7 @@ using testing::WriteCp932;
 class SoundCuesTest : public ::testing::Test {
  protected:
   // A sound folder whose path holds blanks and Japanese, as a school's share may.
-  void SetUp() override { state.SoundFolder = dir.path() + "共通 データ/音フォルダ/"; }
+  void SetUp() override { state.SoundFolder = paths::Native(dir.path() + "共通 データ/音フォルダ/"); }
   void WriteMap(const std::string& text) { WriteCp932(state.SoundFolder + "新音ファイル.txt", text); }
   void LoadMap(const std::string& text) {
     WriteMap(text);
@@ -131,7 +131,7 @@ TEST_F(SoundCuesTest, BackslashesInTheFolderBecomeThisSystemsSeparator) {
   state.SoundFolder = dir.path() + "共通 データ\\音フォルダ\\";
   PlayPassSound(state, fake.services);
   ASSERT_EQ(fake.sound.played.size(), 1u);
-  EXPECT_EQ(fake.sound.played[0], dir.path() + "共通 データ/音フォルダ/合格.wav");
+  EXPECT_EQ(fake.sound.played[0], paths::Native(dir.path() + "共通 データ/音フォルダ/合格.wav"));
 }
 
 TEST_F(SoundCuesTest, ThreeWatchedFailuresAreSilentAndASuccessResetsTheCount) {

@@ -6,6 +6,7 @@
 
 #include "core/app_state.h"
 #include "platform/errors.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {
@@ -140,6 +141,9 @@ std::vector<std::vector<std::string>> SampleRows() {
 }
 
 TEST_F(StandardsTest, SaveWritesCp932LinesAndReloads) {
+  BARDRILL_SKIP_UNDER_WINE(
+      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
+      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   Write(std::string(kHeader) + "1,1,1,1,1,1,1,1,1,,,\r\n");
   SaveStandards(state, SampleRows());
 
@@ -149,7 +153,7 @@ TEST_F(StandardsTest, SaveWritesCp932LinesAndReloads) {
   EXPECT_NE(bytes.find("\x8b\xd6\x8a\xfa\x8a\xd4,,,\r\n60,120,100,10,1,10,200,7,1,,,\r\n90,180,,12,1.5,"),
             std::string::npos);
   EXPECT_EQ(bytes.substr(bytes.size() - 3), ",\r\n");
-  EXPECT_FALSE(std::filesystem::exists(File() + ".tmp"));
+  EXPECT_FALSE(testing::files::exists(File() + ".tmp"));
 
   EXPECT_EQ(state.Standards[2].targetTime, 90);
   EXPECT_FLOAT_EQ(state.Standards[2].pointRate, 1.5f);
@@ -190,7 +194,7 @@ TEST_F(StandardsTest, RejectedSaveKeepsTheOldFile) {
   EXPECT_THROW(SaveStandards(state, rows), DataFileError);
 
   EXPECT_EQ(ReadBytes(File()), before);
-  EXPECT_FALSE(std::filesystem::exists(File() + ".tmp"));
+  EXPECT_FALSE(testing::files::exists(File() + ".tmp"));
   EXPECT_EQ(state.Standards[1].targetTime, 0);
 }
 
@@ -200,7 +204,8 @@ TEST_F(StandardsTest, UnwritableFolderReportsThePath) {
     SaveStandards(state, SampleRows());
     FAIL();
   } catch (const FileWriteError& e) {
-    EXPECT_NE(std::string(e.what()).find(dir / "missing/タイム回数データ.txt"), std::string::npos)
+    EXPECT_NE(std::string(e.what()).find(paths::Native(dir / "missing/タイム回数データ.txt")),
+              std::string::npos)
         << e.what();
   }
 }

@@ -34,6 +34,8 @@ TEST(Codec, RefusesCharactersCp932CannotHoldInsteadOfWritingQuestionMarks) {
   EXPECT_THROW(codec::Utf8ToCp932("波〜"), std::invalid_argument);  // U+301C wave dash
   EXPECT_THROW(codec::Utf8ToCp932("−"), std::invalid_argument);     // U+2212 minus sign
   EXPECT_THROW(codec::Utf8ToCp932("😀"), std::invalid_argument);
+  EXPECT_THROW(codec::Utf8ToCp932("山\u200B田"), std::invalid_argument);  // a zero-width space
+  EXPECT_THROW(codec::Utf8ToCp932("soft\u00ADhyphen"), std::invalid_argument);
 }
 
 TEST(Codec, ACtrlZLeftByOldEditorsEndsTheText) {

@@ -28,7 +28,7 @@
 namespace bardrill {
 namespace {
 
-namespace fs = std::filesystem;
+namespace fs = testing::files;
 using namespace std::string_literals;
 using testing::Installation;
 
@@ -92,7 +92,8 @@ struct Row {
 std::map<std::string, std::string> Snapshot(const std::string& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(root))
-    files[entry.path().string()] = entry.is_regular_file() ? testing::ReadBytes(entry.path().string()) : "/";
+    files[fs::Utf8(entry.path())] =
+        entry.is_regular_file() ? testing::ReadBytes(fs::Utf8(entry.path())) : "/";
   return files;
 }
 

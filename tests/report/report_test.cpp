@@ -2,8 +2,6 @@
 // temporary folders.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,7 +28,7 @@
 namespace bardrill {
 namespace {
 
-namespace fs = std::filesystem;
+namespace fs = testing::files;
 using testing::Outcome;
 using testing::ReadBytes;
 using testing::RunProgram;
@@ -71,8 +69,8 @@ double TimeOfDay(int h, int m, int s) { return (h * 3600 + m * 60 + s) / 86400.0
 std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(const std::string& folder) {
   std::map<std::string, std::pair<std::string, fs::file_time_type>> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    files[entry.path().string()] = {entry.is_regular_file() ? ReadBytes(entry.path().string()) : "",
-                                    fs::last_write_time(entry.path())};
+    files[fs::Utf8(entry.path())] = {entry.is_regular_file() ? ReadBytes(fs::Utf8(entry.path())) : "",
+                                     fs::last_write_time(entry.path())};
   }
   return files;
 }
@@ -85,10 +83,10 @@ class Installation : public ::testing::Test {
     ASSERT_EQ(generated.status, 0) << generated.err;
   }
 
-  std::string root() const { return dir_.path() + "demo/"; }
+  std::string root() const { return paths::Native(dir_.path() + "demo/"); }
   std::string programFolder() const { return root() + "ソネタ"; }
-  std::string common() const { return root() + "共通/"; }
-  std::string results() const { return common() + "ソネタ/成績累積データ.dat"; }
+  std::string common() const { return paths::Native(root() + "共通/"); }
+  std::string results() const { return paths::Native(common() + "ソネタ/成績累積データ.dat"); }
 
   Outcome Report(const std::vector<std::string>& args) {
     return RunProgram(BARDRILL_REPORT_EXE, args, scratch_.path());
@@ -241,7 +239,7 @@ TEST_F(Installation, GeneratorRerunIsIdenticalAndLeavesTheProgramAndOtherFilesAl
   EXPECT_EQ(ReadBytes(programFolder() + "/bardrill"), "the program");
   EXPECT_EQ(ReadBytes(dir_.path() + "beside-root.txt"), "not ours");
   std::set<std::string> top;
-  for (const auto& e : fs::directory_iterator(dir_.path())) top.insert(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(dir_.path())) top.insert(fs::Utf8(e.path().filename()));
   EXPECT_EQ(top, (std::set<std::string>{"demo", "beside-root.txt"}));
 
   Outcome later = RunProgram(BARDRILL_DEMO_GEN_EXE, {root(), "--today", "2024-06-01"}, scratch_.path());
@@ -285,21 +283,18 @@ TEST_F(Installation, RecordsListEveryRecordInFileOrder) {
   }
 }
 
+constexpr size_t kAppends = 2000;
+
+BARDRILL_CHILD_TASK(AppendAsAnotherPc) {
+  ResultsFile file(args.at(0));
+  for (size_t i = 0; i < kAppends; ++i)
+    file.Append(MakeNewRecord(kToday, 0.9, 3, 1, 40 + static_cast<int>(i % 50), "01234"));
+  return 0;
+}
+
 TEST_F(Installation, RecordsWhileAnotherProcessAppendsListOnlyWholeRecords) {
   const size_t before = ReadBytes(results()).size() / kRecordSize;
-  constexpr size_t kAppends = 2000;
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    try {
-      ResultsFile file(results());
-      for (size_t i = 0; i < kAppends; ++i)
-        file.Append(MakeNewRecord(kToday, 0.9, 3, 1, 40 + static_cast<int>(i % 50), "01234"));
-    } catch (...) {
-      _exit(1);
-    }
-    _exit(0);
-  }
+  testing::Child child = testing::Child::Start("AppendAsAnotherPc", {results()});
   size_t previous = before;
   for (int run = 0; run < 5; ++run) {
     Outcome o = Report({"records", programFolder()});
@@ -316,9 +311,7 @@ TEST_F(Installation, RecordsWhileAnotherProcessAppendsListOnlyWholeRecords) {
       ASSERT_EQ(f[8], "01234") << lines[i];
     }
   }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_EQ(child.Wait(), 0);
   EXPECT_EQ(Lines(Report({"records", programFolder()}).out).size(), before + kAppends + 1);
 }
 

@@ -65,8 +65,8 @@ void ScreenTest::TakeShareAway() {
 
 bool ScreenTest::SeenWhileAnotherPCHoldsTheLock(const std::function<bool()>& seen,
                                                 const std::function<void()>& act) {
-  const pid_t other = HoldLock(ResultsPath(state), std::chrono::milliseconds(400));
-  EXPECT_GT(other, 0);
+  std::optional<Child> other = HoldLock(ResultsPath(state), std::chrono::milliseconds(400));
+  EXPECT_TRUE(other);
   bool wasSeen = false;
   QTimer watch;
   watch.setInterval(0);
@@ -74,7 +74,9 @@ bool ScreenTest::SeenWhileAnotherPCHoldsTheLock(const std::function<bool()>& see
   watch.start();
   act();
   watch.stop();
-  EXPECT_EQ(ExitStatus(other), 0);
+  if (other) {
+    EXPECT_EQ(other->Wait(), 0);
+  }
   return wasSeen;
 }
 

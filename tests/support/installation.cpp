@@ -1,13 +1,13 @@
 #include "support/installation.h"
 
-#include <filesystem>
+#include "support/temp_dir.h"
 
 namespace bardrill::testing {
 
 Installation::Installation() {
-  std::filesystem::create_directories(programFolder());
-  std::filesystem::create_directories(dataFolder());
-  std::filesystem::create_directories(soundFolder());
+  files::create_directories(programFolder());
+  files::create_directories(dataFolder());
+  files::create_directories(soundFolder());
   WritePathData("\"" + commonFolder() + "\",0,0,0,0,0,0,0,0,0\r\n");
   WriteCommonData("4\r\n\"01234テスト塾\"\r\n0\r\n0\r\n0\r\n\"pass\"\r\n0\r\n0\r\n0\r\n0\r\n");
   WriteRoster("1,1995,0,0,\"山田 太郎\",0,\"\",\"\"\r\n2,1996,0,0,\"先生\",0,\"\",\"\"\r\n");

@@ -13,10 +13,10 @@ class Installation {
  public:
   Installation();
   const std::string& root() const { return dir_.path(); }
-  std::string programFolder() const { return root() + "プログラム/"; }
-  std::string commonFolder() const { return root() + "共通/"; }
-  std::string dataFolder() const { return commonFolder() + "プログラム/"; }
-  std::string soundFolder() const { return commonFolder() + "音フォルダ/"; }
+  std::string programFolder() const { return root() + "プログラム" + paths::kSeparator; }
+  std::string commonFolder() const { return root() + "共通" + paths::kSeparator; }
+  std::string dataFolder() const { return commonFolder() + "プログラム" + paths::kSeparator; }
+  std::string soundFolder() const { return commonFolder() + "音フォルダ" + paths::kSeparator; }
 
   void WritePathData(const std::string& utf8);
   void WriteCommonData(const std::string& utf8);

@@ -1,84 +1,95 @@
 #include "support/process.h"
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstring>
+#include <cstdio>
+#include <map>
+#include <stdexcept>
 #include <thread>
 
-#include "support/temp_dir.h"
-
-extern char** environ;
+#include "platform/shared_file.h"
 
 namespace bardrill::testing {
 
-Outcome RunProgram(const std::string& exe, const std::vector<std::string>& args, const std::string& scratch) {
-  const std::string outPath = scratch + "stdout";
-  const std::string errPath = scratch + "stderr";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  std::vector<std::string> all = {exe};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  Outcome outcome;
-  if (spawned != 0) {
-    outcome.err = std::string("cannot start ") + exe + ": " + std::strerror(spawned);
-    return outcome;
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  outcome.out = ReadBytes(outPath);
-  outcome.err = ReadBytes(errPath);
-  return outcome;
+namespace {
+
+std::map<std::string, ChildTask>& Tasks() {
+  static std::map<std::string, ChildTask> tasks;
+  return tasks;
 }
 
-pid_t Spawn(const std::function<bool()>& work) {
-  const pid_t pid = fork();
-  if (pid == 0) {
-    bool ok = false;
-    try {
-      ok = work();
-    } catch (...) {
-    }
-    _exit(ok ? 0 : 1);
+std::string Hex(const std::string& bytes) {
+  static const char digits[] = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += digits[c >> 4];
+    out += digits[c & 15];
   }
-  return pid;
+  return out;
 }
 
-int ExitStatus(pid_t pid) {
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+std::string Unhex(const std::string& hex) {
+  std::string out;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return out;
 }
 
-pid_t HoldLock(const std::string& path, std::chrono::milliseconds holdFor,
-               const std::function<void(SharedFile&)>& beforeRelease) {
-  int ready[2];
-  if (pipe(ready) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    SharedFile holder(path);
-    const bool locked = holder.TryLockFor(std::chrono::milliseconds(0));
-    if (write(ready[1], locked ? "L" : "F", 1) != 1) _exit(2);
-    std::this_thread::sleep_for(holdFor);
-    if (beforeRelease) beforeRelease(holder);
-    _exit(0);
+}  // namespace
+
+ChildTaskName::ChildTaskName(const char* name, ChildTask task) { Tasks()[name] = task; }
+
+Child::~Child() { Release(); }
+
+Child::Child(Child&& other) noexcept : process_(other.process_), told_(other.told_), status_(other.status_) {
+  other.process_ = -1;
+  other.told_ = -1;
+}
+
+Child& Child::operator=(Child&& other) noexcept {
+  if (this != &other) {
+    Release();
+    process_ = other.process_;
+    told_ = other.told_;
+    status_ = other.status_;
+    other.process_ = -1;
+    other.told_ = -1;
   }
+  return *this;
+}
+
+int RunChildTask(const std::string& task, const std::vector<std::string>& args) {
+  auto found = Tasks().find(task);
+  if (found == Tasks().end()) {
+    std::fprintf(stderr, "no child task %s in this test program\n", task.c_str());
+    return 2;
+  }
+  try {
+    return found->second(args);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "child task %s: %s\n", task.c_str(), e.what());
+    return 1;
+  }
+}
+
+BARDRILL_CHILD_TASK(HoldLockTask) {
+  SharedFile holder(args.at(0));
+  const bool locked = holder.TryLockFor(std::chrono::milliseconds(0));
+  Tell(locked ? "L" : "F", 1);
+  if (!locked) return 2;
+  std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(args.at(1))));
+  const std::string bytes = Unhex(args.at(2));
+  if (!bytes.empty()) {
+    holder.WriteAt(0, std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()));
+    holder.Sync();
+  }
+  return 0;
+}
+
+std::optional<Child> HoldLock(const std::string& path, std::chrono::milliseconds holdFor,
+                              const std::string& bytes) {
+  Child holder = Child::Start("HoldLockTask", {path, std::to_string(holdFor.count()), Hex(bytes)});
   char answer = 0;
-  const bool locked = pid > 0 && read(ready[0], &answer, 1) == 1 && answer == 'L';
-  close(ready[0]);
-  close(ready[1]);
-  return locked ? pid : -1;
+  if (!holder.Read(&answer, 1) || answer != 'L') return std::nullopt;
+  return holder;
 }
 
 }  // namespace bardrill::testing

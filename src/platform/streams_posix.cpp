@@ -1,0 +1,7 @@
+#include "platform/streams.h"
+
+namespace bardrill {
+
+void PrepareStandardStreams() {}
+
+}  // namespace bardrill

@@ -1,0 +1,212 @@
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+namespace bardrill::testing {
+
+namespace {
+
+HANDLE tellPipe = INVALID_HANDLE_VALUE;  // in a child: the write end of its pipe to the test
+
+std::wstring Wide(const std::string& utf8) {
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr,
+                      nullptr);
+  return utf8;
+}
+
+// One argument quoted as CommandLineToArgvW and the C runtime take it apart again.
+std::wstring Quoted(const std::wstring& arg) {
+  std::wstring out = L"\"";
+  size_t slashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++slashes;
+      continue;
+    }
+    out.append(c == L'"' ? slashes * 2 + 1 : slashes, L'\\');
+    slashes = 0;
+    out += c;
+  }
+  out.append(slashes * 2, L'\\');
+  return out + L"\"";
+}
+
+std::wstring CommandLine(const std::wstring& exe, const std::vector<std::string>& args) {
+  std::wstring line = Quoted(exe);
+  for (const std::string& a : args) line += L" " + Quoted(Wide(a));
+  return line;
+}
+
+std::wstring ThisProgram() {
+  std::vector<wchar_t> buffer(32768);
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  return std::wstring(buffer.data(), n);
+}
+
+std::string LastError(const std::string& what) {
+  return what + ": system error " + std::to_string(GetLastError());
+}
+
+// Starts a program whose only inherited handles are the ones given, which are inheritable just then:
+// the children that tests start one after another never hold each other's pipes open.
+HANDLE StartProcess(const std::wstring& exe, std::wstring commandLine, HANDLE out, HANDLE err, HANDLE extra) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  if (out != INVALID_HANDLE_VALUE) {
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+  }
+  for (HANDLE h : {out, err, extra})
+    if (h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+  PROCESS_INFORMATION started{};
+  const BOOL ok = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                 &startup, &started);
+  const DWORD error = GetLastError();
+  for (HANDLE h : {out, err, extra})
+    if (h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
+  if (!ok) {
+    SetLastError(error);
+    return nullptr;
+  }
+  CloseHandle(started.hThread);
+  return started.hProcess;
+}
+
+HANDLE CreateOutput(const std::string& path) {
+  return CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+Outcome RunProgram(const std::string& exe, const std::vector<std::string>& args, const std::string& scratch) {
+  const std::string outPath = scratch + "stdout";
+  const std::string errPath = scratch + "stderr";
+  Outcome outcome;
+  HANDLE out = CreateOutput(outPath);
+  HANDLE err = CreateOutput(errPath);
+  const std::wstring wideExe = Wide(exe);
+  HANDLE process = StartProcess(wideExe, CommandLine(wideExe, args), out, err, INVALID_HANDLE_VALUE);
+  CloseHandle(out);
+  CloseHandle(err);
+  if (process == nullptr) {
+    outcome.err = LastError("cannot start " + exe);
+    return outcome;
+  }
+  WaitForSingleObject(process, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process, &code);
+  CloseHandle(process);
+  outcome.status = static_cast<int>(code);
+  outcome.out = ReadBytes(outPath);
+  outcome.err = ReadBytes(errPath);
+  return outcome;
+}
+
+Child Child::Start(const std::string& task, const std::vector<std::string>& args) {
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, nullptr, 0))
+    throw std::runtime_error(LastError("no pipe for a child"));
+  std::vector<std::string> all = {"--bardrill-child", task,
+                                  std::to_string(reinterpret_cast<std::uintptr_t>(writeEnd))};
+  all.insert(all.end(), args.begin(), args.end());
+  const std::wstring exe = ThisProgram();
+  HANDLE process =
+      StartProcess(exe, CommandLine(exe, all), INVALID_HANDLE_VALUE, INVALID_HANDLE_VALUE, writeEnd);
+  CloseHandle(writeEnd);
+  if (process == nullptr) {
+    CloseHandle(readEnd);
+    throw std::runtime_error(LastError("no child"));
+  }
+  Child child;
+  child.process_ = reinterpret_cast<std::intptr_t>(process);
+  child.told_ = reinterpret_cast<std::intptr_t>(readEnd);
+  return child;
+}
+
+void Child::Release() noexcept {
+  HANDLE process = reinterpret_cast<HANDLE>(process_);
+  if (process_ != -1) {
+    if (!status_) {
+      TerminateProcess(process, kKilled);
+      WaitForSingleObject(process, INFINITE);
+    }
+    CloseHandle(process);
+  }
+  if (told_ != -1) CloseHandle(reinterpret_cast<HANDLE>(told_));
+  process_ = -1;
+  told_ = -1;
+}
+
+std::optional<int> Child::Ended() {
+  if (!status_ && WaitForSingleObject(reinterpret_cast<HANDLE>(process_), 0) == WAIT_OBJECT_0) {
+    DWORD code = 0;
+    GetExitCodeProcess(reinterpret_cast<HANDLE>(process_), &code);
+    status_ = static_cast<int>(code);
+  }
+  return status_;
+}
+
+int Child::Wait() {
+  if (!status_) WaitForSingleObject(reinterpret_cast<HANDLE>(process_), INFINITE);
+  return *Ended();
+}
+
+void Child::Kill() {
+  if (!status_) TerminateProcess(reinterpret_cast<HANDLE>(process_), kKilled);
+}
+
+bool Child::Read(void* data, size_t size) {
+  auto* bytes = static_cast<char*>(data);
+  while (size > 0) {
+    DWORD got = 0;
+    if (!ReadFile(reinterpret_cast<HANDLE>(told_), bytes, static_cast<DWORD>(size), &got, nullptr) ||
+        got == 0)
+      return false;
+    bytes += got;
+    size -= got;
+  }
+  return true;
+}
+
+void Tell(const void* data, size_t size) {
+  DWORD put = 0;
+  if (!WriteFile(tellPipe, data, static_cast<DWORD>(size), &put, nullptr) || put != size) ExitProcess(3);
+}
+
+std::optional<int> RunChildTaskIfAsked(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 0; i < count; ++i) args.push_back(Utf8(wide[i]));
+  LocalFree(wide);
+  if (args.size() < 4 || args[1] != "--bardrill-child") return std::nullopt;
+  tellPipe = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::stoull(args[3])));
+  return RunChildTask(args[2], std::vector<std::string>(args.begin() + 4, args.end()));
+}
+
+bool UnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+}  // namespace bardrill::testing
