@@ -178,7 +178,7 @@ void Generate(const fs::path& root, int64_t today) {
   WriteRoster(common, SchoolYearOf(today));
   AppState state;
   LoadDataConfiguration(state, paths::FromFs(root / paths::ToFs(school::kProgramFolder)));
-  size_t records = WriteResults(common / school::kProgramFolder, state.Standards, today);
+  size_t records = WriteResults(common / paths::ToFs(school::kProgramFolder), state.Standards, today);
   std::cout << "Demo installation in " << paths::FromFs(root) << ": " << kStudents.size() << " roster lines, "
             << records << " results up to " << calendar::FormatDate(today) << "\n";
 }

@@ -13,6 +13,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/paths.h"
 #include "school/layout.h"
 #include "wav_synth.h"
 
@@ -101,9 +102,9 @@ void WriteSounds(const fs::path& soundFolder) {
     }
     map.push_back("*");
   }
-  school::WriteTextFile((soundFolder / "新音ファイル.txt").string(), map);
+  school::WriteTextFile(paths::FromFs(soundFolder / paths::ToFs("新音ファイル.txt")), map);
   for (const Sound& sound : sounds) {
-    school::WriteWholeFile((soundFolder / (sound.file + ".wav")).string(),
+    school::WriteWholeFile(paths::FromFs(soundFolder / paths::ToFs(sound.file + ".wav")),
                            demo::WavFile(demo::Render(sound.tones)));
   }
 }
@@ -116,10 +117,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    const fs::path folder(argv[1]);
+    const fs::path folder = paths::ToFs(argv[1]);
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (ec) throw std::runtime_error(folder.string() + ": cannot be made a folder (" + ec.message() + ")");
+    if (ec)
+      throw std::runtime_error(paths::FromFs(folder) + ": cannot be made a folder (" + ec.message() + ")");
     WriteSounds(folder);
   } catch (const std::exception& e) {
     std::cerr << "bardrill-sound-gen: " << e.what() << "\n";

@@ -38,19 +38,21 @@ std::string FileText(const fs::path& file) {
 
 // The program in the program folder (a launcher: the program it starts) and the menu program beside it.
 void CheckPrograms(const std::string& programFolder, std::vector<std::string>& problems) {
-  const fs::path program = fs::path(programFolder) / kProgramFile;
+  const fs::path program = paths::ToFs(programFolder) / paths::ToFs(kProgramFile);
   if (!IsRunnable(program)) {
-    problems.push_back(program.string() +
+    problems.push_back(paths::FromFs(program) +
                        ": the program is not there (or cannot be run); lay out the school "
                        "again with bardrill-school init, or put bardrill here");
   } else if (std::optional<std::string> target = LauncherTarget(FileText(program))) {
-    if (!IsRunnable(*target))
-      problems.push_back(program.string() + ": starts " + *target +
+    if (!IsRunnable(paths::ToFs(*target)))
+      problems.push_back(paths::FromFs(program) + ": starts " + *target +
                          ", which is not there (or cannot be run); install the bardrill package again");
   }
-  const fs::path menu = (fs::path(programFolder) / ".." / kMenuFolder / kMenuProgram).lexically_normal();
+  const fs::path menu =
+      (paths::ToFs(programFolder) / ".." / paths::ToFs(kMenuFolder) / paths::ToFs(kMenuProgram))
+          .lexically_normal();
   if (!IsRunnable(menu))
-    problems.push_back(menu.string() +
+    problems.push_back(paths::FromFs(menu) +
                        ": the menu program is not there (or cannot be run); a child who "
                        "presses \"0\" on the name selection screen would end the program with an error");
 }
@@ -121,7 +123,7 @@ CheckReport CheckSchool(const std::string& dir, int64_t today) {
   report.facts.push_back("program folder: " + programFolder);
   report.facts.push_back("common data folder: " + state->CommonDataFolder);
   std::error_code ec;
-  const bool drills = fs::exists(results, ec);
+  const bool drills = fs::exists(paths::ToFs(results), ec);
   report.facts.push_back("results: " + results +
                          (drills ? "" : " (no drills yet: the first one creates it)"));
   return report;

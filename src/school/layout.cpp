@@ -33,7 +33,7 @@ const char* const kDefaultStandards[] = {
 std::string Quote(const std::string& text) { return "\"" + text + "\""; }
 
 std::string Slashed(const fs::path& folder) {
-  std::string text = folder.string();
+  std::string text = paths::FromFs(folder);
   if (!paths::EndsWithSeparator(text)) text += paths::kSeparator;
   return text;
 }
@@ -42,7 +42,7 @@ void MakeFolder(const fs::path& folder) {
   std::error_code ec;
   fs::create_directory(folder, ec);
   if (ec || !fs::is_directory(folder)) {
-    throw std::runtime_error(folder.string() + ": cannot be made a folder" +
+    throw std::runtime_error(paths::FromFs(folder) + ": cannot be made a folder" +
                              (ec ? " (" + ec.message() + ")" : ""));
   }
 }
@@ -53,7 +53,7 @@ void MakeRunnable(const fs::path& file) {
                   fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
                       fs::perms::others_read | fs::perms::others_exec,
                   ec);
-  if (ec) throw std::runtime_error(file.string() + ": cannot be made runnable (" + ec.message() + ")");
+  if (ec) throw std::runtime_error(paths::FromFs(file) + ": cannot be made runnable (" + ec.message() + ")");
 }
 
 // Single-quoted for the shell: a quote inside closes the quoting, is escaped and opens it again.
@@ -70,22 +70,23 @@ constexpr const char* kLauncherTail = " --program-folder \"$(dirname \"$0\")\" \
 void WritePathFile(const fs::path& root) {
   std::vector<std::string> lines = {Quote(std::string("..\\") + kCommonFolder + "\\")};
   for (int item = 2; item <= 10; ++item) lines.push_back(item % 2 == 0 ? "\"\"" : "0");
-  WriteTextFile((root / kPathFile).string(), lines);
+  WriteTextFile(paths::FromFs(root / paths::ToFs(kPathFile)), lines);
 }
 
 void WriteSchoolFile(const fs::path& common, const SchoolSettings& settings) {
-  WriteTextFile((common / "共通データ.txt").string(), {
-                                                          std::to_string(settings.startMonth),
-                                                          Quote(settings.code + settings.name),
-                                                          "0",  // on-leave students are not listed
-                                                          "0",
-                                                          "0",
-                                                          Quote(settings.password),
-                                                          "0",
-                                                          "0",
-                                                          "\"\"",
-                                                          "\"\"",
-                                                      });
+  WriteTextFile(paths::FromFs(common / paths::ToFs("共通データ.txt")),
+                {
+                    std::to_string(settings.startMonth),
+                    Quote(settings.code + settings.name),
+                    "0",  // on-leave students are not listed
+                    "0",
+                    "0",
+                    Quote(settings.password),
+                    "0",
+                    "0",
+                    "\"\"",
+                    "\"\"",
+                });
 }
 
 void WriteTeacherRoster(const fs::path& common, const SchoolSettings& settings, int64_t today) {
@@ -93,7 +94,7 @@ void WriteTeacherRoster(const fs::path& common, const SchoolSettings& settings, 
   teacher.entry.number = kTeacherNumber;
   teacher.entry.birthYear = SchoolYearOf(today, settings.startMonth) - 6 - 40;
   teacher.entry.name = kTeacherName;
-  WriteTextFile((common / "新名簿.txt").string(), RosterFileLines({teacher}));
+  WriteTextFile(paths::FromFs(common / paths::ToFs("新名簿.txt")), RosterFileLines({teacher}));
 }
 
 void WriteStandardsFile(const fs::path& dataFolder) {
@@ -101,31 +102,33 @@ void WriteStandardsFile(const fs::path& dataFolder) {
   for (int c = 0; c < kStandardColumns; ++c) header += (c ? "," : "") + std::string(kStandardTitles[c]);
   std::vector<std::string> lines = {header};
   for (const char* level : kDefaultStandards) lines.push_back(level);
-  WriteTextFile((dataFolder / "タイム回数データ.txt").string(), lines);
+  WriteTextFile(paths::FromFs(dataFolder / paths::ToFs("タイム回数データ.txt")), lines);
 }
 
 void CopySounds(const fs::path& from, const fs::path& to) {
   std::error_code ec;
   for (const fs::directory_entry& entry : fs::directory_iterator(from, ec)) {
-    if (!entry.is_regular_file() || entry.path().filename().string().rfind('.', 0) == 0) continue;
+    if (!entry.is_regular_file() || paths::FromFs(entry.path().filename()).rfind('.', 0) == 0) continue;
     const fs::path target = to / entry.path().filename();
     fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw std::runtime_error(target.string() + ": cannot be written (" + ec.message() + ")");
+    if (ec) throw std::runtime_error(paths::FromFs(target) + ": cannot be written (" + ec.message() + ")");
   }
-  if (ec) throw std::runtime_error(from.string() + ": the sounds cannot be read (" + ec.message() + ")");
+  if (ec)
+    throw std::runtime_error(paths::FromFs(from) + ": the sounds cannot be read (" + ec.message() + ")");
 }
 
 // The school's menu program lives in a sibling folder and is started with "001" when a child leaves.
 // A new school has no other drill programs, so its stand-in simply starts this one again.
 void WriteMenuStandIn(const fs::path& root) {
-  const fs::path folder = root / kMenuFolder;
+  const fs::path folder = root / paths::ToFs(kMenuFolder);
   MakeFolder(folder);
-  const fs::path menu = folder / kMenuProgram;
-  WriteWholeFile(menu.string(), std::string("#!/bin/sh\n"
-                                            "# Stand-in for the school's menu program (started with the "
-                                            "argument 001).\n"
-                                            "cd \"$(dirname \"$0\")/../") +
-                                    kProgramFolder + "\" && exec ./" + kProgramFile + "\n");
+  const fs::path menu = folder / paths::ToFs(kMenuProgram);
+  WriteWholeFile(paths::FromFs(menu),
+                 std::string("#!/bin/sh\n"
+                             "# Stand-in for the school's menu program (started with the "
+                             "argument 001).\n"
+                             "cd \"$(dirname \"$0\")/../") +
+                     kProgramFolder + "\" && exec ./" + kProgramFile + "\n");
   MakeRunnable(menu);
 }
 
@@ -175,41 +178,43 @@ std::vector<std::string> SettingsProblems(const SchoolSettings& settings) {
 }
 
 Sources InstalledSources() {
-  const fs::path here(paths::ExecutableFolder());
+  const fs::path here = paths::ToFs(paths::ExecutableFolder());
   Sources sources;
   const fs::path shared = (here / ".." / "share" / "bardrill" / "sounds").lexically_normal();
 #ifdef BARDRILL_BUILT_SOUNDS
-  const fs::path built(BARDRILL_BUILT_SOUNDS);
-  sources.sounds = Slashed(IsFile(shared / kSoundMap) || !IsFile(built / kSoundMap) ? shared : built);
+  const fs::path built = paths::ToFs(BARDRILL_BUILT_SOUNDS);
+  sources.sounds = Slashed(
+      IsFile(shared / paths::ToFs(kSoundMap)) || !IsFile(built / paths::ToFs(kSoundMap)) ? shared : built);
 #else
   sources.sounds = Slashed(shared);
 #endif
-  fs::path program = here / kProgramFile;
+  fs::path program = here / paths::ToFs(kProgramFile);
 #ifdef BARDRILL_BUILT_PROGRAM
-  if (!IsFile(program) && IsFile(fs::path(BARDRILL_BUILT_PROGRAM))) program = BARDRILL_BUILT_PROGRAM;
+  if (!IsFile(program) && IsFile(paths::ToFs(BARDRILL_BUILT_PROGRAM)))
+    program = paths::ToFs(BARDRILL_BUILT_PROGRAM);
 #endif
-  sources.program = program.lexically_normal().string();
+  sources.program = paths::FromFs(program.lexically_normal());
   return sources;
 }
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
   const std::string temp = path + ".tmp";
   {
-    std::ofstream out(fs::path(temp), std::ios::binary | std::ios::trunc);
+    std::ofstream out(paths::ToFs(temp), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) {
       const int err = errno;
       std::error_code ignored;
-      fs::remove(temp, ignored);
+      fs::remove(paths::ToFs(temp), ignored);
       throw std::runtime_error(temp + ": cannot be written (" + SystemErrorText(err) + ")");
     }
   }
   std::error_code ec;
-  fs::rename(temp, path, ec);
+  fs::rename(paths::ToFs(temp), paths::ToFs(path), ec);
   if (ec) {
     std::error_code ignored;
-    fs::remove(temp, ignored);
+    fs::remove(paths::ToFs(temp), ignored);
     throw std::runtime_error(path + ": cannot be replaced (" + ec.message() + ")");
   }
 }
@@ -222,34 +227,34 @@ void WriteTextFile(const std::string& path, const std::vector<std::string>& line
 
 void WriteSchool(const std::string& rootText, const SchoolSettings& settings, const Sources& sources,
                  int64_t today) {
-  const fs::path root(rootText);
-  const fs::path program = root / kProgramFolder;
-  const fs::path common = root / kCommonFolder;
-  const fs::path sounds = common / kSoundFolder;
-  const fs::path data = common / kProgramFolder;
+  const fs::path root = paths::ToFs(rootText);
+  const fs::path program = root / paths::ToFs(kProgramFolder);
+  const fs::path common = root / paths::ToFs(kCommonFolder);
+  const fs::path sounds = common / paths::ToFs(kSoundFolder);
+  const fs::path data = common / paths::ToFs(kProgramFolder);
   for (const fs::path& folder : {program, common, sounds, data}) MakeFolder(folder);
 
   WritePathFile(root);
   WriteSchoolFile(common, settings);
   WriteTeacherRoster(common, settings, today);
-  CopySounds(sources.sounds, sounds);
+  CopySounds(paths::ToFs(sources.sounds), sounds);
   WriteStandardsFile(data);
   WriteMenuStandIn(root);
   if (sources.program) {
-    const fs::path launcher = program / kProgramFile;
-    WriteWholeFile(launcher.string(), LauncherText(*sources.program));
+    const fs::path launcher = program / paths::ToFs(kProgramFile);
+    WriteWholeFile(paths::FromFs(launcher), LauncherText(*sources.program));
     MakeRunnable(launcher);
   }
 }
 
 std::string InitSchool(const std::string& dir, const SchoolSettings& settings, const Sources& sources,
                        int64_t today) {
-  fs::path folder = fs::absolute(fs::path(dir)).lexically_normal();
+  fs::path folder = fs::absolute(paths::ToFs(dir)).lexically_normal();
   if (!folder.has_filename()) folder = folder.parent_path();
   std::error_code ec;
   const bool existed = fs::exists(folder, ec);
   if (existed && !fs::is_directory(folder, ec))
-    throw Refusal(folder.string() + ": is a file; init lays out a school in a new or empty folder");
+    throw Refusal(paths::FromFs(folder) + ": is a file; init lays out a school in a new or empty folder");
   if (existed) {
     std::vector<std::string> held;
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
@@ -257,28 +262,29 @@ std::string InitSchool(const std::string& dir, const SchoolSettings& settings, c
         held.push_back("…");
         break;
       }
-      held.push_back(entry.path().filename().string());
+      held.push_back(paths::FromFs(entry.path().filename()));
     }
     if (!held.empty()) {
       std::string list;
       for (const std::string& name : held) list += (list.empty() ? "" : ", ") + name;
-      throw Refusal(folder.string() + ": the folder is not empty (it holds " + list +
+      throw Refusal(paths::FromFs(folder) + ": the folder is not empty (it holds " + list +
                     "); init lays out a school only in a new or empty folder, so that no other school's "
                     "files are mixed in or overwritten");
     }
   }
   std::vector<std::string> problems = SettingsProblems(settings);
-  if (!IsFile(fs::path(sources.sounds) / kSoundMap))
+  if (!IsFile(paths::ToFs(sources.sounds) / paths::ToFs(kSoundMap)))
     problems.push_back(sources.sounds + kSoundMap + ": the sounds that come with bardrill are not there; " +
                        "reinstall the package");
-  if (sources.program && !IsFile(*sources.program))
+  if (sources.program && !IsFile(paths::ToFs(*sources.program)))
     problems.push_back(*sources.program + ": the program is not there; reinstall the package");
   if (!problems.empty()) throw Refusal(problems);
 
   fs::create_directories(folder, ec);
-  if (ec) throw std::runtime_error(folder.string() + ": cannot be made a folder (" + ec.message() + ")");
+  if (ec)
+    throw std::runtime_error(paths::FromFs(folder) + ": cannot be made a folder (" + ec.message() + ")");
   try {
-    WriteSchool(folder.string(), settings, sources, today);
+    WriteSchool(paths::FromFs(folder), settings, sources, today);
   } catch (...) {
     // The folder was empty: nothing in it is anyone else's.
     std::error_code ignored;
@@ -315,11 +321,11 @@ std::optional<std::string> LauncherTarget(const std::string& fileText) {
 }
 
 std::string ProgramFolderOf(const std::string& dir) {
-  fs::path folder = fs::absolute(fs::path(dir)).lexically_normal();
+  fs::path folder = fs::absolute(paths::ToFs(dir)).lexically_normal();
   if (!folder.has_filename()) folder = folder.parent_path();
-  if (IsFile(folder / kPathFile)) return Slashed(folder / kProgramFolder);
-  if (IsFile(folder.parent_path() / kPathFile)) return Slashed(folder);
-  throw Refusal((folder / kPathFile).string() + ": not found: " + folder.string() +
+  if (IsFile(folder / paths::ToFs(kPathFile))) return Slashed(folder / paths::ToFs(kProgramFolder));
+  if (IsFile(folder.parent_path() / paths::ToFs(kPathFile))) return Slashed(folder);
+  throw Refusal(paths::FromFs(folder / paths::ToFs(kPathFile)) + ": not found: " + paths::FromFs(folder) +
                 " is not a school's folder (one that bardrill-school init laid out, holding " + kPathFile +
                 " and the program folder " + kProgramFolder + ")");
 }

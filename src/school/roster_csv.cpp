@@ -407,21 +407,22 @@ std::string CsvCell(const std::string& text) {
 }
 
 std::string ReadAll(const std::string& path) {
-  std::ifstream in(fs::path(path), std::ios::binary);
+  std::ifstream in(paths::ToFs(path), std::ios::binary);
   if (!in) throw Refusal(path + ": cannot be read (" + SystemErrorText(errno) + ")");
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::string BackupName(const std::string& roster, int64_t today) {
-  const fs::path path(roster);
+  const fs::path path = paths::ToFs(roster);
   std::string date = calendar::FormatDate(today);  // yyyy/MM/dd
   for (char& c : date)
     if (c == '/') c = '-';
-  const std::string stem = (path.parent_path() / (path.stem().string() + "_" + date)).string();
-  std::string name = stem + path.extension().string();
+  const std::string stem =
+      paths::FromFs(path.parent_path()) + paths::kSeparator + paths::FromFs(path.stem()) + "_" + date;
+  const std::string extension = paths::FromFs(path.extension());
+  std::string name = stem + extension;
   std::error_code ec;
-  for (int n = 2; fs::exists(name, ec); ++n)
-    name = stem + "_" + std::to_string(n) + path.extension().string();
+  for (int n = 2; fs::exists(paths::ToFs(name), ec); ++n) name = stem + "_" + std::to_string(n) + extension;
   return name;
 }
 
@@ -568,7 +569,7 @@ ImportOutcome ImportRoster(const std::string& dir, const std::string& csvPath, i
   if (file->Size() > 0) {
     outcome.backup = BackupName(outcome.roster, today);
     std::error_code ec;
-    fs::copy_file(outcome.roster, outcome.backup, fs::copy_options::none, ec);
+    fs::copy_file(paths::ToFs(outcome.roster), paths::ToFs(outcome.backup), fs::copy_options::none, ec);
     if (ec)
       throw FileWriteError(outcome.backup + ": the old roster cannot be kept here (" + ec.message() +
                            "); the roster is left as it was");
