@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/counts.h"
 #include "core/sound_cues.h"
 #include "core/standards.h"
 #include "core/tables.h"
@@ -116,6 +117,7 @@ struct AppState {
   LevelStudentTable<int32_t> LimitPoints;
   LevelStudentTable<float> TodayCount;
   LevelStudentTable<int32_t> TodayPoints;
+  CountsWork CountsScratch;  // ComputeCounts' buffers, kept between calls
 };
 
 }  // namespace bardrill

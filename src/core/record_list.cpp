@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
+#include <span>
 
 #include "core/app_state.h"
 #include "core/tables.h"
@@ -32,60 +32,57 @@ const std::string& GradeOf(const AppState& state, int student) {
   return state.StudentGrades[static_cast<size_t>(student)];
 }
 
-// Everything a line needs besides the record, worked out once per list: a list of 100,000 records
-// repeats the same students and, in file order, the same date many times over.
-class LineMaker {
- public:
-  explicit LineMaker(const AppState& state) : state_(state), ownSchool_(MakeTextField(state.SchoolCode)) {}
+// The day a record's date shows: whole days, year 100 to year 9999 (what a date of the old system can
+// hold); a damaged date shows none.
+int32_t ShownDay(double date) {
+  constexpr double kFirstDay = -657434;
+  constexpr double kLastDay = 2958465;
+  if (!(date >= kFirstDay && date <= kLastDay)) return ListedRecord::kNoDay;
+  return static_cast<int32_t>(std::floor(date));
+}
 
-  std::string operator()(int64_t number, const ResultRecord& record) {
-    std::string out;
-    out.reserve(128);
-    AppendRight(out, std::to_string(number), 4);
-    out += ' ';
-    out += dateText(record.date);
-    out += "　";
-    AppendRight(out, RecordTimeText(record.time), 9);
-    out += "ﾚﾍﾞﾙ";
-    out += std::to_string(record.level);
-    out += "　";
-    AppendRight(out, std::to_string(record.seconds), 5);
-    out += "秒 　";
-    out += studentText(record.Bangou);
-    out += record.schoolCode == ownSchool_ ? state_.SchoolName : "他塾";
-    return out;
-  }
+std::string DayText(int32_t day) {
+  return day == ListedRecord::kNoDay ? "----/--/--" : calendar::FormatDate(day);
+}
 
- private:
-  const std::string& dateText(double date) {
-    if (!(date == lastDate_)) {
-      lastDate_ = date;
-      lastDateText_ = RecordDateText(date);
-    }
-    return lastDateText_;
-  }
-  // The student's number, name and grade, up to the school.
-  const std::string& studentText(int student) {
-    const bool cached = student >= 0 && student <= kMaxStudent;
-    std::string& out = cached ? students_[static_cast<size_t>(student)] : uncached_;
-    if (cached && !out.empty()) return out;
-    out.clear();
-    AppendRight(out, std::to_string(student), 4);
-    out += ' ';
-    out += text::Left(NameOf(state_, student) + "　　　　　", 6);
-    out += ' ';
-    out += GradeOf(state_, student);
-    out += "++";
-    return out;
-  }
+// Record `number` as the list keeps it; `ownSchool`: written by this school.
+ListedRecord Listed(int64_t number, double date, double time, int32_t seconds, int16_t Bangou, int16_t level,
+                    bool ownSchool) {
+  ListedRecord listed;
+  listed.time = time;
+  listed.day = ShownDay(date);
+  listed.seconds = seconds;
+  listed.number = static_cast<uint32_t>(number) & 0x7FFFFFFF;
+  listed.ownSchool = ownSchool ? 1 : 0;
+  listed.Bangou = Bangou;
+  listed.level = level;
+  return listed;
+}
 
-  const AppState& state_;
-  TextField ownSchool_;
-  double lastDate_ = std::numeric_limits<double>::quiet_NaN();
-  std::string lastDateText_;
-  std::vector<std::string> students_ = std::vector<std::string>(kMaxStudent + 1);
-  std::string uncached_;
-};
+// The line of a record (see RecordLine), made whenever it is shown: a screen shows some forty lines at
+// a time.
+std::string MakeLine(const AppState& state, int64_t number, const ListedRecord& record) {
+  std::string out;
+  out.reserve(128);
+  AppendRight(out, std::to_string(number), 4);
+  out += ' ';
+  out += DayText(record.day);
+  out += "　";
+  AppendRight(out, RecordTimeText(record.time), 9);
+  out += "ﾚﾍﾞﾙ";
+  out += std::to_string(record.level);
+  out += "　";
+  AppendRight(out, std::to_string(record.seconds), 5);
+  out += "秒 　";
+  AppendRight(out, std::to_string(record.Bangou), 4);
+  out += ' ';
+  out += text::Left(NameOf(state, record.Bangou) + "　　　　　", 6);
+  out += ' ';
+  out += GradeOf(state, record.Bangou);
+  out += "++";
+  out += record.ownSchool ? state.SchoolName : "他塾";
+  return out;
+}
 
 // Full-width digits, sign, point and blank as their ASCII twins: a Japanese input method types those.
 std::string HalfWidthNumber(std::string_view typed) {
@@ -135,34 +132,45 @@ bool OnRoster(const AppState& state, int student) {
 }  // namespace
 
 std::string RecordLine(const AppState& state, int64_t number, const ResultRecord& record) {
-  return LineMaker(state)(number, record);
+  return MakeLine(state, number,
+                  Listed(number, record.date, record.time, record.seconds, record.Bangou, record.level,
+                         record.schoolCode == MakeTextField(state.SchoolCode)));
+}
+
+std::string RecordLine(const AppState& state, const ListedRecord& record) {
+  return MakeLine(state, record.number, record);
+}
+
+std::vector<int> RecordList::Numbers() const {
+  std::vector<int> numbers;
+  numbers.reserve(records.size());
+  for (const ListedRecord& record : records) numbers.push_back(static_cast<int>(record.number));
+  return numbers;
 }
 
 RecordList ReadRecordList(const AppState& state) {
   RecordList list;
-  LineMaker line(state);
   const ResultsFile file = ResultsFileOf(state);
-  list.lines.reserve(static_cast<size_t>(file.RecordCount()));
-  list.numbers.reserve(list.lines.capacity());
-  file.ReadFrom(1, [&](int64_t number, const RecordBytes& bytes) {
-    list.recordCount = number;
-    const ResultRecord record = ResultRecord::Decode(bytes);
-    if (record.level == 0) return;
-    list.lines.push_back(line(number, record));
-    list.numbers.push_back(static_cast<int>(number));
+  list.records.reserve(static_cast<size_t>(file.RecordCount()));
+  const TextField ownSchool = MakeTextField(state.SchoolCode);
+  file.ReadBlocks(1, [&](int64_t number, std::span<const unsigned char> block) {
+    for (size_t at = 0; at < block.size(); at += kRecordSize, ++number) {
+      const unsigned char* r = block.data() + at;
+      list.recordCount = number;
+      const int16_t level = record_field::Level(r);
+      if (level == 0) continue;
+      list.records.push_back(
+          Listed(number, record_field::Date(r), record_field::Time(r), record_field::Seconds(r),
+                 record_field::Bangou(r), level,
+                 std::equal(ownSchool.begin(), ownSchool.end(), r + record_field::kSchoolCodeOffset)));
+    }
   });
   return list;
 }
 
 std::string RecordCountText(int64_t count) { return "総レコード数:" + std::to_string(count); }
 
-std::string RecordDateText(double date) {
-  // Year 100 to year 9999: what a date of the old system can hold.
-  constexpr double kFirstDay = -657434;
-  constexpr double kLastDay = 2958465;
-  if (!(date >= kFirstDay && date <= kLastDay)) return "----/--/--";
-  return calendar::FormatDate(static_cast<int64_t>(std::floor(date)));
-}
+std::string RecordDateText(double date) { return DayText(ShownDay(date)); }
 
 std::string RecordTimeText(double time) {
   if (!std::isfinite(time)) return "--:--:--";
@@ -248,16 +256,42 @@ std::string EditRefusedText(EditOutcome outcome, int64_t number) {
   return {};
 }
 
-int LineOfRecord(const std::vector<int>& numbers, int64_t number) {
-  const auto it = std::lower_bound(numbers.begin(), numbers.end(), number);
-  return it != numbers.end() && *it == number ? static_cast<int>(it - numbers.begin()) : -1;
+namespace {
+
+// The line of record `number` in lines that hold records in file order, `numberOf` giving a line's.
+template <typename Lines, typename NumberOf>
+int FindLine(const Lines& lines, int64_t number, NumberOf numberOf) {
+  const auto it = std::lower_bound(lines.begin(), lines.end(), number,
+                                   [&](const auto& line, int64_t n) { return numberOf(line) < n; });
+  return it != lines.end() && numberOf(*it) == number ? static_cast<int>(it - lines.begin()) : -1;
 }
 
+template <typename Lines, typename NumberOf>
+int LineAfterGone(const Lines& linesAfter, int64_t deleted, NumberOf numberOf) {
+  if (linesAfter.empty()) return -1;
+  const auto it = std::lower_bound(linesAfter.begin(), linesAfter.end(), deleted,
+                                   [&](const auto& line, int64_t n) { return numberOf(line) < n; });
+  if (it == linesAfter.end()) return static_cast<int>(linesAfter.size()) - 1;
+  return static_cast<int>(it - linesAfter.begin());
+}
+
+int NumberOfInt(int number) { return number; }
+int NumberOfRecord(const ListedRecord& record) { return static_cast<int>(record.number); }
+
+}  // namespace
+
+int LineOfRecord(const std::vector<int>& numbers, int64_t number) {
+  return FindLine(numbers, number, NumberOfInt);
+}
+
+int RecordList::LineOf(int64_t number) const { return FindLine(records, number, NumberOfRecord); }
+
 int LineAfterDelete(const std::vector<int>& numbersAfter, int64_t deleted) {
-  if (numbersAfter.empty()) return -1;
-  const auto it = std::lower_bound(numbersAfter.begin(), numbersAfter.end(), deleted);
-  if (it == numbersAfter.end()) return static_cast<int>(numbersAfter.size()) - 1;
-  return static_cast<int>(it - numbersAfter.begin());
+  return LineAfterGone(numbersAfter, deleted, NumberOfInt);
+}
+
+int RecordList::LineAfterDelete(int64_t deleted) const {
+  return LineAfterGone(records, deleted, NumberOfRecord);
 }
 
 }  // namespace bardrill

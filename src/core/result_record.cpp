@@ -19,13 +19,7 @@ void Put(RecordBytes& out, size_t offset, T value) {
 
 template <typename T>
 T Get(const RecordBytes& in, size_t offset) {
-  using U = std::make_unsigned_t<std::conditional_t<std::is_floating_point_v<T>,
-                                                    std::conditional_t<sizeof(T) == 8, int64_t, int32_t>, T>>;
-  U bits = 0;
-  for (size_t i = 0; i < sizeof bits; ++i) bits |= static_cast<U>(static_cast<U>(in[offset + i]) << (8 * i));
-  T value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
+  return record_field::Number<T>(in.data() + offset);
 }
 
 void PutField(RecordBytes& out, size_t offset, const TextField& f) {

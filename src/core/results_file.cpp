@@ -133,10 +133,11 @@ void ResultsFile::Append(const ResultRecord& record, const LockWaitStep& step) {
 
 namespace {
 
-// Visits records first..last (1-based) of an open file in large blocks: the counts read up to 20000
-// records every time a screen opens. Stops early where the file ends.
-void VisitRecords(const FileReader& in, int64_t first, int64_t last,
-                  const std::function<void(int64_t, const RecordBytes&)>& visit) {
+using BlockVisit = std::function<void(int64_t, std::span<const unsigned char>)>;
+
+// Visits records first..last (1-based) of an open file in large blocks: the records screen reads every
+// record of the file. Stops early where the file ends.
+void VisitBlocks(const FileReader& in, int64_t first, int64_t last, const BlockVisit& visit) {
   constexpr int64_t kBlockRecords = 4096;
   std::vector<unsigned char> block(static_cast<size_t>(kBlockRecords) * kRecordSize);
   for (int64_t number = std::max<int64_t>(first, 1); number <= last;) {
@@ -144,30 +145,42 @@ void VisitRecords(const FileReader& in, int64_t first, int64_t last,
     const size_t got = in.ReadAt((number - 1) * kRecordBytes,
                                  std::span(block.data(), static_cast<size_t>(wanted) * kRecordSize));
     const int64_t whole = static_cast<int64_t>(got / kRecordSize);
-    for (int64_t i = 0; i < whole; ++i, ++number) {
-      RecordBytes bytes;
-      std::copy_n(block.begin() + static_cast<std::ptrdiff_t>(i) * kRecordBytes, kRecordSize, bytes.begin());
-      visit(number, bytes);
-    }
+    if (whole > 0) visit(number, std::span(block.data(), static_cast<size_t>(whole) * kRecordSize));
     if (whole < wanted) return;
+    number += whole;
   }
 }
 
 }  // namespace
 
-void ResultsFile::ReadFrom(int64_t first,
-                           const std::function<void(int64_t, const RecordBytes&)>& visit) const {
+void ResultsFile::ReadBlocks(int64_t first, const BlockVisit& visit) const {
   std::optional<FileReader> in = OpenForReading();
-  if (in) VisitRecords(*in, first, std::numeric_limits<int64_t>::max() / kRecordBytes, visit);
+  if (in) VisitBlocks(*in, first, std::numeric_limits<int64_t>::max() / kRecordBytes, visit);
 }
 
-int64_t ResultsFile::ReadNewest(int64_t limit,
-                                const std::function<void(int64_t, const RecordBytes&)>& visit) const {
+void ResultsFile::ReadFrom(int64_t first,
+                           const std::function<void(int64_t, const RecordBytes&)>& visit) const {
+  ReadBlocks(first, [&](int64_t number, std::span<const unsigned char> block) {
+    for (size_t at = 0; at < block.size(); at += kRecordSize, ++number) {
+      RecordBytes bytes;
+      std::copy_n(block.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize, bytes.begin());
+      visit(number, bytes);
+    }
+  });
+}
+
+ResultsFile::Records ResultsFile::ReadNewest(int64_t limit, std::vector<unsigned char>& buffer) const {
   std::optional<FileReader> in = OpenForReading();
-  if (!in) return 0;
-  const int64_t count = in->Size() / kRecordBytes;
-  VisitRecords(*in, std::max<int64_t>(count - limit + 1, 1), count, visit);
-  return count;
+  if (!in) return {};
+  Records records;
+  records.fileRecords = in->Size() / kRecordBytes;
+  records.first = std::max<int64_t>(records.fileRecords - std::max<int64_t>(limit, 0) + 1, 1);
+  const size_t wanted = static_cast<size_t>(records.fileRecords - records.first + 1) * kRecordSize;
+  if (buffer.size() < wanted) buffer.resize(wanted);
+  // One read: the counts take up to 20000 records (0.9 MB) every time a screen opens.
+  const size_t got = in->ReadAt((records.first - 1) * kRecordBytes, std::span(buffer.data(), wanted));
+  records.bytes = std::span<const unsigned char>(buffer.data(), got / kRecordSize * kRecordSize);
+  return records;
 }
 
 std::optional<RecordBytes> ResultsFile::ReadOne(int64_t n) const {

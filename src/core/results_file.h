@@ -3,7 +3,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "core/result_record.h"
 #include "platform/shared_file.h"
@@ -61,10 +63,23 @@ class ResultsFile {
   // it grows meanwhile. Nothing for a missing file in an existing folder; any other failure throws
   // FileReadError.
   void ReadFrom(int64_t first, const std::function<void(int64_t number, const RecordBytes&)>& visit) const;
-  // Calls `visit` for the newest `limit` records as the file is at the moment it is opened, and returns
-  // the number of records it then held. Records appended meanwhile wait for the next read.
-  int64_t ReadNewest(int64_t limit,
-                     const std::function<void(int64_t number, const RecordBytes&)>& visit) const;
+  // Calls `visit` for records first..count in file order as ReadFrom does, a block of thousands at a
+  // time: `block` holds whole records, the first of them numbered `number`.
+  void ReadBlocks(
+      int64_t first,
+      const std::function<void(int64_t number, std::span<const unsigned char> block)>& visit) const;
+  // Records read in one go: `bytes` holds records first, first + 1, ... whole, 44 bytes each.
+  struct Records {
+    int64_t fileRecords = 0;  // records in the file when it was opened
+    int64_t first = 1;
+    std::span<const unsigned char> bytes;
+    int64_t count() const { return static_cast<int64_t>(bytes.size() / kRecordSize); }
+  };
+  // The newest `limit` records as the file is at the moment it is opened; records appended meanwhile
+  // wait for the next read. They are read into `buffer`, which grows as needed and never shrinks, so
+  // that a caller keeping it between reads allocates it once. No records for a missing file in an
+  // existing folder; any other failure throws FileReadError.
+  Records ReadNewest(int64_t limit, std::vector<unsigned char>& buffer) const;
   // Record n (1-based), or nothing when n is beyond the end.
   std::optional<RecordBytes> ReadOne(int64_t n) const;
   // Replaces record n under the lock, if it still holds `asRead`.

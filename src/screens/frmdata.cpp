@@ -51,17 +51,36 @@ QLabel* MakeCaption(QWidget* parent, const QString& text, int left, int top, int
 }
 
 // The fixed-pitch font at the largest size up to kPrintPoints at which kPrintLinesPerPage lines, the
-// widest of them whole, fit into `area`.
-QFont PrintFont(const QPaintDevice* device, const QRectF& area, const QStringList& lines) {
+// widest of the `count` lines that `line` makes whole, fit into `area`.
+QFont PrintFont(const QPaintDevice* device, const QRectF& area, int count,
+                const std::function<QString(int)>& line) {
   QFont font = FixedFont(kPrintPoints);
   const QFontMetricsF metrics(font, device);
   double widest = 1;
-  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  for (int i = 0; i < count; ++i) widest = std::max(widest, metrics.horizontalAdvance(line(i)));
   const double scale =
       std::min({1.0, area.height() / (kPrintLinesPerPage * metrics.lineSpacing()), area.width() / widest});
   font.setPointSizeF(kPrintPoints * scale);
   return font;
 }
+
+// List1's lines, made from the records when shown or printed.
+class RecordLines : public LineSource {
+ public:
+  RecordLines(const AppState& state, std::shared_ptr<const RecordList> list)
+      : state_(state), list_(std::move(list)) {}
+  int count() const override { return static_cast<int>(list_->records.size()); }
+  std::string line(int row) const override {
+    return RecordLine(state_, list_->records[static_cast<size_t>(row)]);
+  }
+  int key(int row) const override {
+    return static_cast<int>(list_->records[static_cast<size_t>(row)].number);
+  }
+
+ private:
+  const AppState& state_;
+  std::shared_ptr<const RecordList> list_;
+};
 
 }  // namespace
 
@@ -83,7 +102,7 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   // Several lines can be chosen for printing; the edit panel works on the line double-clicked.
   List1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   PlaceTwips(List1, 240, 600, 10200, 10560);
-  connect(List1, &QListView::clicked, this, [this] { List1_Click(); });
+  connect(List1, &LineList::clicked, this, [this] { List1_Click(); });
   connect(List1, &LineList::rowActivated, this, [this] { List1_DblClick(); });
   // Moving to another line by the keyboard leaves the record the panel showed, as a click does.
   connect(List1, &LineList::currentRowChanged, this, [this](int row) {
@@ -193,18 +212,22 @@ void FrmData::cover(bool shown) {
 bool FrmData::Command1_Click() {
   cover(true);
   AppState& state = screens_.state;
-  RecordList list;
+  // The records read last are let go first: a list of millions is not held twice.
+  List1->setSource(nullptr);
+  records_ = std::make_shared<RecordList>();
+  auto list = std::make_shared<RecordList>();
   try {
     ReadRoster(state, screens_.services.clock.Today());
     // Waits for a share that is away, and ends the program with a message when it stays away.
-    if (!screens_.ReadResults([&] { list = ReadRecordList(state); })) return false;
+    if (!screens_.ReadResults([&] { *list = ReadRecordList(state); })) return false;
   } catch (const DataFileError& failure) {
     screens_.Fail(failure.what());
     return false;
   }
   fillChoices(RosterChoices(state));
-  Label3->setText(Q(RecordCountText(list.recordCount)));
-  List1->setLines(std::move(list.lines), std::move(list.numbers));
+  Label3->setText(Q(RecordCountText(list->recordCount)));
+  records_ = list;
+  List1->setSource(std::make_shared<RecordLines>(state, std::move(list)));
   cover(false);
   return true;
 }
@@ -220,13 +243,6 @@ void FrmData::fillChoices(std::vector<std::string> choices) {
   Combo1->clear();
   Combo1->addItems(items);
   Combo1->setEditText(typed);
-}
-
-std::vector<int> FrmData::recordNumbers() const {
-  std::vector<int> numbers;
-  numbers.reserve(static_cast<size_t>(List1->count()));
-  for (int row = 0; row < List1->count(); ++row) numbers.push_back(List1->lines().key(row));
-  return numbers;
 }
 
 void FrmData::choose(int row) {
@@ -308,8 +324,7 @@ void FrmData::refused(const std::string& why, int number) {
   closePanel();
   screens_.services.prompts.Message(kNoticeTitle, why);
   if (!Command1_Click()) return;
-  const std::vector<int> numbers = recordNumbers();
-  choose(LineAfterDelete(numbers, number));
+  choose(records_->LineAfterDelete(number));
   List1->setFocus();
 }
 
@@ -328,7 +343,7 @@ void FrmData::Command2_Click() {
         return file.RewriteOne(number, *asRead_, edit.record, step);
       }))
     return;
-  choose(LineOfRecord(recordNumbers(), number));
+  choose(records_->LineOf(number));
   // The panel shows the record as it now is in the file, ready for another correction.
   openRecord(number);
   List1->setFocus();
@@ -373,7 +388,7 @@ void FrmData::Command3_Click() {
         return file.DeleteOne(number, *asRead_, step);
       }))
     return;
-  choose(LineAfterDelete(recordNumbers(), number));
+  choose(records_->LineAfterDelete(number));
   List1->setFocus();
 }
 
@@ -391,29 +406,25 @@ void FrmData::Form_QueryUnload() {
 }
 
 void FrmData::Command17_Click() {
-  std::vector<int> rows = List1->selectedRows();
-  if (rows.size() < 2) {
-    rows.resize(static_cast<size_t>(List1->count()));
-    for (int row = 0; row < List1->count(); ++row) rows[static_cast<size_t>(row)] = row;
-  }
-  QStringList lines;
-  lines.reserve(static_cast<qsizetype>(rows.size()));
-  for (int row : rows) lines << List1->text(row);
-  const int pages = (static_cast<int>(lines.size()) + kPrintLinesPerPage - 1) / kPrintLinesPerPage;
-  PrintPages(
-      screens_, this, QStringLiteral("成績データ一覧"), pages,
-      [&lines, font = std::optional<QFont>()](QPainter& painter, const QRectF& area, int page) mutable {
-        if (!font) font = PrintFont(painter.device(), area, lines);
-        painter.setFont(*font);
-        const double step = area.height() / kPrintLinesPerPage;
-        const qsizetype first = static_cast<qsizetype>(page) * kPrintLinesPerPage;
-        const qsizetype last = std::min<qsizetype>(first + kPrintLinesPerPage, lines.size());
-        for (qsizetype i = first; i < last; ++i) {
-          const QRectF line(area.left(), area.top() + static_cast<double>(i - first) * step, area.width(),
-                            step);
-          painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, lines[i]);
-        }
-      });
+  // The chosen lines, or all of them; each line is made as its page is printed.
+  const std::vector<int> chosen = List1->selectedRows();
+  const bool all = chosen.size() < 2;
+  const int count = all ? List1->count() : static_cast<int>(chosen.size());
+  const auto line = [&](int i) { return List1->text(all ? i : chosen[static_cast<size_t>(i)]); };
+  const int pages = (count + kPrintLinesPerPage - 1) / kPrintLinesPerPage;
+  PrintPages(screens_, this, QStringLiteral("成績データ一覧"), pages,
+             [&, font = std::optional<QFont>()](QPainter& painter, const QRectF& area, int page) mutable {
+               if (!font) font = PrintFont(painter.device(), area, count, line);
+               painter.setFont(*font);
+               const double step = area.height() / kPrintLinesPerPage;
+               const int first = page * kPrintLinesPerPage;
+               const int last = std::min(first + kPrintLinesPerPage, count);
+               for (int i = first; i < last; ++i) {
+                 const QRectF place(area.left(), area.top() + static_cast<double>(i - first) * step,
+                                    area.width(), step);
+                 painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, line(i));
+               }
+             });
 }
 
 void FrmData::Form_KeyPress(char32_t& KeyAscii) {

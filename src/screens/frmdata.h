@@ -1,10 +1,12 @@
 #pragma once
 #include <QVector>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/record_list.h"
 #include "core/result_record.h"
 #include "core/results_file.h"
 #include "screens/form.h"
@@ -61,12 +63,13 @@ class FrmData : public Form {
   bool changeRecord(int number, const std::function<EditOutcome(ResultsFile&, const LockWaitStep&)>& change);
   // Makes `row` (clamped to the list) the current line.
   void choose(int row);
-  std::vector<int> recordNumbers() const;
   void fillChoices(std::vector<std::string> choices);
 
   int SelectedRecord = 0;              // the record the edit panel shows, 0 when it is closed
   std::optional<RecordBytes> asRead_;  // its bytes when the panel read it
   std::vector<std::string> choices_;   // Combo1's items as last filled
+  // The records List1 shows, kept as records: their lines are made when shown or printed.
+  std::shared_ptr<const RecordList> records_ = std::make_shared<RecordList>();
 
   QLabel* Label5;   // hint
   QLabel* Label3;   // "総レコード数:"

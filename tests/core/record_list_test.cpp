@@ -68,11 +68,11 @@ TEST_F(RecordListTest, TheListSkipsLevelZeroButEachLineKeepsItsRecordNumber) {
   std::ofstream(ResultsPath(state), std::ios::app | std::ios::binary) << "partial";
   RecordList list = ReadRecordList(state);
   EXPECT_EQ(RecordCountText(list.recordCount), "総レコード数:4");
-  EXPECT_EQ(list.numbers, std::vector<int>({1, 3, 4}));
-  ASSERT_EQ(list.lines.size(), 3u);
-  EXPECT_EQ(list.lines[1].rfind("   3 ", 0), 0u);
+  EXPECT_EQ(list.Numbers(), std::vector<int>({1, 3, 4}));
+  ASSERT_EQ(list.records.size(), 3u);
+  EXPECT_EQ(RecordLine(state, list.records[1]).rfind("   3 ", 0), 0u);
 
-  EXPECT_EQ(LineOfRecord(list.numbers, 2), -1);
+  EXPECT_EQ(LineOfRecord(list.Numbers(), 2), -1);
   EXPECT_EQ(LineAfterDelete({1, 2, 3}, 2), 1) << "the record that took the deleted one's place";
   EXPECT_EQ(LineAfterDelete({1, 2}, 3), 1) << "the last was deleted: the new last line";
   EXPECT_EQ(LineAfterDelete({1, 3}, 2), 1) << "a level-0 record in between is not listed";
