@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <utility>
 
 #include "platform/errors.h"
 
@@ -47,6 +48,23 @@ std::optional<SharedFile> LockCurrentFile(const std::string& path, bool create, 
       throw FileWriteError(file->path() + ": another computer kept replacing the file for " +
                            Describe(limit) + "; " + whatIsLost);
   }
+}
+
+// A handle closes with its owner and moves with it; opening and closing it are each system's own.
+SharedFile::~SharedFile() { Close(); }
+
+SharedFile::SharedFile(SharedFile&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+  other.handle_ = -1;
+}
+
+SharedFile& SharedFile::operator=(SharedFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    other.handle_ = -1;
+  }
+  return *this;
 }
 
 }  // namespace bardrill

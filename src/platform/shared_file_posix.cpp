@@ -107,22 +107,6 @@ std::optional<SharedFile> SharedFile::OpenExisting(const std::string& path) {
   return SharedFile(std::move(native), fd);
 }
 
-SharedFile::~SharedFile() { Close(); }
-
-SharedFile::SharedFile(SharedFile&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
-  other.handle_ = -1;
-}
-
-SharedFile& SharedFile::operator=(SharedFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    other.handle_ = -1;
-  }
-  return *this;
-}
-
 void SharedFile::Close() noexcept {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
   handle_ = -1;
