@@ -239,7 +239,7 @@ EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead, const L
   contents.erase(offset, kRecordSize);
   // Renamed over the results file while its lock is still held: an append waiting for the lock finds
   // afterwards that the path names a new file and writes there.
-  ReplaceFileContents(path_, TempPath(path_), contents);
+  ReplaceFileContents(file, TempPath(path_), contents);
   file.Unlock();
   return EditOutcome::Done;
 }

@@ -189,9 +189,12 @@ SaveOutcome SaveStandards(AppState& state, const std::vector<std::vector<std::st
   const std::string bytes = codec::Utf8ToCp932(text);
   {
     // Held until the new file is in place: another PC's save waits, then finds the file changed.
-    std::optional<SharedFile> file = LockCurrentFile(path, false, "the standards were not saved");
+    const std::string lost = "the standards were not saved";
+    std::optional<SharedFile> file = LockCurrentFile(path, false, lost);
     if (fileBytes && (!file || WholeContents(*file) != *fileBytes)) return SaveOutcome::ChangedElsewhere;
-    ReplaceFileContents(path, path + ".tmp", bytes);
+    // A school without standards yet gets its first file, locked like any other.
+    if (!file) file = LockCurrentFile(path, true, lost);
+    ReplaceFileContents(*file, path + ".tmp", bytes);
   }
   if (fileBytes) *fileBytes = bytes;
   LoadStandards(state);

@@ -53,8 +53,10 @@ std::optional<SharedFile> LockCurrentFile(const std::string& path, bool create, 
 // A handle closes with its owner and moves with it; opening and closing it are each system's own.
 SharedFile::~SharedFile() { Close(); }
 
-SharedFile::SharedFile(SharedFile&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+SharedFile::SharedFile(SharedFile&& other) noexcept
+    : path_(std::move(other.path_)), handle_(other.handle_), lock_(other.lock_) {
   other.handle_ = -1;
+  other.lock_ = -1;
 }
 
 SharedFile& SharedFile::operator=(SharedFile&& other) noexcept {
@@ -62,7 +64,9 @@ SharedFile& SharedFile::operator=(SharedFile&& other) noexcept {
     Close();
     path_ = std::move(other.path_);
     handle_ = other.handle_;
+    lock_ = other.lock_;
     other.handle_ = -1;
+    other.lock_ = -1;
   }
   return *this;
 }

@@ -30,6 +30,9 @@ std::string WriteProblem(const std::string& path);
 // One open file for reading and writing, with a lock on the whole file. The lock belongs to this open
 // file, not to the process: another open of the same file (in this process too) waits for it, and
 // closing other handles of the file does not release it. Closing (the destructor) does.
+// On Windows the lock is taken on a file beside it, the path with ".lock" added, which is created
+// when missing and never removed: Windows renames over no file that is open (before Windows 10 1809, on
+// most shares, under Wine), so a writer waiting for the lock must not hold the file itself open.
 class SharedFile {
  public:
   // Opens the file, creating it empty when it does not exist.
@@ -64,9 +67,11 @@ class SharedFile {
  private:
   SharedFile(std::string path, std::intptr_t handle) : path_(std::move(path)), handle_(handle) {}
   void Close() noexcept;
+  friend void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::string_view contents);
 
   std::string path_;
-  std::intptr_t handle_ = -1;  // a file descriptor here; room for a Windows HANDLE
+  std::intptr_t handle_ = -1;  // a file descriptor, or a Windows HANDLE
+  std::intptr_t lock_ = -1;    // Windows: the HANDLE of the lock file, once the lock was asked for
 };
 
 // A file read from its start to its end without a lock, as readers of the results file do. Every
@@ -99,17 +104,19 @@ class FileReader {
 std::optional<SharedFile> LockCurrentFile(const std::string& path, bool create, const std::string& whatIsLost,
                                           const LockWaitStep& step = {});
 
-// Replaces the whole contents of `path` with `contents`, so that at every instant a reader finds either
-// the old or the new contents complete: writes them to a temporary file of this call's own, flushes it
-// to the disk, renames it over the file and flushes the folder. When `path` is a link, the file it
-// points to is replaced and the link stays. The caller holds the file's lock (LockCurrentFile). The
-// temporary file is created new beside that file, never through a file, folder or link already there:
-// it is named as `tempPath`'s last component, after removing a file or link left there (a replacement
-// cut short, or a link planted to make us write elsewhere); when that name still cannot be had (a
-// folder stands there), the name with a unique ending is taken, so nothing at the name blocks a save. It gets
-// the old file's permissions, group and (where this user may give it) owner; when the group cannot be given
-// and matters to the permissions, nothing is replaced. When anything fails before the rename, the old file is
+// Replaces the whole contents of the file that `locked` has locked (LockCurrentFile) with `contents`, so
+// that at every instant a reader finds either the old or the new contents complete: writes them to a
+// temporary file of this call's own, flushes it to the disk, renames it over the file and flushes the
+// folder. The lock stays held until the caller unlocks or closes `locked`, which is then good for
+// nothing else: on Windows its own handle of the old file may have been closed to let the rename through.
+// When the path is a link, the file it points to is replaced and the link stays. The temporary file is
+// created new beside that file, never through a file, folder or link already there: it is named as
+// `tempPath`'s last component, after removing a file or link left there (a replacement cut short, or a
+// link planted to make us write elsewhere); when that name still cannot be had (a folder stands there),
+// the name with a unique ending is taken, so nothing at the name blocks a save. It gets the old file's
+// permissions, group and (where this user may give it) owner; when the group cannot be given and matters
+// to the permissions, nothing is replaced. When anything fails before the rename, the old file is
 // untouched and the temporary file is removed.
-void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents);
+void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::string_view contents);
 
 }  // namespace bardrill

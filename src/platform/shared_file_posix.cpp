@@ -334,8 +334,10 @@ int GiveOwnership(int fd, const struct stat& old) {
 
 }  // namespace
 
-void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents) {
-  const std::string target = ResolvedTarget(paths::Native(path));
+void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::string_view contents) {
+  // Renaming over a file that is open is no trouble here: the lock's holder, and whoever waits for it,
+  // keep the old file, and the waiters find afterwards that the path names another.
+  const std::string target = ResolvedTarget(locked.path());
   std::string temp;
   int fd = CreateTemporary(FolderOf(target), paths::LastComponent(paths::Native(tempPath)), temp);
   auto abandon = [&](const std::string& what, int err) {

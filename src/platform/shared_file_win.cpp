@@ -8,7 +8,8 @@
 #include "platform/win32.h"
 
 // The Windows side: CreateFileW with every kind of sharing, so that readers, appenders and a replacement
-// never shut each other out; LockFileEx for the whole-file lock; FlushFileBuffers; a rename over the file.
+// never shut each other out; LockFileEx on a lock file beside the file; FlushFileBuffers; a rename over
+// the file.
 namespace bardrill {
 
 namespace {
@@ -18,10 +19,11 @@ using win32::Handle;
 constexpr auto kLockPoll = std::chrono::milliseconds(3);
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// Windows' byte-range locks are mandatory: a lock over the file's bytes would refuse the readers, who
-// take none. The lock that guards the whole file is therefore taken on one byte far past any results
-// file (4 GB would be 97 million drills), which every writer takes and no reader touches.
-constexpr DWORD kLockOffset = 0xFFFFFFF0;
+// The lock that guards a file is taken on the first byte of its lock file, which nobody reads or writes
+// (Windows' byte-range locks are mandatory).
+constexpr DWORD kLockOffset = 0;
+
+std::string LockFilePath(const std::string& path) { return path + ".lock"; }
 
 [[noreturn]] void Fail(const std::string& path, const std::string& what, DWORD err) {
   throw FileWriteError(path + ": " + what + " (" + win32::SystemMessage(err) + ")");
@@ -102,6 +104,25 @@ bool Identity(HANDLE h, BY_HANDLE_FILE_INFORMATION& info) {
   return GetFileInformationByHandle(h, &info) != 0;
 }
 
+// The lock file is hidden, as it means nothing to a teacher, and shared for reading and writing only,
+// so that nobody removes it while a writer holds its lock.
+HANDLE OpenLockFile(const std::string& path) {
+  const std::string lockPath = LockFilePath(path);
+  const std::wstring wide = win32::WidePath(lockPath);
+  const auto deadline = std::chrono::steady_clock::now() + LockWaitLimit();
+  for (;;) {
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    const DWORD err = GetLastError();
+    // Being removed by somebody else just now, or held by a program that shares nothing.
+    const bool passing = IsBusy(err) || err == ERROR_ACCESS_DENIED;
+    if (!passing || std::chrono::steady_clock::now() >= deadline)
+      Fail(lockPath, "the lock file of " + path + " cannot be opened", err);
+    std::this_thread::sleep_for(kLockPoll);
+  }
+}
+
 }  // namespace
 
 SharedFile::SharedFile(const std::string& path) : path_(path) {
@@ -122,22 +143,49 @@ std::optional<SharedFile> SharedFile::OpenExisting(const std::string& path) {
 
 void SharedFile::Close() noexcept {
   if (handle_ != -1) CloseHandle(AsHandle(handle_));
+  if (lock_ != -1) CloseHandle(AsHandle(lock_));
   handle_ = -1;
+  lock_ = -1;
 }
 
+namespace {
+
+void CloseFile(std::intptr_t& handle) {
+  if (handle != -1) CloseHandle(AsHandle(handle));
+  handle = -1;
+}
+
+// Opens the file at `path` again once its lock is held; -1 when it was removed meanwhile, which the
+// caller then learns from IsStillAtPath.
+std::intptr_t Reopen(const std::string& path) {
+  HANDLE h = OpenShared(win32::WidePath(path), GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+  if (h != INVALID_HANDLE_VALUE) return reinterpret_cast<std::intptr_t>(h);
+  const DWORD err = GetLastError();
+  if (IsMissing(err)) return -1;
+  Fail(path, "cannot be opened for writing", err);
+}
+
+}  // namespace
+
 bool SharedFile::TryLockFor(std::chrono::milliseconds limit, const LockWaitStep& step) {
-  // A lock belongs to the handle: another handle of the file, in this process too, waits for it, and
-  // closing other handles leaves it alone. The system drops it when the process dies.
+  // A lock belongs to the handle: another handle of the lock file, in this process too, waits for it,
+  // and closing other handles leaves it alone. The system drops it when the process dies.
+  if (lock_ == -1) lock_ = reinterpret_cast<std::intptr_t>(OpenLockFile(path_));
   const auto start = std::chrono::steady_clock::now();
   const auto deadline = start + limit;
   for (;;) {
     OVERLAPPED at{};
     at.Offset = kLockOffset;
-    if (LockFileEx(AsHandle(handle_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+    if (LockFileEx(AsHandle(lock_), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+      if (handle_ == -1) handle_ = Reopen(path_);
       return true;
+    }
     const DWORD err = GetLastError();
     if (err != ERROR_LOCK_VIOLATION && err != ERROR_IO_PENDING && err != ERROR_SHARING_VIOLATION)
-      Fail(path_, "cannot be locked", err);
+      Fail(LockFilePath(path_), "cannot be locked", err);
+    // The holder may be about to rename a replacement over the file, which no open handle of it may
+    // hinder: the file is opened again once the lock is ours.
+    CloseFile(handle_);
     auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
     if (step) {
@@ -151,7 +199,8 @@ bool SharedFile::TryLockFor(std::chrono::milliseconds limit, const LockWaitStep&
 void SharedFile::Unlock() {
   OVERLAPPED at{};
   at.Offset = kLockOffset;
-  if (!UnlockFileEx(AsHandle(handle_), 0, 1, 0, &at)) Fail(path_, "cannot be unlocked", GetLastError());
+  if (lock_ == -1 || !UnlockFileEx(AsHandle(lock_), 0, 1, 0, &at))
+    Fail(LockFilePath(path_), "cannot be unlocked", GetLastError());
 }
 
 int64_t SharedFile::Size() const {
@@ -184,6 +233,7 @@ void SharedFile::Sync() {
 }
 
 bool SharedFile::IsStillAtPath() const {
+  if (handle_ == -1) return false;
   BY_HANDLE_FILE_INFORMATION opened{};
   if (!Identity(AsHandle(handle_), opened)) Fail(path_, "cannot be examined", GetLastError());
   Handle named(CreateFileW(win32::WidePath(path_).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
@@ -234,25 +284,34 @@ FileReadError::Kind ReadFailureKind(DWORD err) {
 
 }  // namespace
 
+namespace {
+
+// Empty when this process may create a file in `folder`; otherwise why not, naming the folder.
+std::string CreationProblem(const std::string& folder, const std::string& why) {
+  const std::wstring probe =
+      win32::WidePath(folder + "\\bardrill-write-check-" + std::to_string(GetCurrentProcessId()));
+  Handle made(CreateFileW(probe.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  if (made) return {};
+  return folder + ": no file can be created in this folder" + why + " (" +
+         win32::SystemMessage(GetLastError()) + ")";
+}
+
+}  // namespace
+
 std::string WriteProblem(const std::string& path) {
-  const std::string& native = path;
-  Handle file(CreateFileW(win32::WidePath(native).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+  Handle file(CreateFileW(win32::WidePath(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file) return {};
-  const DWORD err = GetLastError();
+  const DWORD err = file ? 0 : GetLastError();
   // Another program has it open just now: a writer waits for that, as for a lock.
-  if (IsBusy(err)) return {};
-  if (err == ERROR_FILE_NOT_FOUND) {
-    // A school without drills yet: the first append creates the file in its folder, if it may.
-    const std::string folder = FolderOf(native);
-    const std::wstring probe =
-        win32::WidePath(folder + "\\bardrill-write-check-" + std::to_string(GetCurrentProcessId()));
-    Handle made(CreateFileW(probe.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (made) return {};
-    return folder + ": no file can be created in this folder (" + win32::SystemMessage(GetLastError()) + ")";
+  if (file || IsBusy(err)) {
+    const std::string lockPath = LockFilePath(path);
+    if (Attributes(lockPath) != INVALID_FILE_ATTRIBUTES) return {};
+    return CreationProblem(FolderOf(path), ", and writers need the lock file " + lockPath + " here");
   }
-  return native + ": cannot be opened for writing (" + win32::SystemMessage(err) + ")";
+  // A school without drills yet: the first append creates the file in its folder, if it may.
+  if (err == ERROR_FILE_NOT_FOUND) return CreationProblem(FolderOf(path), "");
+  return path + ": cannot be opened for writing (" + win32::SystemMessage(err) + ")";
 }
 
 std::optional<FileReader> FileReader::Open(const std::string& path) {
@@ -381,8 +440,9 @@ DWORD RenameOver(HANDLE temp, const std::wstring& target) {
 }
 
 // Where that is not to be had (older Windows, other file systems, shares, Wine), the classic replacing
-// rename, written through to the disk. It fails while another program has the file open without
-// sharing its deletion; that is waited for, up to the lock's limit.
+// rename, written through to the disk. It fails while anybody has the file open, a reader just now or
+// a program that keeps it; that is waited for, up to the lock's limit. Writers waiting for the lock
+// hold only the lock file.
 DWORD MoveOver(const std::wstring& temp, const std::wstring& target) {
   const auto deadline = std::chrono::steady_clock::now() + LockWaitLimit();
   for (;;) {
@@ -397,8 +457,8 @@ DWORD MoveOver(const std::wstring& temp, const std::wstring& target) {
 
 }  // namespace
 
-void ReplaceFileContents(const std::string& path, const std::string& tempPath, std::string_view contents) {
-  const std::string target = ResolvedTarget(path);
+void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::string_view contents) {
+  const std::string target = ResolvedTarget(locked.path());
   std::string temp;
   Handle file = CreateTemporary(FolderOf(target), paths::LastComponent(paths::Native(tempPath)), temp);
   const std::wstring wideTemp = win32::WidePath(temp);
@@ -426,7 +486,11 @@ void ReplaceFileContents(const std::string& path, const std::string& tempPath, s
   const std::wstring wideTarget = win32::WidePath(target);
   DWORD err = RenameOver(file.get(), wideTarget);
   file.Reset();
-  if (err != 0) err = MoveOver(wideTemp, wideTarget);
+  if (err != 0) {
+    // Our own handle of the old file would stand in the way too; the lock file keeps the lock.
+    CloseFile(locked.handle_);
+    err = MoveOver(wideTemp, wideTarget);
+  }
   if (err != 0) {
     DeleteFileW(wideTemp.c_str());
     Fail(target, "cannot be replaced by " + temp, err);

@@ -574,7 +574,7 @@ ImportOutcome ImportRoster(const std::string& dir, const std::string& csvPath, i
       throw FileWriteError(outcome.backup + ": the old roster cannot be kept here (" + ec.message() +
                            "); the roster is left as it was");
   }
-  ReplaceFileContents(outcome.roster, outcome.roster + ".tmp", bytes);
+  ReplaceFileContents(*file, outcome.roster + ".tmp", bytes);
   outcome.students = lines.size();
   for (const RosterLine& line : lines) outcome.listed += line.status == 0;
   return outcome;

@@ -97,10 +97,6 @@ BARDRILL_CHILD_TASK(Editor) {
 }
 
 TEST(ResultsFileConcurrency, AppendsRewritesAndDeletesFromManyProcessesLoseNothing) {
-  BARDRILL_SKIP_UNDER_WINE(
-      "the editors' deletes replace the file while others have it open: it renames over no file that a "
-      "process holds open, the renaming process's own included (MoveFileExW and ReplaceFileW refuse, the "
-      "POSIX-semantics rename is not implemented)");
   testing::TempDir dir;
   const std::string path = dir / "成績累積データ.dat";
   ResultsFile(path).Open();

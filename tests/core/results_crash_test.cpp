@@ -228,10 +228,6 @@ void Trial(const std::string& path, std::mt19937& random, Tally& tally) {
 }
 
 TEST(ResultsFileCrashes, ProcessesKilledMidWriteLeaveWholeRecordsAndLoseNoReportedAppend) {
-  BARDRILL_SKIP_UNDER_WINE(
-      "the editor's deletes replace the file while others have it open: it renames over no file that a "
-      "process holds open, the renaming process's own included (MoveFileExW and ReplaceFileW refuse, the "
-      "POSIX-semantics rename is not implemented)");
   testing::TempDir dir;
   const std::string path = dir / "成績累積データ.dat";
   std::mt19937 random(20040507);

@@ -31,9 +31,6 @@ class StandardsEditorTest : public ::testing::Test {
 };
 
 TEST_F(StandardsEditorTest, TheGridHoldsTheTitlesAndEachLevelsItemsAsTextAndSavesBackByteForByte) {
-  BARDRILL_SKIP_UNDER_WINE(
-      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
-      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   const std::string text = kHeader + "60,120,100,10,1,10,200,7,1,,,\r\n90,180,100,10,1,10,200,7,1,,,\r\n" +
                            "120,240,150,15,1.5,10,300,14,1,a,,\r\n";
   WriteCp932(File(), text);

@@ -141,9 +141,6 @@ std::vector<std::vector<std::string>> SampleRows() {
 }
 
 TEST_F(StandardsTest, SaveWritesCp932LinesAndReloads) {
-  BARDRILL_SKIP_UNDER_WINE(
-      "it renames over no file that a process holds open, the renaming process's own included (MoveFileExW "
-      "and ReplaceFileW refuse, the POSIX-semantics rename is not implemented)");
   Write(std::string(kHeader) + "1,1,1,1,1,1,1,1,1,,,\r\n");
   SaveStandards(state, SampleRows());
 
