@@ -9,8 +9,8 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/results_file.h"
-#include "core/standards.h"
+#include "core/results/results_file.h"
+#include "core/setup/standards.h"
 #include "platform/clock.h"
 #include "support/temp_dir.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/counts.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
+#include "core/results/counts.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
-#include "core/roster.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/config.h"
+#include "core/setup/roster.h"
 #include "screens/application.h"
 #include "screens/frmdata.h"
 #include "screens/line_list.h"

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/identity.h"
-#include "core/monthly_report.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
-#include "core/roster.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/config.h"
+#include "core/setup/identity.h"
+#include "core/setup/roster.h"
+#include "core/teacher/monthly_report.h"
 #include "platform/calendar.h"
 #include "support/installation.h"
 #include "support/process.h"

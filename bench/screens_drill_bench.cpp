@@ -6,10 +6,10 @@
 #include <QCoreApplication>
 #include <QTest>
 
-#include "core/config.h"
-#include "core/counts.h"
-#include "core/identity.h"
-#include "core/roster.h"
+#include "core/results/counts.h"
+#include "core/setup/config.h"
+#include "core/setup/identity.h"
+#include "core/setup/roster.h"
 #include "screens/mainfrm.h"
 #include "screens/screens.h"
 #include "support/fakes.h"

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/record_list.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
-#include "core/roster.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/config.h"
+#include "core/setup/roster.h"
+#include "core/teacher/record_list.h"
 #include "screens/frmdata.h"
 #include "screens/line_list.h"
 #include "screens/screens.h"

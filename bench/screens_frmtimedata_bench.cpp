@@ -8,12 +8,12 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/identity.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
-#include "core/roster.h"
-#include "core/standards_editor.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/config.h"
+#include "core/setup/identity.h"
+#include "core/setup/roster.h"
+#include "core/teacher/standards_editor.h"
 #include "screens/frmtimedata.h"
 #include "screens/line_list.h"
 #include "screens/screens.h"

@@ -9,12 +9,12 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/history_chart.h"
-#include "core/identity.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
-#include "core/roster.h"
+#include "core/hub/history_chart.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/config.h"
+#include "core/setup/identity.h"
+#include "core/setup/roster.h"
 #include "screens/chart_paint.h"
 #include "screens/line_list.h"
 #include "screens/screens.h"

@@ -10,9 +10,9 @@
 #include <QTest>
 #include <functional>
 
-#include "core/config.h"
-#include "core/identity.h"
-#include "core/roster.h"
+#include "core/setup/config.h"
+#include "core/setup/identity.h"
+#include "core/setup/roster.h"
 #include "screens/frmsyuuryou.h"
 #include "screens/mainfrm.h"
 #include "screens/screens.h"

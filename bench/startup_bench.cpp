@@ -8,8 +8,8 @@
 #include <string>
 
 #include "core/app_state.h"
-#include "core/roster.h"
-#include "core/sound_cues.h"
+#include "core/setup/roster.h"
+#include "core/setup/sound_cues.h"
 #include "platform/codec.h"
 #include "support/temp_dir.h"
 

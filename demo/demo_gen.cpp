@@ -20,9 +20,9 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/result_record.h"
-#include "core/roster.h"
+#include "core/results/result_record.h"
+#include "core/setup/config.h"
+#include "core/setup/roster.h"
 #include "platform/calendar.h"
 #include "platform/clock.h"
 #include "platform/paths.h"

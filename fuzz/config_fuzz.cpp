@@ -1,6 +1,6 @@
 // The configuration loader with the input as "共通データ.txt", then as "..\パスデータ.txt": both files are
 // lists of ten items, so one corpus serves both.
-#include "core/config.h"
+#include "core/setup/config.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "core/config.h"
-#include "core/roster.h"
+#include "core/setup/config.h"
+#include "core/setup/roster.h"
 #include "platform/codec.h"
 
 namespace bardrill::fuzz {

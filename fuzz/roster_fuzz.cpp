@@ -1,5 +1,5 @@
 // The roster reader with the input as "新名簿.txt".
-#include "core/roster.h"
+#include "core/setup/roster.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -1,6 +1,6 @@
 // The sound map reader with the input as "新音ファイル.txt", the start-up check of the watched sounds
 // over what it read (the installation holds ok.wav, ng.wav and no.wav), and the choice of a file per cue.
-#include "core/sound_cues.h"
+#include "core/setup/sound_cues.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

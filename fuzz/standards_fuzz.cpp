@@ -1,7 +1,7 @@
 // The standards reader with the input as "タイム回数データ.txt", and the points formula over what it read:
 // a value that loads must not overflow where the drill's points are computed from it.
-#include "core/counts.h"
-#include "core/standards.h"
+#include "core/results/counts.h"
+#include "core/setup/standards.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "core/result_record.h"
+#include "core/results/result_record.h"
 
 // The data of a full school for the benchmarks.
 namespace bardrill::bench {

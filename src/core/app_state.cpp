@@ -1,7 +1,5 @@
 #include "core/app_state.h"
 
-#include "core/counts.h"
-
 namespace bardrill {
 
 AppState::AppState()

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/counts.h"
-#include "core/sound_cues.h"
-#include "core/standards.h"
+#include "core/counts_work.h"
+#include "core/level_standard.h"
+#include "core/sound_cue.h"
 #include "core/tables.h"
 
 namespace bardrill {

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "core/monthly_report.h"
+#include "core/teacher/monthly_report.h"
 #include "report/table.h"
 
 // The exports that need a library beyond the core: each lives in a source of its own, compiled in only

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/monthly_report.h"
+#include "core/teacher/monthly_report.h"
 #include "report/table.h"
 
 namespace bardrill {

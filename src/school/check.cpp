@@ -7,11 +7,11 @@
 #include <system_error>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/results_file.h"
-#include "core/roster.h"
-#include "core/sound_cues.h"
-#include "core/standards.h"
+#include "core/results/results_file.h"
+#include "core/setup/config.h"
+#include "core/setup/roster.h"
+#include "core/setup/sound_cues.h"
+#include "core/setup/standards.h"
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/shared_file.h"

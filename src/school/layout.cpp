@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "core/roster.h"
-#include "core/standards.h"
+#include "core/setup/roster.h"
+#include "core/setup/standards.h"
 #include "platform/codec.h"
 #include "platform/errors.h"
 #include "platform/paths.h"

@@ -12,8 +12,8 @@
 #include <system_error>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/hub.h"
+#include "core/hub/hub.h"
+#include "core/setup/config.h"
 #include "platform/calendar.h"
 #include "platform/codec.h"
 #include "platform/errors.h"

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/roster.h"
+#include "core/setup/roster.h"
 
 // The roster 新名簿.txt and the class list a teacher keeps in a spreadsheet, saved as CSV.
 namespace bardrill::school {

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "core/history_chart.h"
+#include "core/hub/history_chart.h"
 
 class QPainter;
 

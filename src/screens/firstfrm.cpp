@@ -6,8 +6,8 @@
 #include <QPixmap>
 #include <QTimer>
 
-#include "core/config.h"
-#include "core/sound_cues.h"
+#include "core/setup/config.h"
+#include "core/setup/sound_cues.h"
 #include "screens/namesel.h"
 #include "screens/screens.h"
 #include "screens/widgets.h"

@@ -14,9 +14,9 @@
 #include <functional>
 
 #include "core/app_state.h"
-#include "core/record_list.h"
-#include "core/results_retry.h"
-#include "core/roster.h"
+#include "core/results/results_retry.h"
+#include "core/setup/roster.h"
+#include "core/teacher/record_list.h"
 #include "platform/errors.h"
 #include "screens/line_list.h"
 #include "screens/printing.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "core/record_list.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/teacher/record_list.h"
 #include "screens/form.h"
 
 class QComboBox;

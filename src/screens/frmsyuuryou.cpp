@@ -13,8 +13,8 @@
 #include <QtMath>
 #include <cmath>
 
-#include "core/counts.h"
-#include "core/sound_cues.h"
+#include "core/results/counts.h"
+#include "core/setup/sound_cues.h"
 #include "screens/basefrm.h"
 #include "screens/mainfrm.h"
 #include "screens/screens.h"

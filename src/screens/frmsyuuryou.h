@@ -1,5 +1,5 @@
 #pragma once
-#include "core/completion.h"
+#include "core/drill/completion.h"
 #include "screens/form.h"
 
 class QFrame;

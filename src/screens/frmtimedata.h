@@ -1,5 +1,5 @@
 #pragma once
-#include "core/standards_editor.h"
+#include "core/teacher/standards_editor.h"
 #include "screens/form.h"
 
 class QFrame;

@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "core/identity.h"
+#include "core/setup/identity.h"
 #include "screens/screens.h"
 #include "screens/ui_setup.h"
 #include "screens/widgets.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/hub_lists.h"
+#include "core/hub/hub_lists.h"
 
 class QComboBox;
 class QPushButton;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/hub.h"
+#include "core/hub/hub.h"
 
 class QLabel;
 class QLineEdit;

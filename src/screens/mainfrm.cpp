@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "core/drill.h"
-#include "core/identity.h"
-#include "core/results_file.h"
-#include "core/results_retry.h"
-#include "core/sound_cues.h"
+#include "core/drill/drill.h"
+#include "core/results/results_file.h"
+#include "core/results/results_retry.h"
+#include "core/setup/identity.h"
+#include "core/setup/sound_cues.h"
 #include "platform/errors.h"
 #include "platform/text.h"
 #include "screens/basefrm.h"

@@ -2,7 +2,7 @@
 #include <QVector>
 #include <QWidget>
 
-#include "core/problems.h"
+#include "core/drill/problems.h"
 #include "screens/form.h"
 
 class QFrame;

@@ -2,7 +2,7 @@
 #include <QRectF>
 #include <QString>
 
-#include "core/monthly_report.h"
+#include "core/teacher/monthly_report.h"
 
 class QPainter;
 

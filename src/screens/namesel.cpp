@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "core/identity.h"
-#include "core/roster.h"
-#include "core/selection_list.h"
-#include "core/sound_cues.h"
+#include "core/hub/selection_list.h"
+#include "core/setup/identity.h"
+#include "core/setup/roster.h"
+#include "core/setup/sound_cues.h"
 #include "platform/paths.h"
 #include "screens/frmver.h"
 #include "screens/line_list.h"

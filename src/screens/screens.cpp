@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "core/counts.h"
-#include "core/results_retry.h"
+#include "core/results/counts.h"
+#include "core/results/results_retry.h"
 #include "platform/errors.h"
 #include "screens/printing.h"
 #include "screens/program_window.h"

@@ -15,10 +15,10 @@
 #include <algorithm>
 
 #include "core/app_state.h"
-#include "core/hub.h"
-#include "core/identity.h"
-#include "core/results_file.h"
-#include "core/roster.h"
+#include "core/hub/hub.h"
+#include "core/results/results_file.h"
+#include "core/setup/identity.h"
+#include "core/setup/roster.h"
 #include "platform/calendar.h"
 #include "platform/text.h"
 #include "screens/chart_paint.h"

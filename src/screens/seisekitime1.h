@@ -1,10 +1,10 @@
 #pragma once
 #include <QVector>
 
-#include "core/history_chart.h"
-#include "core/hub_lists.h"
-#include "core/monthly_report.h"
-#include "core/rankings.h"
+#include "core/hub/history_chart.h"
+#include "core/hub/hub_lists.h"
+#include "core/hub/rankings.h"
+#include "core/teacher/monthly_report.h"
 #include "screens/form.h"
 
 class QButtonGroup;

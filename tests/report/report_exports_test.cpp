@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "core/result_record.h"
-#include "core/results_file.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
 #include "platform/calendar.h"
 #include "support/process.h"
 #include "support/temp_dir.h"

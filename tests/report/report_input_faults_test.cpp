@@ -11,12 +11,12 @@
 #include <sstream>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/counts.h"
-#include "core/result_record.h"
-#include "core/results_retry.h"
-#include "core/roster.h"
-#include "core/sound_cues.h"
+#include "core/results/counts.h"
+#include "core/results/result_record.h"
+#include "core/results/results_retry.h"
+#include "core/setup/config.h"
+#include "core/setup/roster.h"
+#include "core/setup/sound_cues.h"
 #include "platform/calendar.h"
 #include "platform/codec.h"
 #include "platform/errors.h"

@@ -15,11 +15,11 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/config.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
-#include "core/roster.h"
-#include "core/sound_cues.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/config.h"
+#include "core/setup/roster.h"
+#include "core/setup/sound_cues.h"
 #include "platform/calendar.h"
 #include "platform/codec.h"
 #include "support/process.h"

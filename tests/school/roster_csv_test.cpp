@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "core/roster.h"
+#include "core/setup/roster.h"
 #include "platform/codec.h"
 #include "platform/text.h"
 #include "school_fixture.h"

@@ -6,7 +6,7 @@
 #include <set>
 
 #include "core/app_state.h"
-#include "core/config.h"
+#include "core/setup/config.h"
 #include "platform/codec.h"
 #include "school/check.h"
 #include "school_fixture.h"

@@ -2,8 +2,8 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "core/result_record.h"
-#include "core/results_file.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
 #include "screens/frmsyuuryou.h"
 #include "screens/line_list.h"
 #include "screens/mainfrm.h"

@@ -12,10 +12,10 @@
 #include <functional>
 #include <thread>
 
-#include "core/counts.h"
-#include "core/identity.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
+#include "core/results/counts.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/identity.h"
 #include "platform/shared_file.h"
 #include "screens/application.h"
 #include "screens/basefrm.h"

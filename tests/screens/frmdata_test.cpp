@@ -14,8 +14,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "core/identity.h"
-#include "core/results_file.h"
+#include "core/results/results_file.h"
+#include "core/setup/identity.h"
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"

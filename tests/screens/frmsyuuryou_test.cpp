@@ -8,12 +8,12 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "core/counts.h"
-#include "core/drill.h"
-#include "core/identity.h"
-#include "core/results_file.h"
-#include "core/sound_cues.h"
-#include "core/standards.h"
+#include "core/drill/drill.h"
+#include "core/results/counts.h"
+#include "core/results/results_file.h"
+#include "core/setup/identity.h"
+#include "core/setup/sound_cues.h"
+#include "core/setup/standards.h"
 #include "screens/basefrm.h"
 #include "screens/mainfrm.h"
 #include "screens/screen_fixture.h"

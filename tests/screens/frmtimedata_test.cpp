@@ -6,7 +6,7 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "core/identity.h"
+#include "core/setup/identity.h"
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"

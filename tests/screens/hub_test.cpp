@@ -10,8 +10,8 @@
 #include <QTest>
 #include <filesystem>
 
-#include "core/identity.h"
-#include "core/results_file.h"
+#include "core/results/results_file.h"
+#include "core/setup/identity.h"
 #include "screens/frmdata.h"
 #include "screens/frmtimedata.h"
 #include "screens/line_list.h"

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "core/identity.h"
+#include "core/setup/identity.h"
 #include "screens/chart_paint.h"
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"

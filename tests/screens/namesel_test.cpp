@@ -7,7 +7,7 @@
 #include <QTest>
 #include <filesystem>
 
-#include "core/identity.h"
+#include "core/setup/identity.h"
 #include "screens/frmver.h"
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"

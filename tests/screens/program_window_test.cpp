@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "core/counts.h"
-#include "core/identity.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
+#include "core/results/counts.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/identity.h"
 #include "screens/frmsyuuryou.h"
 #include "screens/frmtimedata.h"
 #include "screens/mainfrm.h"

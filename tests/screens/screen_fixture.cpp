@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/config.h"
-#include "core/identity.h"
-#include "core/result_record.h"
-#include "core/results_file.h"
-#include "core/roster.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/config.h"
+#include "core/setup/identity.h"
+#include "core/setup/roster.h"
 #include "support/process.h"
 
 namespace bardrill::testing {

@@ -7,10 +7,13 @@
 
 namespace bardrill::testing {
 
+// The day the tests call today: Friday 2004-05-07, as a day count.
+inline constexpr int64_t kToday = 38114;
+
 // A clock the test sets by hand.
 class FakeClock : public Clock {
  public:
-  int64_t today = 38114;  // 2004-05-07
+  int64_t today = kToday;
   double secondsSinceMidnight = 10 * 3600;
   double monotonic = 1000;
   uint32_t tick = 0;

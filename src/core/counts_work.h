@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace bardrill {
+
+inline constexpr int32_t kNoTime = 99999;            // best-time tables: no drill yet
+inline constexpr int32_t kFailedTime = 99998;        // a drill given up: shown as failed, never as a time
+
+// What the counts keep from one call to the next, so that a call neither allocates nor clears its
+// tables afresh: the buffer the records are read into, the cells of the tables that the last load and
+// tally set, and each level's points by drill time, worked out once for the level's standards. Only
+// counts.cpp reads or writes it.
+struct CountsWork {
+  std::vector<unsigned char> buffer;
+  std::vector<int32_t> bestCells;      // BestTime cells the last load set
+  std::vector<int32_t> countCells;     // cells of the count and points tables the last tally set
+  std::vector<uint64_t> inCountCells;  // one bit per cell: in countCells
+  struct LevelPoints {
+    int32_t targetTime = 0;  // the standards these points are for
+    float pointRate = 0;
+    uint32_t generation = 0;  // entries of another generation are not worked out yet
+    std::vector<std::pair<int32_t, uint32_t>> bySeconds;  // points and generation, by drill time
+  };
+  std::vector<LevelPoints> points;  // by level
+  uint32_t generation = 0;          // the last generation given out
+};
+
+}  // namespace bardrill

@@ -1,0 +1,232 @@
+#include "core/hub/history_chart.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "core/app_state.h"
+#include "core/hub/rankings.h"
+#include "core/results/counts.h"
+#include "core/tables.h"
+#include "platform/calendar.h"
+#include "platform/text.h"
+
+namespace bardrill {
+
+namespace {
+
+constexpr int32_t kChartedBelow = 1800;  // longer runs are left out of the chart and its averages
+constexpr int kHistoryWindowDays = 3650;
+constexpr int kLargestScaleTop = 1000;
+constexpr int kChartsPerSurface = 3;
+constexpr double kFirstTop = 0.05, kTopStep = 0.3;
+constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF;
+
+// The chart is laid out in fractions of W = width / 2 across and of H below its top. H is a third of
+// the height, not a half: the charts start 0.3 of the height apart, and a chart that reaches down to
+// 0.88 H (its dates) with ten statistics lines beside it only fits its band when H is a third; with
+// half the height each chart covered the next and the third ran off the surface.
+constexpr double kHeightPerH = 1.0 / 3;
+struct Frame {
+  double top;
+  double widthPerW = 0.5;  // W is half the width beside the statistics panel, the whole width without it
+  double X(double ofW) const { return ofW * widthPerW; }
+  double Y(double ofH) const { return top + ofH * kHeightPerH; }
+};
+
+std::string PaddedRight(const std::string& s, size_t width) {
+  const size_t length = text::Length(s);
+  return length >= width ? s : std::string(width - length, ' ') + s;
+}
+std::string PaddedRight(long long value, size_t width) { return PaddedRight(std::to_string(value), width); }
+
+std::string TimeText(int32_t seconds) { return std::to_string(seconds) + "秒"; }
+
+// The twin rankings of the level, read for the viewed student (by number: names need not be unique)
+// and for the school's points.
+void ReadRankings(const AppState& state, const ChartRequest& request, HistoryFigures& f) {
+  constexpr int kTwinRankWidth = 3;
+  const RankingList times = RankLevel(state, f.level, DisplayModes::Time, PointRankModes::Cumulative,
+                                      request.gradeFilter, kTwinRankWidth);
+  const RankingList points = RankLevel(state, f.level, DisplayModes::Points, PointRankModes::Cumulative,
+                                       request.gradeFilter, kTwinRankWidth);
+  for (size_t i = 0; i < times.lines.size(); ++i) {
+    if (times.students[i] == request.student) {
+      f.timeRank = text::Left(times.lines[i], kTwinRankWidth);
+      break;
+    }
+  }
+  for (size_t i = 0; i < points.lines.size(); ++i) {
+    const int s = points.students[i];
+    const int32_t total = state.TotalPoints(f.level, s);
+    if (total > 0) {
+      f.schoolPointsTotal += total;
+      ++f.schoolPointsCount;
+    }
+    if (s == request.student && f.pointsRank.empty()) {
+      f.pointsRank = text::Left(points.lines[i], kTwinRankWidth);
+      f.points = std::to_string(total);
+    }
+  }
+}
+
+// Usable for the history: of the chart's days and of a level the hub shows.
+bool Usable(const AppState& state, const ChartRequest& request, const ChartRecord& r, int level) {
+  if (r.level != level || level > state.LevelCount) return false;
+  return request.days ? request.days->Contains(r.date)
+                      : InDayWindow(r.date, request.today, kHistoryWindowDays);
+}
+
+bool IsViewedRun(const ChartRequest& request, const ChartRecord& r) {
+  return r.student == request.student && r.seconds < kChartedBelow;
+}
+
+void CountRuns(const AppState& state, const ChartRequest& request, std::span<const ChartRecord> records,
+               HistoryFigures& f) {
+  for (const ChartRecord& r : records) {
+    if (!Usable(state, request, r, f.level)) continue;
+    if (r.seconds < kChartedBelow) {
+      f.schoolSum += r.seconds;
+      ++f.schoolCount;
+    }
+    f.schoolBest = std::min(f.schoolBest, r.seconds);
+    if (!IsViewedRun(request, r)) continue;
+    ++f.runCount;
+    f.runSum += r.seconds;
+    f.runMax = std::max(f.runMax, r.seconds);
+  }
+  f.scaleTop = std::min(10 * (f.runMax / 10 + 1), kLargestScaleTop);
+}
+
+bool PassesGradeFilter(const AppState& state, const ChartRequest& request) {
+  return request.student >= 1 && request.student <= kMaxStudent &&
+         InGradeGroup(request.gradeFilter, GradeNumber(state, request.student)) == 1;
+}
+
+// Dots for the viewed student's runs in file order; each run faster than all before it is a record
+// point, joined to the previous one and annotated with its time and date. Returns the last record's
+// time text.
+std::string PlotRuns(const AppState& state, const ChartRequest& request, std::span<const ChartRecord> records,
+                     const Frame& frame, HistoryChart& chart) {
+  const HistoryFigures& f = chart.figures;
+  if (!PassesGradeFilter(state, request)) return "";
+  std::string lastRecordText;
+  std::optional<ChartDot> lastRecord;
+  int run = 0;
+  for (const ChartRecord& r : records) {
+    if (!Usable(state, request, r, f.level) || !IsViewedRun(request, r)) continue;
+    ++run;
+    const int32_t seconds = r.seconds;
+    const ChartDot dot{frame.X(0.7 * run / f.runCount + 0.2), frame.Y(0.8 - 0.7 * seconds / f.scaleTop),
+                       !lastRecord || seconds < lastRecord->seconds, seconds};
+    chart.dots.push_back(dot);
+    if (!dot.record) continue;
+    if (lastRecord) chart.segments.push_back({lastRecord->x, lastRecord->y, dot.x, dot.y, 3, kRed});
+    lastRecord = dot;
+    lastRecordText = TimeText(seconds);
+    chart.texts.push_back({dot.x, dot.y - 0.025, lastRecordText, 1, kRed});
+    const auto date = static_cast<int64_t>(r.date);
+    chart.texts.push_back(
+        {dot.x, frame.Y(0.82), text::Right(calendar::FormatDate(date), 5), 1, kBlack, true});
+  }
+  return lastRecordText;
+}
+
+std::vector<std::string> StatisticsLines(const HistoryFigures& f, const std::string& bestText) {
+  std::vector<std::string> lines;
+  lines.push_back("回数　　　　　　　" + PaddedRight(f.runCount, 3) + "回");
+  lines.push_back("タイム  　　 　    本人 / 塾全体");
+  lines.push_back("　　順位　　　　" + PaddedRight(f.timeRank, 5) + "位");
+  lines.push_back("　　最高　　　　" + PaddedRight(bestText, 6) + " /" + PaddedRight(f.schoolBest, 5) + "秒");
+  if (f.runCount != 0 && f.schoolCount != 0) {
+    lines.push_back("　　平均　　　　" + PaddedRight(f.runSum / f.runCount, 5) + "秒" + " /" +
+                    PaddedRight(f.schoolSum / f.schoolCount, 5) + "秒");
+  }
+  lines.push_back("ポイント  　　　");
+  lines.push_back("　　順位　　　　" + PaddedRight(f.pointsRank, 5) + "位");
+  lines.push_back("　　獲得ポイント" + PaddedRight(f.points, 5) + "点");
+  if (f.schoolPointsCount != 0) {
+    lines.push_back("　　　　　　　　　　　　/" + PaddedRight(f.schoolPointsTotal / f.schoolPointsCount, 5) +
+                    "点");
+  }
+  lines.push_back("　　　　　　　　　　　　 (塾平均)");
+  return lines;
+}
+
+void AddStatistics(const Frame& frame, bool printer, HistoryChart& chart) {
+  const double step = printer ? 0.06 : 0.08;
+  const std::vector<std::string>& lines = chart.figures.statistics;
+  double y = 0.05;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (i + 1 == lines.size()) y += step / 2;  // the footnote stands apart
+    chart.texts.push_back({frame.X(1.05), frame.Y(y), lines[i], 1.5, kBlack});
+    y += step;
+  }
+}
+
+HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request,
+                          std::span<const ChartRecord> records, int level, double top, bool firstOnSurface) {
+  const bool wide = request.layout == ChartLayout::Wide;
+  const Frame frame{top, wide ? 1.0 : 0.5};
+  HistoryChart chart;
+  HistoryFigures& f = chart.figures;
+  f.level = level;
+  if (!wide) ReadRankings(state, request, f);
+  CountRuns(state, request, records, f);
+
+  if (firstOnSurface && !wide) {
+    const std::string name = text::Trim(state.StudentNames[static_cast<size_t>(request.student)]);
+    chart.texts.push_back({frame.X(0.01), 0.02 * kHeightPerH, name, 3, kBlack});
+  }
+  chart.texts.push_back({frame.X(wide ? 0.6 : 0.7), frame.Y(0.01),
+                         state.ProgramTitle + " " + state.LevelNames[static_cast<size_t>(level)],
+                         request.printer ? 3.0 : 2.0, kBlack});
+  chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.2), frame.Y(0.1), 2, kBlack});
+  chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.9), frame.Y(0.8), 2, kBlack});
+  chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.77), "0秒", 1, kBlack});
+  chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.08), TimeText(f.scaleTop), 1, kBlack});
+
+  const std::string bestText = PlotRuns(state, request, records, frame, chart);
+  if (wide) return chart;
+  f.statistics = StatisticsLines(f, bestText);
+  AddStatistics(frame, request.printer, chart);
+  return chart;
+}
+
+}  // namespace
+
+std::vector<ChartRecord> LoadedChartRecords(const AppState& state) {
+  std::vector<ChartRecord> records;
+  const int64_t count = std::min<int64_t>(
+      state.LoadedCount,
+      static_cast<int64_t>(std::min({state.LoadedDates.size(), state.LoadedStudents.size(),
+                                     state.LoadedLevels.size(), state.LoadedSeconds.size()})) -
+          1);
+  records.reserve(static_cast<size_t>(std::max<int64_t>(count, 0)));
+  for (int64_t k = 1; k <= count; ++k) {
+    const auto i = static_cast<size_t>(k);
+    records.push_back(
+        {state.LoadedDates[i], state.LoadedStudents[i], state.LoadedLevels[i], state.LoadedSeconds[i]});
+  }
+  return records;
+}
+
+std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartRequest& request) {
+  const std::vector<ChartRecord> records = LoadedChartRecords(state);
+  return HistoryCharts(state, request, records);
+}
+
+std::vector<ChartSurface> HistoryCharts(const AppState& state, const ChartRequest& request,
+                                        std::span<const ChartRecord> records) {
+  std::vector<ChartSurface> surfaces;
+  if (request.student < 0 || request.student > kMaxStudent) return surfaces;
+  for (int level : request.levels) {
+    if (level < 1 || level > state.LevelCount || level > kMaxLevel) break;
+    if (surfaces.empty() || surfaces.back().charts.size() == kChartsPerSurface) surfaces.emplace_back();
+    std::vector<HistoryChart>& charts = surfaces.back().charts;
+    const double top = kFirstTop + kTopStep * static_cast<double>(charts.size());
+    charts.push_back(ChartOfLevel(state, request, records, level, top, charts.empty()));
+  }
+  return surfaces;
+}
+
+}  // namespace bardrill

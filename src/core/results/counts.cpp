@@ -1,0 +1,421 @@
+#include "core/results/counts.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <span>
+#include <string_view>
+
+#include "core/app_state.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+
+namespace bardrill {
+
+namespace {
+
+constexpr int kSchoolBestStudents = 1000;  // the school's best time is taken over students 1..1000 only
+
+using Cells = LevelStudentTable<int32_t>;
+
+bool HasCell(int level, int student) {
+  return level >= 1 && level <= kMaxLevel && student >= 1 && student <= kMaxStudent;
+}
+
+// A points value that is not finite becomes 0 and one beyond the 32-bit range is held at its edge, so
+// that strange standards (a huge point rate) can never overflow the tables.
+int32_t ToInt32(double value) {
+  if (!std::isfinite(value)) return 0;
+  constexpr double kMin = std::numeric_limits<int32_t>::min();
+  constexpr double kMax = std::numeric_limits<int32_t>::max();
+  return static_cast<int32_t>(std::clamp(value, kMin, kMax));
+}
+
+int32_t SaturatingAdd(int32_t a, int32_t b) {
+  int64_t sum = static_cast<int64_t>(a) + b;
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+// The number formed by the first three characters of the decimal text of s ("1234" gives 123, "-1234"
+// gives -12): a long time is scored by its leading digits, not by its value.
+int64_t LeadingThree(int32_t s) {
+  if (s >= 0) {
+    int64_t d = s;
+    while (d >= 1000) d /= 10;
+    return d;
+  }
+  int64_t m = -static_cast<int64_t>(s);
+  while (m >= 100) m /= 10;
+  return -m;
+}
+
+int32_t BasePointsFor(const LevelStandard& standard, int32_t s) {
+  if (s > kLastValidSeconds) return 0;
+  const int64_t t = standard.targetTime;
+  if (s > t) {
+    if (s >= 10 * t) return 0;
+    if (s >= 2 * t) return 1;
+    return 4;
+  }
+  if (t <= 0) return 0;
+  const double ratio = static_cast<double>(t - LeadingThree(s)) / static_cast<double>(t);
+  return ToInt32(std::floor(std::pow(ratio, 3) * 50 + 5));
+}
+
+// A point rate as the decimal the teacher typed, mantissa / 10^places: the shortest text that reads
+// back as the stored float ("1.4", not 1.39999997).
+struct DecimalRate {
+  bool usable = false;  // a rate that is not finite gives no points
+  int64_t mantissa = 0;
+  int places = 0;
+};
+
+DecimalRate ReadRate(float rate) {
+  if (!std::isfinite(rate)) return {};
+  char text[32];
+  auto [end, ec] = std::to_chars(text, text + sizeof text, rate, std::chars_format::scientific);
+  if (ec != std::errc()) return {};
+  // "d.dddde±xx": the digits as a whole number times a power of ten.
+  const std::string_view written(text, static_cast<size_t>(end - text));
+  const size_t e = written.find('e');
+  int64_t mantissa = 0;
+  int digitsAfterPoint = -1;
+  bool negative = false;
+  for (char c : written.substr(0, e)) {
+    if (c == '-') negative = true;
+    if (c == '.') digitsAfterPoint = 0;
+    if (c < '0' || c > '9') continue;
+    mantissa = mantissa * 10 + (c - '0');
+    if (digitsAfterPoint >= 0) ++digitsAfterPoint;
+  }
+  if (negative) mantissa = -mantissa;
+  int exponent = 0;
+  std::from_chars(written.data() + e + 1 + (written[e + 1] == '+'), written.data() + written.size(),
+                  exponent);
+  return {true, mantissa, std::max(digitsAfterPoint, 0) - exponent};
+}
+
+// floor(numerator / 10^places) for places >= 0, exactly.
+int64_t FloorDivPow10(int64_t numerator, int places) {
+  constexpr int kMaxPlaces = 18;  // 10^18 still fits; a larger divisor leaves 0 or -1
+  if (places > kMaxPlaces) return numerator < 0 ? -1 : 0;
+  int64_t divisor = 1;
+  for (int i = 0; i < places; ++i) divisor *= 10;
+  int64_t q = numerator / divisor;
+  if (numerator % divisor != 0 && numerator < 0) --q;
+  return q;
+}
+
+// `base` times the rate, rounded down, held within 32 bits.
+int32_t Rated(const DecimalRate& rate, int32_t base) {
+  if (!rate.usable) return 0;
+  const int64_t product = rate.mantissa * base;  // below 10^9 x 2^31: fits
+  if (rate.places >= 0) return ToInt32(static_cast<double>(FloorDivPow10(product, rate.places)));
+  // A rate of 10^8 or more: the product is beyond any points table anyway.
+  return ToInt32(static_cast<double>(product) * std::pow(10.0, -rate.places));
+}
+
+const LevelStandard* StandardOf(const AppState& state, int level) {
+  if (level < 1 || level > kMaxLevel || static_cast<size_t>(level) >= state.Standards.size()) return nullptr;
+  return &state.Standards[level];
+}
+
+void ResizeLoaded(AppState& state, size_t slots) {
+  state.LoadedDates.resize(slots);
+  state.LoadedTimes.resize(slots);
+  state.LoadedStudents.resize(slots);
+  state.LoadedLevels.resize(slots);
+  state.LoadedSeconds.resize(slots);
+  state.LoadedRecordNumbers.resize(slots);
+}
+
+// Drill times up to this many seconds have their points kept per level once worked out: the formula
+// takes a power and the rate's decimal, and a school's drills repeat the same few hundred times.
+constexpr int32_t kKeptSeconds = 8192;
+
+// The points of drill times on one level, exactly as DrillPoints gives them, each time worked out once
+// for as long as the level's target time and point rate stay as they are.
+class LevelPoints {
+ public:
+  void Prepare(CountsWork& work, int level, const LevelStandard* standard) {
+    standard_ = standard;
+    if (!standard) return;
+    rate_ = ReadRate(standard->pointRate);
+    const int64_t target = standard->targetTime;
+    noBase_ = Rated(rate_, 0);
+    tenTimes_ = 10 * target;
+    // Beyond ten times the target every time earns base 0; a target of 0 or less gives base 0 throughout.
+    kept_ = static_cast<int32_t>(std::clamp<int64_t>(tenTimes_, 0, kKeptSeconds));
+    CountsWork::LevelPoints& cache = work.points[static_cast<size_t>(level)];
+    if (cache.generation == 0 || cache.targetTime != standard->targetTime ||
+        std::bit_cast<uint32_t>(cache.pointRate) != std::bit_cast<uint32_t>(standard->pointRate)) {
+      if (++work.generation == 0) {  // after four billion changes of standards: start the count again
+        for (CountsWork::LevelPoints& each : work.points) {
+          for (auto& entry : each.bySeconds) entry.second = 0;
+          each.generation = 0;
+        }
+        work.generation = 1;
+      }
+      cache.targetTime = standard->targetTime;
+      cache.pointRate = standard->pointRate;
+      cache.generation = work.generation;
+    }
+    if (cache.bySeconds.size() < static_cast<size_t>(kept_))
+      cache.bySeconds.resize(static_cast<size_t>(kept_));
+    bySeconds_ = cache.bySeconds.data();
+    generation_ = cache.generation;
+  }
+
+  int32_t Of(int32_t seconds) {
+    if (static_cast<uint32_t>(seconds) < static_cast<uint32_t>(kept_)) {
+      std::pair<int32_t, uint32_t>& entry = bySeconds_[seconds];
+      if (entry.second != generation_) entry = {Exact(seconds), generation_};
+      return entry.first;
+    }
+    if (!standard_) return 0;
+    if (seconds >= tenTimes_ || seconds > kLastValidSeconds) return noBase_;
+    return Exact(seconds);
+  }
+
+ private:
+  int32_t Exact(int32_t seconds) const {
+    return standard_ ? Rated(rate_, BasePointsFor(*standard_, seconds)) : 0;
+  }
+
+  const LevelStandard* standard_ = nullptr;
+  DecimalRate rate_;
+  int32_t noBase_ = 0;
+  int64_t tenTimes_ = 0;
+  int32_t kept_ = 0;
+  std::pair<int32_t, uint32_t>* bySeconds_ = nullptr;
+  uint32_t generation_ = 0;
+};
+
+// What a record's level decides, worked out at the level's first record in a tally.
+struct LevelTally {
+  bool ready = false;
+  double judgeFrom = 0;  // the windows hold the dates after these, up to today
+  double limitFrom = 0;
+  LevelPoints points;
+
+  void Prepare(const AppState& state, CountsWork& work, int level, double today) {
+    const LevelStandard* standard = StandardOf(state, level);
+    judgeFrom = today - (standard ? standard->judgeDays : 0);
+    limitFrom = today - (standard ? standard->limitDays : 0);
+    points.Prepare(work, level, standard);
+    ready = true;
+  }
+};
+
+// Sets every count and points table back to 0, writing only the cells the last tally set (and those
+// written from outside, which the tables note themselves).
+void ClearCounts(AppState& state, CountsWork& work) {
+  int32_t* const counts[] = {state.TotalCount.Data(),  state.TotalPoints.Data(), state.JudgeCount.Data(),
+                             state.JudgePoints.Data(), state.LimitCount.Data(),  state.LimitPoints.Data(),
+                             state.TodayPoints.Data()};
+  float* const todayCount = state.TodayCount.Data();
+  for (int32_t cell : work.countCells) {
+    for (int32_t* table : counts) table[cell] = 0;
+    todayCount[cell] = 0;
+  }
+  state.TotalCount.Reset(0, {});
+  state.TotalPoints.Reset(0, {});
+  state.JudgeCount.Reset(0, {});
+  state.JudgePoints.Reset(0, {});
+  state.LimitCount.Reset(0, {});
+  state.LimitPoints.Reset(0, {});
+  state.TodayCount.Reset(0, {});
+  state.TodayPoints.Reset(0, {});
+  constexpr size_t kWords = (static_cast<size_t>(Cells::kLevels) * Cells::kStudents + 63) / 64;
+  if (work.inCountCells.size() != kWords) work.inCountCells.assign(kWords, 0);
+  for (int32_t cell : work.countCells) work.inCountCells[static_cast<size_t>(cell) / 64] = 0;
+  work.countCells.clear();
+}
+
+// Whether a sum of points of the loaded records may leave the 32-bit range: not for any rate a teacher
+// types, as a drill earns at most 55 base points. (Only a time below 0, which no valid record holds,
+// could earn more.)
+bool SumsMayOverflow(const AppState& state) {
+  const int64_t records = std::max<int64_t>(state.LoadedCount, 0);
+  int32_t fastest = 0;
+  for (int64_t k = 1; k <= records; ++k)
+    fastest = std::min(fastest, state.LoadedSeconds[static_cast<size_t>(k)]);
+  if (fastest < 0) return true;
+  double rate = 0;
+  for (int level = 1; level <= kMaxLevel; ++level) {
+    const LevelStandard* standard = StandardOf(state, level);
+    if (standard && std::isfinite(standard->pointRate))
+      rate = std::max<double>(rate, std::fabs(standard->pointRate));
+  }
+  constexpr double kMostBase = 55;
+  const double most = (kMostBase + 1) * (rate + 1);  // a drill's points, with room for the rounding
+  return most * static_cast<double>(records) >= static_cast<double>(std::numeric_limits<int32_t>::max());
+}
+
+template <bool kMayOverflow>
+int32_t Add(int32_t sum, int32_t points) {
+  if constexpr (kMayOverflow) {
+    return SaturatingAdd(sum, points);
+  } else {
+    return sum + points;
+  }
+}
+
+template <bool kMayOverflow>
+void Tally(AppState& state, CountsWork& work, int64_t today) {
+  std::array<LevelTally, kMaxLevel + 1> levels;
+  int32_t* totalCount = state.TotalCount.Data();
+  int32_t* totalPoints = state.TotalPoints.Data();
+  int32_t* judgeCount = state.JudgeCount.Data();
+  int32_t* judgePoints = state.JudgePoints.Data();
+  int32_t* limitCount = state.LimitCount.Data();
+  int32_t* limitPoints = state.LimitPoints.Data();
+  float* todayCount = state.TodayCount.Data();
+  int32_t* todayPoints = state.TodayPoints.Data();
+  uint64_t* inCells = work.inCountCells.data();
+  const double todayDate = static_cast<double>(today);
+  const int32_t* levelOf = state.LoadedLevels.data();
+  const int32_t* studentOf = state.LoadedStudents.data();
+  const int32_t* secondsOf = state.LoadedSeconds.data();
+  const double* dateOf = state.LoadedDates.data();
+
+  for (int64_t k = 1; k <= state.LoadedCount; ++k) {
+    const int l = levelOf[k];
+    const int s = studentOf[k];
+    if (!HasCell(l, s)) continue;
+    LevelTally& level = levels[static_cast<size_t>(l)];
+    if (!level.ready) level.Prepare(state, work, l, todayDate);
+    const int32_t cell = Cells::Cell(l, s);
+    uint64_t& word = inCells[static_cast<size_t>(cell) / 64];
+    const uint64_t bit = uint64_t{1} << (cell % 64);
+    if (!(word & bit)) {
+      word |= bit;
+      work.countCells.push_back(cell);
+    }
+    const int32_t seconds = secondsOf[k];
+    const double date = dateOf[k];
+    const int32_t counted = seconds < kCountedSeconds ? 1 : 0;
+    const int32_t p = level.points.Of(seconds);
+    // A record dated after today is in no window (see InDayWindow), only in the totals. Every table is
+    // added to, with 0 outside its window: the dates of a school's records follow no pattern.
+    const bool notAhead = date <= todayDate;
+    const bool inJudge = notAhead & (date > level.judgeFrom);
+    const bool inLimit = notAhead & (date > level.limitFrom);
+    const bool isToday = date == todayDate;
+    judgeCount[cell] += inJudge ? counted : 0;
+    judgePoints[cell] = Add<kMayOverflow>(judgePoints[cell], inJudge ? p : 0);
+    limitCount[cell] += inLimit ? counted : 0;
+    limitPoints[cell] = Add<kMayOverflow>(limitPoints[cell], inLimit ? p : 0);
+    totalCount[cell] += counted;
+    totalPoints[cell] = Add<kMayOverflow>(totalPoints[cell], p);
+    todayCount[cell] += isToday ? static_cast<float>(counted) : 0.0f;
+    todayPoints[cell] = Add<kMayOverflow>(todayPoints[cell], isToday ? p : 0);
+  }
+}
+
+}  // namespace
+
+void LoadResults(AppState& state) {
+  CountsWork& work = state.CountsScratch;
+  // Read whole before anything in `state` changes.
+  const ResultsFile::Records read = ResultsFileOf(state).ReadNewest(kMaxLoadedRecords, work.buffer);
+
+  state.BestTime.Reset(kNoTime, work.bestCells);
+  work.bestCells.clear();
+  ResizeLoaded(state, static_cast<size_t>(read.count()) + 1);
+  double* dates = state.LoadedDates.data();
+  double* times = state.LoadedTimes.data();
+  int32_t* students = state.LoadedStudents.data();
+  int32_t* levels = state.LoadedLevels.data();
+  int32_t* seconds = state.LoadedSeconds.data();
+  int64_t* numbers = state.LoadedRecordNumbers.data();
+  int32_t* best = state.BestTime.Data();
+  std::array<int32_t, kMaxLevel + 1> schoolBest;
+  schoolBest.fill(kNoTime);
+
+  int64_t k = 0;
+  const unsigned char* r = read.bytes.data();
+  for (int64_t i = 0; i < read.count(); ++i, r += kRecordSize) {
+    const double date = record_field::Date(r);
+    const int student = record_field::Bangou(r);
+    const int level = record_field::Level(r);
+    const int32_t s = record_field::Seconds(r);
+    if (!ResultRecord::IsValidResult(student, level, s, date)) continue;
+    ++k;
+    dates[k] = date;
+    times[k] = record_field::Time(r);
+    students[k] = student;
+    levels[k] = level;
+    seconds[k] = s;
+    numbers[k] = read.first + i;
+    if (!HasCell(level, student)) continue;
+    const int32_t cell = Cells::Cell(level, student);
+    if (s < best[cell]) {
+      if (best[cell] == kNoTime) work.bestCells.push_back(cell);
+      best[cell] = s;
+    }
+    if (student <= kSchoolBestStudents)
+      schoolBest[static_cast<size_t>(level)] = std::min(schoolBest[static_cast<size_t>(level)], s);
+  }
+  ResizeLoaded(state, static_cast<size_t>(k) + 1);
+  state.LoadedCount = k;
+  state.ResultsRecordCount = read.fileRecords;
+  state.SchoolBest.assign(schoolBest.begin(), schoolBest.end());
+}
+
+void TallyCounts(AppState& state, int64_t today) {
+  CountsWork& work = state.CountsScratch;
+  ClearCounts(state, work);
+  if (work.points.size() < static_cast<size_t>(kMaxLevel) + 1) work.points.resize(kMaxLevel + 1);
+  if (SumsMayOverflow(state)) {
+    Tally<true>(state, work, today);
+  } else {
+    Tally<false>(state, work, today);
+  }
+}
+
+void ComputeCounts(AppState& state, int64_t today) {
+  LoadResults(state);
+  TallyCounts(state, today);
+}
+
+int32_t RatedPoints(float rate, int32_t base) { return Rated(ReadRate(rate), base); }
+
+int32_t BasePoints(const AppState& state, int32_t seconds, int level) {
+  const LevelStandard* standard = StandardOf(state, level);
+  return standard ? BasePointsFor(*standard, seconds) : 0;
+}
+
+int32_t DrillPoints(const AppState& state, int32_t seconds, int level) {
+  const LevelStandard* standard = StandardOf(state, level);
+  return standard ? RatedPoints(standard->pointRate, BasePointsFor(*standard, seconds)) : 0;
+}
+
+std::string GradeMark(int grade) {
+  static const char* const kMarks[] = {"①", "②", "③", "④", "⑤", "⑥", "Ⅰ", "Ⅱ", "Ⅲ"};
+  if (grade >= 1 && grade <= 9) return kMarks[grade - 1];
+  return "　";
+}
+
+int InGradeGroup(const std::string& groupText, int grade) {
+  struct Group {
+    const char* text;
+    int from, to;
+  };
+  static const Group kGroups[] = {
+      {"小学生全体", 1, 6}, {"小１", 1, 1}, {"小２", 2, 2}, {"小３", 3, 3},
+      {"小４", 4, 4},       {"小５", 5, 5}, {"小６", 6, 6}, {"中学生全体", 7, 9},
+      {"中１", 7, 7},       {"中２", 8, 8}, {"中３", 9, 9},
+  };
+  if (groupText == "全学年" || groupText == "家族") return 1;
+  for (const Group& g : kGroups) {
+    if (groupText == g.text) return grade >= g.from && grade <= g.to ? 1 : 0;
+  }
+  return 0;
+}
+
+}  // namespace bardrill

@@ -1,0 +1,268 @@
+#include "core/results/results_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/setup/standards.h"
+#include "core/tables.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/paths.h"
+#include "platform/shared_file.h"
+
+namespace bardrill {
+
+namespace {
+
+constexpr int64_t kRecordBytes = static_cast<int64_t>(kRecordSize);
+
+// The results file with "temp" before its extension: "成績累積データtemp.dat".
+std::string TempPath(const std::string& path) {
+  const std::string ext = ".dat";
+  if (path.size() >= ext.size() && path.compare(path.size() - ext.size(), ext.size(), ext) == 0)
+    return path.substr(0, path.size() - ext.size()) + "temp" + ext;
+  return path + "temp";
+}
+
+// Undoes a failed write as far as the system still lets us; the caller reports the original failure.
+template <typename Undo>
+void TryToUndo(Undo undo) {
+  try {
+    undo();
+  } catch (const FileWriteError&) {
+  }
+}
+
+}  // namespace
+
+std::string ResultsPath(const AppState& state) {
+  return state.ProgramDataFolder + "成績累積データ" + state.ContentNumber + ".dat";
+}
+
+ResultsFile::ResultsFile(std::string path) : path_(paths::Native(path)) {}
+
+ResultsFile::ResultsFile(std::string path, SchoolFolder school)
+    : path_(paths::Native(path)), school_(std::move(school)) {}
+
+ResultsFile ResultsFileOf(const AppState& state) {
+  return ResultsFile(ResultsPath(state),
+                     SchoolFolder{paths::Native(StandardsPath(state)), state.ResultsFileSeen});
+}
+
+void ResultsFile::MarkSeen() const {
+  if (school_) *school_->resultsSeen = true;
+}
+
+void ResultsFile::RequireNewSchool() const {
+  if (!school_) return;
+  const std::string folder = path_.substr(0, path_.find_last_of(paths::kSeparator) + 1);
+  if (*school_->resultsSeen) {
+    throw FileReadError(folder, FileReadError::Kind::FolderMissing, ENOENT,
+                        path_ +
+                            " was here and is gone: the folder is not the school's (a share that is away "
+                            "may leave an empty folder in its place)");
+  }
+  if (!paths::Exists(school_->standardsPath)) {
+    throw FileReadError(folder, FileReadError::Kind::FolderMissing, ENOENT,
+                        "the folder holds neither " + path_ + " nor the standards file " +
+                            school_->standardsPath +
+                            ", so it is not the school's (a share that is away may leave an empty folder "
+                            "in its place)");
+  }
+}
+
+std::optional<FileReader> ResultsFile::OpenForReading() const {
+  std::optional<FileReader> in = FileReader::Open(path_);
+  if (in) {
+    MarkSeen();
+  } else {
+    RequireNewSchool();
+  }
+  return in;
+}
+
+std::string ResultsFile::WriteProblem() const {
+  if (!paths::Exists(path_)) {
+    try {
+      RequireNewSchool();
+    } catch (const FileReadError& away) {
+      return away.what();
+    }
+  }
+  return bardrill::WriteProblem(path_);
+}
+
+void ResultsFile::Open() { SharedFile file(path_); }
+
+int64_t ResultsFile::RecordCount() const {
+  std::optional<FileReader> in = OpenForReading();
+  return in ? in->Size() / kRecordBytes : 0;
+}
+
+void ResultsFile::Append(const ResultRecord& record, const LockWaitStep& step) {
+  const RecordBytes bytes = record.Encode();
+  const std::string lost = "the record was not written";
+  std::optional<SharedFile> existing = LockCurrentFile(path_, !school_, lost, step);
+  if (!existing) {
+    // Only the school's folder gets a new results file: never an empty mount point.
+    RequireNewSchool();
+    existing = LockCurrentFile(path_, true, lost, step);
+  }
+  MarkSeen();
+  SharedFile& file = *existing;
+  // Stray bytes after the last whole record are what a failed write on an old PC left; they are
+  // overwritten, so every record starts at a multiple of 44.
+  const int64_t end = file.Size() / kRecordBytes * kRecordBytes;
+  try {
+    file.WriteAt(end, bytes);
+    file.Sync();
+  } catch (const FileWriteError&) {
+    // Cut back to the whole records before releasing the lock, so that no other PC ever appends after
+    // half a record.
+    TryToUndo([&] {
+      file.Truncate(end);
+      file.Sync();
+    });
+    throw;
+  }
+  file.Unlock();
+}
+
+namespace {
+
+using BlockVisit = std::function<void(int64_t, std::span<const unsigned char>)>;
+
+// Visits records first..last (1-based) of an open file in large blocks: the records screen reads every
+// record of the file. Stops early where the file ends.
+void VisitBlocks(const FileReader& in, int64_t first, int64_t last, const BlockVisit& visit) {
+  constexpr int64_t kBlockRecords = 4096;
+  std::vector<unsigned char> block(static_cast<size_t>(kBlockRecords) * kRecordSize);
+  for (int64_t number = std::max<int64_t>(first, 1); number <= last;) {
+    const int64_t wanted = std::min(kBlockRecords, last - number + 1);
+    const size_t got = in.ReadAt((number - 1) * kRecordBytes,
+                                 std::span(block.data(), static_cast<size_t>(wanted) * kRecordSize));
+    const int64_t whole = static_cast<int64_t>(got / kRecordSize);
+    if (whole > 0) visit(number, std::span(block.data(), static_cast<size_t>(whole) * kRecordSize));
+    if (whole < wanted) return;
+    number += whole;
+  }
+}
+
+}  // namespace
+
+void ResultsFile::ReadBlocks(int64_t first, const BlockVisit& visit) const {
+  std::optional<FileReader> in = OpenForReading();
+  if (in) VisitBlocks(*in, first, std::numeric_limits<int64_t>::max() / kRecordBytes, visit);
+}
+
+void ResultsFile::ReadFrom(int64_t first,
+                           const std::function<void(int64_t, const RecordBytes&)>& visit) const {
+  ReadBlocks(first, [&](int64_t number, std::span<const unsigned char> block) {
+    for (size_t at = 0; at < block.size(); at += kRecordSize, ++number) {
+      RecordBytes bytes;
+      std::copy_n(block.begin() + static_cast<std::ptrdiff_t>(at), kRecordSize, bytes.begin());
+      visit(number, bytes);
+    }
+  });
+}
+
+ResultsFile::Records ResultsFile::ReadNewest(int64_t limit, std::vector<unsigned char>& buffer) const {
+  std::optional<FileReader> in = OpenForReading();
+  if (!in) return {};
+  Records records;
+  records.fileRecords = in->Size() / kRecordBytes;
+  records.first = std::max<int64_t>(records.fileRecords - std::max<int64_t>(limit, 0) + 1, 1);
+  const size_t wanted = static_cast<size_t>(records.fileRecords - records.first + 1) * kRecordSize;
+  if (buffer.size() < wanted) buffer.resize(wanted);
+  // One read: the counts take up to 20000 records (0.9 MB) every time a screen opens.
+  const size_t got = in->ReadAt((records.first - 1) * kRecordBytes, std::span(buffer.data(), wanted));
+  records.bytes = std::span<const unsigned char>(buffer.data(), got / kRecordSize * kRecordSize);
+  return records;
+}
+
+std::optional<RecordBytes> ResultsFile::ReadOne(int64_t n) const {
+  if (n < 1) return std::nullopt;
+  std::optional<FileReader> in = OpenForReading();
+  if (!in) return std::nullopt;
+  RecordBytes bytes;
+  if (in->ReadAt((n - 1) * kRecordBytes, bytes) != kRecordSize) return std::nullopt;
+  return bytes;
+}
+
+EditOutcome ResultsFile::RewriteOne(int64_t n, const RecordBytes& asRead, const ResultRecord& replacement,
+                                    const LockWaitStep& step) {
+  if (n < 1) return EditOutcome::Missing;
+  std::optional<SharedFile> locked = LockCurrentFile(path_, !school_, "the record was not changed", step);
+  if (!locked) {
+    RequireNewSchool();
+    return EditOutcome::Missing;
+  }
+  SharedFile& file = *locked;
+  const int64_t offset = (n - 1) * kRecordBytes;
+  RecordBytes current;
+  if (file.ReadAt(offset, current) != kRecordSize) return EditOutcome::Missing;
+  if (current != asRead) return EditOutcome::Changed;
+  const RecordBytes bytes = replacement.Encode();
+  try {
+    file.WriteAt(offset, bytes);
+    file.Sync();
+  } catch (const FileWriteError&) {
+    TryToUndo([&] {
+      file.WriteAt(offset, asRead);
+      file.Sync();
+    });
+    throw;
+  }
+  file.Unlock();
+  return EditOutcome::Done;
+}
+
+EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead, const LockWaitStep& step) {
+  if (n < 1) return EditOutcome::Missing;
+  std::optional<SharedFile> locked = LockCurrentFile(path_, !school_, "the record was not deleted", step);
+  if (!locked) {
+    RequireNewSchool();
+    return EditOutcome::Missing;
+  }
+  SharedFile& file = *locked;
+  std::string contents(static_cast<size_t>(file.Size() / kRecordBytes * kRecordBytes), '\0');
+  size_t got = file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size()));
+  contents.resize(got / kRecordSize * kRecordSize);
+  const size_t offset = static_cast<size_t>(n - 1) * kRecordSize;
+  if (offset + kRecordSize > contents.size()) return EditOutcome::Missing;
+  if (!std::equal(asRead.begin(), asRead.end(),
+                  reinterpret_cast<const unsigned char*>(contents.data()) + offset))
+    return EditOutcome::Changed;
+  contents.erase(offset, kRecordSize);
+  // Renamed over the results file while its lock is still held: an append waiting for the lock finds
+  // afterwards that the path names a new file and writes there.
+  ReplaceFileContents(file, TempPath(path_), contents);
+  file.Unlock();
+  return EditOutcome::Done;
+}
+
+void OpenResultsFile(const AppState& state) { ResultsFile(ResultsPath(state)).Open(); }
+
+std::string ResultsWriteProblem(const AppState& state) { return ResultsFileOf(state).WriteProblem(); }
+
+void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step) {
+  ResultsFile file = ResultsFileOf(state);
+  // The record holds 16-bit numbers: anything outside the tables would be stored as another student or
+  // level, so it is refused instead.
+  if (state.CurrentStudentNumber < 0 || state.CurrentStudentNumber > kMaxStudent)
+    throw FileWriteError(file.path() + ": student number " + std::to_string(state.CurrentStudentNumber) +
+                         " is outside 0.." + std::to_string(kMaxStudent) + "; the record was not written");
+  if (state.SelectedLevel < 1 || state.SelectedLevel > kMaxLevel)
+    throw FileWriteError(file.path() + ": level " + std::to_string(state.SelectedLevel) + " is outside 1.." +
+                         std::to_string(kMaxLevel) + "; the record was not written");
+  constexpr double kSecondsPerDay = 86400;
+  file.Append(
+      MakeNewRecord(static_cast<double>(clock.Today()), clock.SecondsSinceMidnight() / kSecondsPerDay,
+                    state.CurrentStudentNumber, state.SelectedLevel, state.DrillSeconds, state.SchoolCode),
+      step);
+}
+
+}  // namespace bardrill

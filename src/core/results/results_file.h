@@ -1,0 +1,117 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/results/result_record.h"
+#include "platform/shared_file.h"
+
+namespace bardrill {
+
+struct AppState;
+class Clock;
+
+// "成績累積データ.dat" in the program's data folder (ContentNumber adds nothing when empty).
+std::string ResultsPath(const AppState& state);
+
+// What became of a teacher's rewrite or delete of one record.
+enum class EditOutcome {
+  Done,
+  Changed,  // the record at that position no longer holds the bytes the teacher saw: nothing was written
+  Missing,  // there is no record at that position any more
+};
+
+// What tells the school's folder from an empty one in its place: a share that drops can leave its empty
+// mount point behind, and a folder can be renamed away and another made under its name. A results file
+// missing from a folder that does not hold the school's standards file, or missing after this run has
+// found it, is a share that is away, never a school without drills.
+struct SchoolFolder {
+  std::string standardsPath;                                          // the standards file beside the results
+  std::shared_ptr<bool> resultsSeen = std::make_shared<bool>(false);  // this run has found the results file
+};
+
+// The shared results file: a plain sequence of 44-byte records, appended by several PCs at once.
+// Appends, rewrites and deletes take a whole-file lock (waiting for another PC for about 30 seconds);
+// readers take none and see whole records only. A trailing partial record is ignored by readers and
+// overwritten by the next append.
+class ResultsFile {
+ public:
+  // A file whose absence means no drills yet, wherever it is (tools and tests of the file itself).
+  explicit ResultsFile(std::string path);
+  // The school's results file: while it cannot be found in the school's folder, readers, rewrites and
+  // deletes throw FileReadError (FolderMissing) naming the folder, and appends do too instead of making a
+  // file there.
+  ResultsFile(std::string path, SchoolFolder school);
+  const std::string& path() const { return path_; }
+
+  // Creates the file when it does not exist. Throws FileWriteError with the system's error text.
+  void Open();
+  // Empty when the file can be written (or created, in the school's folder); else what stands in the
+  // way, naming the file or its folder.
+  std::string WriteProblem() const;
+  // Whole records in the file (length / 44, rounded down); 0 for a missing file.
+  int64_t RecordCount() const;
+  // Writes one record at the end under the lock and flushes it to disk; while another PC holds the
+  // lock, `step` runs instead of a sleep. Throws FileWriteError with the system's error text when it
+  // cannot; then nothing of the record is left in the file.
+  void Append(const ResultRecord& record, const LockWaitStep& step = {});
+  // Calls `visit` for records first..count in file order (1-based numbers), up to the end of the file as
+  // it grows meanwhile. Nothing for a missing file in an existing folder; any other failure throws
+  // FileReadError.
+  void ReadFrom(int64_t first, const std::function<void(int64_t number, const RecordBytes&)>& visit) const;
+  // Calls `visit` for records first..count in file order as ReadFrom does, a block of thousands at a
+  // time: `block` holds whole records, the first of them numbered `number`.
+  void ReadBlocks(
+      int64_t first,
+      const std::function<void(int64_t number, std::span<const unsigned char> block)>& visit) const;
+  // Records read in one go: `bytes` holds records first, first + 1, ... whole, 44 bytes each.
+  struct Records {
+    int64_t fileRecords = 0;  // records in the file when it was opened
+    int64_t first = 1;
+    std::span<const unsigned char> bytes;
+    int64_t count() const { return static_cast<int64_t>(bytes.size() / kRecordSize); }
+  };
+  // The newest `limit` records as the file is at the moment it is opened; records appended meanwhile
+  // wait for the next read. They are read into `buffer`, which grows as needed and never shrinks, so
+  // that a caller keeping it between reads allocates it once. No records for a missing file in an
+  // existing folder; any other failure throws FileReadError.
+  Records ReadNewest(int64_t limit, std::vector<unsigned char>& buffer) const;
+  // Record n (1-based), or nothing when n is beyond the end.
+  std::optional<RecordBytes> ReadOne(int64_t n) const;
+  // Replaces record n under the lock, if it still holds `asRead`.
+  EditOutcome RewriteOne(int64_t n, const RecordBytes& asRead, const ResultRecord& replacement,
+                         const LockWaitStep& step = {});
+  // Removes record n under the lock, if it still holds `asRead`; later records move down by one. The
+  // compacted file is written beside the original and renamed over it.
+  EditOutcome DeleteOne(int64_t n, const RecordBytes& asRead, const LockWaitStep& step = {});
+
+ private:
+  std::optional<FileReader> OpenForReading() const;
+  // Throws the FileReadError of a share that is away unless a missing file means a school without
+  // drills yet.
+  void RequireNewSchool() const;
+  void MarkSeen() const;
+
+  std::string path_;
+  std::optional<SchoolFolder> school_;
+};
+
+// The installation's results file, guarded by its school folder (SchoolFolder above).
+ResultsFile ResultsFileOf(const AppState& state);
+
+// Creates the results file of the installation when it does not exist yet.
+void OpenResultsFile(const AppState& state);
+
+// Appends the record of the drill just finished: today, now, the logged-in student, the selected level,
+// DrillSeconds and the school code.
+void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step = {});
+
+// Empty when the results file can be written (or created, for a school without drills yet); else
+// what stands in the way, naming the file or its folder.
+std::string ResultsWriteProblem(const AppState& state);
+
+}  // namespace bardrill

@@ -1,0 +1,234 @@
+#include "core/teacher/standards_editor.h"
+
+#include <algorithm>
+
+#include "core/app_state.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "platform/errors.h"
+#include "platform/item_reader.h"
+#include "platform/paths.h"
+#include "platform/text.h"
+
+namespace bardrill {
+
+namespace {
+
+const char* const kLevelTitle = "レベル";
+
+// One text per grid column; the spare columns and the level column have none.
+const char* const kExplanations[kGridColumns] = {
+    "",
+    "合格基準タイム\r\n　大部分の人ががんばったら出せそうなタイムにしてください",
+    "合格最低ラインタイム\r\n  この５倍が時間切れになります",
+    "目標ポイント\r\n　　 目標ポイント",
+    "目標回数\r\n　　 目標回数",
+    ("ポイント倍率\r\n  ポイントを何倍にして加算するか\r\n  "
+     "むずかしいレベルや生徒のいやがるレベルは高くしてください"),
+    "やりすぎ禁止回数\r\n  何回やったらやりすぎ禁止にするか\r\n  ",
+    "やりすぎ禁止ポイント\r\n  何ポイントとったらやりすぎ禁止にするか\r\n ",
+    "合格判定をする日数\r\n　何日前からのポイントを有効にするか",
+    "やりすぎ判定をする日数\r\n　何日前からのポイントを有効にするか",
+    "",
+    "",
+    "",
+};
+
+std::vector<std::string> TitleRow() {
+  std::vector<std::string> row{kLevelTitle};
+  for (const char* title : kStandardTitles) row.emplace_back(title);
+  return row;
+}
+
+// The scale of a chart: one star stands for s drills, so that the longest bar stays under twenty.
+int StarScale(const std::array<int, kChartBuckets>& buckets) {
+  const int s = *std::max_element(buckets.begin(), buckets.end()) / 10;
+  return s == 0 ? 1 : s;
+}
+
+std::vector<std::string> BucketLines(std::string heading, const std::array<int, kChartBuckets>& buckets,
+                                     int scale) {
+  std::vector<std::string> lines;
+  lines.reserve(kChartBuckets + 1);
+  lines.push_back(std::move(heading));
+  for (int b = 0; b < kChartBuckets; ++b) {
+    std::string line = text::Right("    " + std::to_string(b * 10), 4) + "～";
+    // Rounded half up, as Int(count / s + 0.5).
+    const int stars = (2 * buckets[static_cast<size_t>(b)] + scale) / (2 * scale);
+    for (int k = 0; k < stars; ++k) line += "★";
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+int Bucket(int32_t seconds, int last) {
+  if (seconds < 0) return 0;  // a broken record: it still counts as a drill of its level
+  return static_cast<int>(std::min<int32_t>(seconds / 10, last));
+}
+
+}  // namespace
+
+StandardsGrid ReadStandardsGrid(const AppState& state, std::string* fileBytes) {
+  ItemReader reader = ItemReader::FromFile(paths::Native(StandardsPath(state)), fileBytes);
+  StandardsGrid grid{TitleRow()};
+  if (reader.AtEnd()) return grid;
+  reader.NextLine();  // the file's own header is replaced by the titles
+  while (!reader.AtEnd()) {
+    std::vector<Item> items = reader.NextLine();
+    const int level = static_cast<int>(grid.size());
+    const int line = items.front().line;
+    if (level > kMaxLevel) {
+      throw DataFileError(reader.name(), line,
+                          "there are more than " + std::to_string(kMaxLevel) + " level lines");
+    }
+    if (items.size() != static_cast<size_t>(kStandardColumns)) {
+      throw DataFileError(reader.name(), line,
+                          "the standards of level " + std::to_string(level) + " have " +
+                              std::to_string(items.size()) + " items instead of " +
+                              std::to_string(kStandardColumns));
+    }
+    std::vector<std::string> row{std::to_string(level)};
+    for (const Item& item : items) row.push_back(item.text);
+    grid.push_back(std::move(row));
+  }
+  return grid;
+}
+
+namespace {
+
+const std::string* CellOf(const StandardsGrid& grid, size_t row, size_t column) {
+  if (row >= grid.size() || column >= grid[row].size()) return nullptr;
+  return &grid[row][column];
+}
+
+std::string CellName(const StandardsGrid& grid, size_t row, size_t column) {
+  const std::string* title = CellOf(grid, 0, column);
+  return "レベル" + std::to_string(row) + "の" +
+         (title && !title->empty() ? *title : "列" + std::to_string(column));
+}
+
+}  // namespace
+
+RedoneEdits RedoEdits(const StandardsGrid& loaded, const StandardsGrid& edited, const StandardsGrid& file) {
+  RedoneEdits redo{file, {}, {}};
+  std::string clashes;
+  std::string lost;
+  for (size_t r = 1; r < edited.size(); ++r) {
+    for (size_t c = 1; c < edited[r].size(); ++c) {
+      const std::string* before = CellOf(loaded, r, c);
+      if (before && *before == edited[r][c]) continue;
+      const std::string* now = CellOf(file, r, c);
+      if (!now) {
+        lost += "\n" + CellName(edited, r, c) + "：「" + edited[r][c] + "」";
+        continue;
+      }
+      if (before && *now != *before)
+        clashes += "\n" + CellName(file, r, c) + "：ほかのパソコンの値「" + *now + "」、こちらの値「" +
+                   edited[r][c] + "」";
+      redo.grid[r][c] = edited[r][c];
+      redo.edits.push_back({static_cast<int>(r), static_cast<int>(c)});
+    }
+  }
+  redo.message =
+      "ほかのパソコンが基準データを記録していたため、こちらの変更は記録しませんでした。"
+      "ファイルはほかのパソコンが記録した内容です。\n"
+      "表をファイルの値に読み直し、こちらの変更を黄色のセルに残しました。確かめてから、もう一度「更新記録」を"
+      "押してください。";
+  if (!clashes.empty()) redo.message += "\n\n両方で変更されたセル：" + clashes;
+  if (!lost.empty()) redo.message += "\n\nファイルにない行のため残せなかった変更：" + lost;
+  return redo;
+}
+
+std::string FileAfterFailedSave(const StandardsGrid& loaded, const StandardsGrid& saving,
+                                const std::optional<StandardsGrid>& file) {
+  if (!file) return "基準データのファイルを読み直せないため、ファイルがどうなったかは分かりません。";
+  if (*file == saving) return "ファイルには新しい基準データが記録されています。";
+  if (*file == loaded) return "ファイルは元のままです。";
+  return "ファイルはほかのパソコンが記録した内容になっています。";
+}
+
+std::vector<std::vector<std::string>> StandardsRowsOf(const StandardsGrid& grid) {
+  std::vector<std::vector<std::string>> rows;
+  rows.reserve(grid.size());
+  for (const auto& cells : grid) {
+    rows.emplace_back(cells.begin() + std::min<size_t>(1, cells.size()), cells.end());
+  }
+  return rows;
+}
+
+std::string ColumnExplanation(int column) {
+  if (column < 0 || column >= kGridColumns) return {};
+  return kExplanations[column];
+}
+
+CellCheck CheckStandardsGrid(const StandardsGrid& grid) {
+  CellCheck check;
+  for (size_t r = 1; r < grid.size(); ++r) {
+    const auto& cells = grid[r];
+    for (int c = 1; c <= kNumericColumns && static_cast<size_t>(c) < cells.size(); ++c) {
+      const std::string& cell = cells[static_cast<size_t>(c)];
+      if (text::Trim(cell).empty() || text::IsNumber(cell)) continue;
+      check.rejected.push_back({static_cast<int>(r), c});
+      check.message +=
+          "\nレベル" + std::to_string(r) + "の「" + kStandardTitles[c - 1] + "」：「" + cell + "」";
+    }
+  }
+  if (!check.ok()) {
+    check.message = "数でないデータがあるため記録できません。半角の数字に直してください。" + check.message;
+  }
+  return check;
+}
+
+TimeHistograms::TimeHistograms() : levels_(kChartMaxLevel + 1), best_(kChartMaxLevel + 1) {}
+
+void TimeHistograms::Add(int level, int student, int32_t seconds) {
+  if (level < 1 || level > kChartMaxLevel) return;
+  LevelHistogram& h = levels_[static_cast<size_t>(level)];
+  ++h.records;
+  ++h.allDrills[static_cast<size_t>(Bucket(seconds, kAllDrillsLastBucket))];
+  auto& best = best_[static_cast<size_t>(level)];
+  auto [it, added] = best.try_emplace(student, seconds);
+  if (!added && seconds < it->second) it->second = seconds;
+}
+
+void TimeHistograms::Finish() {
+  for (size_t level = 1; level < levels_.size(); ++level) {
+    auto& buckets = levels_[level].bestTimes;
+    buckets.fill(0);
+    for (const auto& [student, seconds] : best_[level]) {
+      ++buckets[static_cast<size_t>(Bucket(seconds, kBestTimeLastBucket))];
+    }
+  }
+}
+
+const LevelHistogram& TimeHistograms::Level(int level) const {
+  if (level < 1 || level > kChartMaxLevel) return levels_[0];
+  return levels_[static_cast<size_t>(level)];
+}
+
+TimeHistograms ReadTimeHistograms(const AppState& state) {
+  TimeHistograms histograms;
+  ResultsFileOf(state).ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
+    const ResultRecord record = ResultRecord::Decode(bytes);
+    histograms.Add(record.level, record.Bangou, record.seconds);
+  });
+  histograms.Finish();
+  return histograms;
+}
+
+std::vector<std::string> AllDrillsChartLines(const TimeHistograms& histograms, int level) {
+  const LevelHistogram& h = histograms.Level(level);
+  const int scale = StarScale(h.allDrills);
+  return BucketLines(kLevelTitle + std::to_string(level) + " 今まで" + std::to_string(h.records) +
+                         "回  （★=" + std::to_string(scale) + "）",
+                     h.allDrills, scale);
+}
+
+std::vector<std::string> BestTimeChartLines(const TimeHistograms& histograms, int level) {
+  const LevelHistogram& h = histograms.Level(level);
+  const int scale = StarScale(h.bestTimes);
+  return BucketLines(kLevelTitle + std::to_string(level) + " （★=" + std::to_string(scale) + "）",
+                     h.bestTimes, scale);
+}
+
+}  // namespace bardrill
