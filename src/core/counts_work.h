@@ -5,8 +5,8 @@
 
 namespace bardrill {
 
-inline constexpr int32_t kNoTime = 99999;            // best-time tables: no drill yet
-inline constexpr int32_t kFailedTime = 99998;        // a drill given up: shown as failed, never as a time
+inline constexpr int32_t kNoTime = 99999;      // best-time tables: no drill yet
+inline constexpr int32_t kFailedTime = 99998;  // a drill given up: shown as failed, never as a time
 
 // What the counts keep from one call to the next, so that a call neither allocates nor clears its
 // tables afresh: the buffer the records are read into, the cells of the tables that the last load and

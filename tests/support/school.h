@@ -26,5 +26,4 @@ struct School {
   }
 };
 
-
 }  // namespace bardrill::testing
