@@ -22,7 +22,6 @@
 #include "screens/printing.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
-#include "screens/ui_setup.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -86,7 +85,7 @@ class RecordLines : public LineSource {
 
 FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(Q(screens.state.ProgramTitle) + QStringLiteral(" 成績データ"));
-  resize(Twips(kFormWidth), Twips(kFormHeight));
+  resize(PixelsFromTwips(kFormWidth), PixelsFromTwips(kFormHeight));
   SetBackground(this, kBackground);
 
   Label5 =
@@ -195,7 +194,7 @@ void FrmData::Form_Load() {
   Picture6->setGeometry(rect());
   Label8->setGeometry(Picture6->rect());
   ProgressBar1->setGeometry(Picture6->width() / 4, Picture6->height() * 2 / 3, Picture6->width() / 2,
-                            Twips(360));
+                            PixelsFromTwips(360));
   screens_.Show<FrmData>();
   if (!Command1_Click()) return;
   choose(0);

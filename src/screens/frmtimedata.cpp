@@ -19,7 +19,6 @@
 #include "screens/line_list.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
-#include "screens/ui_setup.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -56,7 +55,7 @@ bool IsBlank(const QString& typed) { return typed == QStringLiteral(" ") || type
 
 FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(QStringLiteral("合格タイムデータ変更"));
-  setFixedSize(Twips(kFormWidth), Twips(kFormHeight));
+  setFixedSize(PixelsFromTwips(kFormWidth), PixelsFromTwips(kFormHeight));
 
   Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("成績の基準となるデータを変更できます"));
   Label5->setFont(ProportionalFont(16, true));
@@ -80,7 +79,7 @@ FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(k
   MSFlexGrid1->setColumnCount(kGridColumns);
   MSFlexGrid1->horizontalHeader()->hide();
   MSFlexGrid1->verticalHeader()->hide();
-  MSFlexGrid1->verticalHeader()->setDefaultSectionSize(Twips(kRowHeight));
+  MSFlexGrid1->verticalHeader()->setDefaultSectionSize(PixelsFromTwips(kRowHeight));
   MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -230,7 +229,7 @@ void FrmTimeData::fillGrid(const StandardsGrid& grid) {
       MSFlexGrid1->setItem(r, c, item);
     }
   }
-  MSFlexGrid1->setRowHeight(0, 2 * Twips(kRowHeight));
+  MSFlexGrid1->setRowHeight(0, 2 * PixelsFromTwips(kRowHeight));
   LastRow = static_cast<int>(grid.size()) - 1;
   sizeGrid();
 }
@@ -238,7 +237,7 @@ void FrmTimeData::fillGrid(const StandardsGrid& grid) {
 void FrmTimeData::sizeGrid() {
   const int frame = 2 * MSFlexGrid1->frameWidth();
   const int rows = MSFlexGrid1->verticalHeader()->length();
-  MSFlexGrid1->resize(MSFlexGrid1->width(), std::min(rows + frame, Twips(kGridMaxHeight)));
+  MSFlexGrid1->resize(MSFlexGrid1->width(), std::min(rows + frame, PixelsFromTwips(kGridMaxHeight)));
 }
 
 StandardsGrid FrmTimeData::gridContents() const {

@@ -23,7 +23,6 @@
 #include "screens/frmsyuuryou.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
-#include "screens/ui_setup.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -71,8 +70,10 @@ DiagramLine::DiagramLine(QWidget* parent) : QWidget(parent) {
 
 void DiagramLine::setSegment(const TwipLine& segment) {
   segment_ = segment;
-  const int left = Twips(std::min(segment.x1, segment.x2)), top = Twips(std::min(segment.y1, segment.y2));
-  const int right = Twips(std::max(segment.x1, segment.x2)), bottom = Twips(std::max(segment.y1, segment.y2));
+  const int left = PixelsFromTwips(std::min(segment.x1, segment.x2)),
+            top = PixelsFromTwips(std::min(segment.y1, segment.y2));
+  const int right = PixelsFromTwips(std::max(segment.x1, segment.x2)),
+            bottom = PixelsFromTwips(std::max(segment.y1, segment.y2));
   setGeometry(left, top, right - left + 1, bottom - top + 1);
   update();
 }
@@ -80,8 +81,8 @@ void DiagramLine::setSegment(const TwipLine& segment) {
 void DiagramLine::paint(QPainter& painter) const {
   const QPoint origin = pos();
   painter.setPen(QPen(Qt::black, 1));
-  painter.drawLine(QPoint(Twips(segment_.x1), Twips(segment_.y1)) - origin,
-                   QPoint(Twips(segment_.x2), Twips(segment_.y2)) - origin);
+  painter.drawLine(QPoint(PixelsFromTwips(segment_.x1), PixelsFromTwips(segment_.y1)) - origin,
+                   QPoint(PixelsFromTwips(segment_.x2), PixelsFromTwips(segment_.y2)) - origin);
 }
 
 void DiagramLine::paintEvent(QPaintEvent*) {
@@ -110,7 +111,7 @@ void FilledShape::paintEvent(QPaintEvent*) {
 
 Mainfrm::Mainfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(Q(screens.state.ProgramTitle));
-  resize(Twips(kClientWidth), Twips(kClientHeight));
+  resize(PixelsFromTwips(kClientWidth), PixelsFromTwips(kClientHeight));
   SetBackground(this, kBackground);
   setFocusPolicy(Qt::StrongFocus);
   BuildDiagram();
@@ -160,12 +161,13 @@ void Mainfrm::BuildInstruction() {
                        Qt::AlignRight);
   // The legend square must sit right before the words, so the label is as wide as its text.
   const int width = QFontMetrics(Label2->font()).horizontalAdvance(Label2->text()) + 12;
-  const int height = Twips(600);
-  Label2->setGeometry(Twips(kTopBarRight) - width, Twips(960), width, height);
+  const int height = PixelsFromTwips(600);
+  Label2->setGeometry(PixelsFromTwips(kTopBarRight) - width, PixelsFromTwips(960), width, height);
   Text4 = new QLineEdit(this);
   Text4->setObjectName(QStringLiteral("Text4"));
   Text4->setEnabled(false);
-  Text4->setGeometry(Label2->x() - Twips(660), Label2->y() + Twips(30), Twips(600), Twips(540));
+  Text4->setGeometry(Label2->x() - PixelsFromTwips(660), Label2->y() + PixelsFromTwips(30),
+                     PixelsFromTwips(600), PixelsFromTwips(540));
   SetBoxColour(Text4, AnswerColour);
 }
 
@@ -271,9 +273,8 @@ void Mainfrm::Command1_Click() { ShowProblem(GeneratePartWholeProblem(screens_.s
 void Mainfrm::Command2_Click() { ShowProblem(GenerateAreaProblem(screens_.services.random)); }
 
 void Mainfrm::ShowProblem(const Problem& problem) {
-  constexpr int kTwipsPerPixel = 15;
-  const DiagramLayout layout = LayoutProblem(problem, width() * kTwipsPerPixel, height() * kTwipsPerPixel,
-                                             frameGeometry().height() * kTwipsPerPixel);
+  const DiagramLayout layout = LayoutProblem(problem, TwipsFromPixels(width()), TwipsFromPixels(height()),
+                                             TwipsFromPixels(frameGeometry().height()));
   problem_ = problem;
   for (int i = 1; i <= 2; ++i) {
     const TwipRect& bar = layout.bars[i];

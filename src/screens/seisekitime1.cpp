@@ -32,7 +32,6 @@
 #include "screens/namesel.h"
 #include "screens/printing.h"
 #include "screens/screens.h"
-#include "screens/ui_setup.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -302,7 +301,7 @@ void seisekitime1::Form_Load() {
 
   Columns.resize(count + 1);
   for (int i = 1; i <= count; ++i) {
-    auto* column = new LevelColumn(this, i, Twips(LevelColumnWidth) - 8, kColumnsHeight);
+    auto* column = new LevelColumn(this, i, PixelsFromTwips(LevelColumnWidth) - 8, kColumnsHeight);
     connect(column, &LevelColumn::startRequested, this, &seisekitime1::Command4_Click);
     connect(column, &LevelColumn::nameClicked, this, &seisekitime1::Label3_Click);
     connect(column, &LevelColumn::rankRequested, this, &seisekitime1::Command3_Click);
@@ -388,7 +387,7 @@ void seisekitime1::placeColumns() {
   for (int i = 1; i <= levels(); ++i) {
     const int offset = (i - state.ScrollPosition) * LevelColumnWidth;
     // A column scrolled off to the left is parked beyond the right edge, out of view.
-    const int x = offset < 0 ? width() : Twips(kListAreaLeftTwips + offset);
+    const int x = offset < 0 ? width() : PixelsFromTwips(kListAreaLeftTwips + offset);
     Columns[i]->move(x, kColumnsTop);
   }
 }

@@ -5,8 +5,6 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "screens/ui_setup.h"
-
 namespace bardrill::screens {
 
 QColor FromBgr(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
@@ -16,7 +14,8 @@ QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 std::string S(const QString& text) { return text.toStdString(); }
 
 void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
-  w->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
+  w->setGeometry(PixelsFromTwips(left), PixelsFromTwips(top), PixelsFromTwips(width),
+                 PixelsFromTwips(height));
 }
 
 void SetBackground(QWidget* w, const QColor& colour) {

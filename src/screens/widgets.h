@@ -17,6 +17,12 @@ QColor FromBgr(uint32_t bgr);
 QString Q(const std::string& utf8);
 std::string S(const QString& text);
 
+// The screens are laid out in twips, 15 to a logical pixel; Qt scales logical pixels for high-DPI
+// screens.
+inline constexpr int kTwipsPerPixel = 15;
+constexpr int PixelsFromTwips(int twips) { return twips / kTwipsPerPixel; }
+constexpr int TwipsFromPixels(int pixels) { return pixels * kTwipsPerPixel; }
+
 // Places a widget by its geometry in twips.
 void PlaceTwips(QWidget* w, int left, int top, int width, int height);
 void SetBackground(QWidget* w, const QColor& colour);

@@ -23,7 +23,6 @@
 #include "screens/mainfrm.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
-#include "screens/ui_setup.h"
 #include "screens/widgets.h"
 
 namespace bardrill::testing {
@@ -31,7 +30,7 @@ namespace {
 
 using screens::DiagramLine;
 using screens::Mainfrm;
-using screens::Twips;
+using screens::PixelsFromTwips;
 
 class DrillScreen : public ScreenTest {
  protected:
@@ -76,7 +75,8 @@ class DrillScreen : public ScreenTest {
                                              [&](const std::string& path) { return path.ends_with(sound); }));
   }
   static QRect Pixels(const TwipRect& r) {
-    return QRect(Twips(r.left), Twips(r.top), Twips(r.width), Twips(r.height));
+    return QRect(PixelsFromTwips(r.left), PixelsFromTwips(r.top), PixelsFromTwips(r.width),
+                 PixelsFromTwips(r.height));
   }
 };
 
@@ -382,10 +382,11 @@ TEST_F(DrillScreen, DiagramIsPlacedWhereTheLayoutSays) {
   const DiagramLayout layout = LayoutProblem(form->problem(), form->width() * 15, form->height() * 15,
                                              form->frameGeometry().height() * 15);
   // Bars centred in 15390 twips: 4 x 800 and 9 x 800 wide, from x = 2495.
-  EXPECT_EQ(Element(form, "Picture4", 1)->geometry(), QRect(166, Twips(layout.bars[1].top), 213, 57));
+  EXPECT_EQ(Element(form, "Picture4", 1)->geometry(),
+            QRect(166, PixelsFromTwips(layout.bars[1].top), 213, 57));
   EXPECT_EQ(Element(form, "Picture4", 2)->geometry(), Pixels(layout.bars[2]));
   EXPECT_EQ(Element(form, "Picture4", 2)->width(), 480);
-  EXPECT_EQ(Element(form, "Picture5", 0)->x(), Twips((10400 - 1335) / 2 + 2495));
+  EXPECT_EQ(Element(form, "Picture5", 0)->x(), PixelsFromTwips((10400 - 1335) / 2 + 2495));
   for (int i = 0; i < 3; ++i) {
     QWidget* box = Element(form, "Picture5", i);
     EXPECT_EQ(box->geometry(), Pixels(layout.boxes[i])) << i;
@@ -403,7 +404,8 @@ TEST_F(DrillScreen, DiagramIsPlacedWhereTheLayoutSays) {
     EXPECT_TRUE(line->isVisible()) << i;
     EXPECT_EQ(line->segment(), layout.lines[i]) << i;
     const TwipLine& s = layout.lines[i];
-    EXPECT_EQ(line->geometry().topLeft(), QPoint(Twips(std::min(s.x1, s.x2)), Twips(std::min(s.y1, s.y2))))
+    EXPECT_EQ(line->geometry().topLeft(),
+              QPoint(PixelsFromTwips(std::min(s.x1, s.x2)), PixelsFromTwips(std::min(s.y1, s.y2))))
         << i;
   }
   // Line1(1) runs from the top-left corner of bar 1 up to the whole's box.
@@ -415,7 +417,7 @@ TEST_F(DrillScreen, DiagramIsPlacedWhereTheLayoutSays) {
   // An 8000 x 4800 rectangle centred across, pushed down by two box heights.
   EXPECT_EQ(Element(form, "Picture4", 1)->geometry(), QRect(246, 282, 533, 320));
   EXPECT_FALSE(Element(form, "Picture4", 2)->isVisible());
-  EXPECT_EQ(Element(form, "Picture5", 2)->x(), Twips(3695 - 1335 - 615));
+  EXPECT_EQ(Element(form, "Picture5", 2)->x(), PixelsFromTwips(3695 - 1335 - 615));
   EXPECT_EQ(Element(form, "Picture5", 0)->palette().color(QPalette::Window), QColor(0, 255, 0));
   EXPECT_EQ(Text(form, "Label1(0)"), QString());
   EXPECT_EQ(Text(form, "Label1(1)"), QStringLiteral("10"));
@@ -436,7 +438,7 @@ TEST_F(DrillScreen, MixedLevelAlternatesPartWholeAndAreaProblems) {
     EXPECT_EQ(form->problem().ProblemKind, AreaProblem);
     EXPECT_FALSE(Element(form, "Picture4", 2)->isVisible());
     EXPECT_FALSE(Element(form, "Line1", 5)->isVisible());
-    EXPECT_EQ(Element(form, "Picture4", 1)->height(), Twips(2 * 800));
+    EXPECT_EQ(Element(form, "Picture4", 1)->height(), PixelsFromTwips(2 * 800));
     AnswerRight(form);
   }
 }

@@ -19,7 +19,6 @@
 #include "screens/namesel.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
-#include "screens/ui_setup.h"
 #include "screens/widgets.h"
 
 namespace bardrill::testing {
@@ -106,7 +105,7 @@ TEST_F(Hub, ReplacesTheSelectionScreenAndShowsTheStudentsFiguresPerLevel) {
   EXPECT_TRUE(Control<QScrollBar>(hub, "HScroll1")->isHidden());
   EXPECT_EQ(Button(hub, "Command4(2)")->mapTo(hub, QPoint()).x() -
                 Button(hub, "Command4(1)")->mapTo(hub, QPoint()).x(),
-            screens::Twips(4864));
+            screens::PixelsFromTwips(4864));
 
   for (const char* choice : {"Option2(0)", "Option2(2)", "Option1(3)"})
     EXPECT_TRUE(Control<QWidget>(hub, choice)->isEnabled()) << choice;
@@ -159,7 +158,8 @@ TEST_F(Hub, ThirteenLevelsScrollAndTheLetterKeysReachThem) {
   scroll->setValue(3);
   EXPECT_EQ(state.ScrollPosition, 3);
   EXPECT_EQ(Button(hub, "Command4(3)")->mapTo(hub, QPoint()).x(), firstColumnX);
-  EXPECT_EQ(Button(hub, "Command4(4)")->mapTo(hub, QPoint()).x() - firstColumnX, screens::Twips(3456));
+  EXPECT_EQ(Button(hub, "Command4(4)")->mapTo(hub, QPoint()).x() - firstColumnX,
+            screens::PixelsFromTwips(3456));
   EXPECT_GE(Button(hub, "Command4(2)")->mapTo(hub, QPoint()).x(), hub->width());
 
   Type(hub, QStringLiteral("D"));
