@@ -14,6 +14,7 @@
 #include "core/setup/identity.h"
 #include "core/setup/roster.h"
 #include "core/teacher/standards_editor.h"
+#include "core/teacher/time_histograms.h"
 #include "screens/frmtimedata.h"
 #include "screens/line_list.h"
 #include "screens/screens.h"

@@ -1,5 +1,6 @@
 #pragma once
 #include "core/teacher/standards_editor.h"
+#include "core/teacher/time_histograms.h"
 #include "screens/form.h"
 
 class QFrame;

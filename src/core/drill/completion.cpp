@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/hub/hub.h"
 #include "core/results/counts.h"
+#include "core/results/points.h"
 #include "platform/text.h"
 
 namespace bardrill {
@@ -15,14 +16,8 @@ std::string ProvisionalTodayText(const AppState& state) {
 }
 
 int CompletionBasePoints(const AppState& state, int seconds, int level) {
-  const double target = state.Standards[static_cast<size_t>(level)].targetTime;
-  if (seconds > kLastValidSeconds) return 0;
-  if (seconds > target) {
-    if (seconds >= 10 * target) return 0;
-    return seconds >= 2 * target ? 1 : 4;
-  }
-  if (target <= 0) return 0;  // no pass time set: nothing to measure against
-  double base = std::floor(std::pow((target - seconds) / target, 3) * 50 + 5);
+  const int32_t target = state.Standards[static_cast<size_t>(level)].targetTime;
+  const double base = BasePointsValue(target, seconds, seconds);
   if (!std::isfinite(base) || base > std::numeric_limits<int>::max()) return 0;
   return static_cast<int>(base);
 }

@@ -6,6 +6,7 @@
 #include "core/app_state.h"
 #include "core/hub/rankings.h"
 #include "core/results/counts.h"
+#include "core/setup/grades.h"
 #include "core/tables.h"
 #include "platform/calendar.h"
 #include "platform/text.h"
@@ -99,7 +100,7 @@ void CountRuns(const AppState& state, const ChartRequest& request, std::span<con
 
 bool PassesGradeFilter(const AppState& state, const ChartRequest& request) {
   return request.student >= 1 && request.student <= kMaxStudent &&
-         InGradeGroup(request.gradeFilter, GradeNumber(state, request.student)) == 1;
+         InGradeGroup(request.gradeFilter, GradeNumber(state, request.student));
 }
 
 // Dots for the viewed student's runs in file order; each run faster than all before it is a record

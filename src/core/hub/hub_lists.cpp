@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/results/counts.h"
+#include "core/setup/grades.h"
 #include "core/setup/identity.h"
 #include "core/tables.h"
 #include "platform/calendar.h"
@@ -49,7 +50,7 @@ bool OnLevelList(const AppState& state, const Drill& d) {
 // A record of a student outside the tables has no name or grade to show.
 bool PassesGradeFilter(const AppState& state, const Drill& d, const std::string& gradeFilter) {
   return d.student >= 1 && d.student <= kMaxStudent &&
-         InGradeGroup(gradeFilter, GradeNumber(state, d.student)) == 1;
+         InGradeGroup(gradeFilter, GradeNumber(state, d.student));
 }
 
 // "●" name "●" for the logged-in student, grade mark, name, grade mark for the others.

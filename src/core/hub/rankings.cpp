@@ -4,6 +4,7 @@
 
 #include "core/app_state.h"
 #include "core/results/counts.h"
+#include "core/setup/grades.h"
 #include "platform/text.h"
 
 namespace bardrill {
@@ -71,7 +72,7 @@ RankingList RankLevel(const AppState& state, int level, DisplayModes displayMode
     if (m == 0 || rows[m].first != rows[m - 1].first) rank = static_cast<int>(m) + 1;
     const int s = rows[m].student;
     const int grade = GradeNumber(state, s);
-    if (InGradeGroup(gradeFilter, grade) != 1) continue;
+    if (!InGradeGroup(gradeFilter, grade)) continue;
     const int today = state.TodayPoints(level, s);
     if (displayMode == DisplayModes::Points && pointRankMode == PointRankModes::Today && today == 0) continue;
     const bool me = s == state.CurrentStudentNumber;

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <span>
-#include <string_view>
 
 #include "core/app_state.h"
 #include "core/results/result_record.h"
@@ -25,98 +23,10 @@ bool HasCell(int level, int student) {
   return level >= 1 && level <= kMaxLevel && student >= 1 && student <= kMaxStudent;
 }
 
-// A points value that is not finite becomes 0 and one beyond the 32-bit range is held at its edge, so
-// that strange standards (a huge point rate) can never overflow the tables.
-int32_t ToInt32(double value) {
-  if (!std::isfinite(value)) return 0;
-  constexpr double kMin = std::numeric_limits<int32_t>::min();
-  constexpr double kMax = std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(std::clamp(value, kMin, kMax));
-}
-
 int32_t SaturatingAdd(int32_t a, int32_t b) {
   int64_t sum = static_cast<int64_t>(a) + b;
   return static_cast<int32_t>(
       std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
-}
-
-// The number formed by the first three characters of the decimal text of s ("1234" gives 123, "-1234"
-// gives -12): a long time is scored by its leading digits, not by its value.
-int64_t LeadingThree(int32_t s) {
-  if (s >= 0) {
-    int64_t d = s;
-    while (d >= 1000) d /= 10;
-    return d;
-  }
-  int64_t m = -static_cast<int64_t>(s);
-  while (m >= 100) m /= 10;
-  return -m;
-}
-
-int32_t BasePointsFor(const LevelStandard& standard, int32_t s) {
-  if (s > kLastValidSeconds) return 0;
-  const int64_t t = standard.targetTime;
-  if (s > t) {
-    if (s >= 10 * t) return 0;
-    if (s >= 2 * t) return 1;
-    return 4;
-  }
-  if (t <= 0) return 0;
-  const double ratio = static_cast<double>(t - LeadingThree(s)) / static_cast<double>(t);
-  return ToInt32(std::floor(std::pow(ratio, 3) * 50 + 5));
-}
-
-// A point rate as the decimal the teacher typed, mantissa / 10^places: the shortest text that reads
-// back as the stored float ("1.4", not 1.39999997).
-struct DecimalRate {
-  bool usable = false;  // a rate that is not finite gives no points
-  int64_t mantissa = 0;
-  int places = 0;
-};
-
-DecimalRate ReadRate(float rate) {
-  if (!std::isfinite(rate)) return {};
-  char text[32];
-  auto [end, ec] = std::to_chars(text, text + sizeof text, rate, std::chars_format::scientific);
-  if (ec != std::errc()) return {};
-  // "d.dddde±xx": the digits as a whole number times a power of ten.
-  const std::string_view written(text, static_cast<size_t>(end - text));
-  const size_t e = written.find('e');
-  int64_t mantissa = 0;
-  int digitsAfterPoint = -1;
-  bool negative = false;
-  for (char c : written.substr(0, e)) {
-    if (c == '-') negative = true;
-    if (c == '.') digitsAfterPoint = 0;
-    if (c < '0' || c > '9') continue;
-    mantissa = mantissa * 10 + (c - '0');
-    if (digitsAfterPoint >= 0) ++digitsAfterPoint;
-  }
-  if (negative) mantissa = -mantissa;
-  int exponent = 0;
-  std::from_chars(written.data() + e + 1 + (written[e + 1] == '+'), written.data() + written.size(),
-                  exponent);
-  return {true, mantissa, std::max(digitsAfterPoint, 0) - exponent};
-}
-
-// floor(numerator / 10^places) for places >= 0, exactly.
-int64_t FloorDivPow10(int64_t numerator, int places) {
-  constexpr int kMaxPlaces = 18;  // 10^18 still fits; a larger divisor leaves 0 or -1
-  if (places > kMaxPlaces) return numerator < 0 ? -1 : 0;
-  int64_t divisor = 1;
-  for (int i = 0; i < places; ++i) divisor *= 10;
-  int64_t q = numerator / divisor;
-  if (numerator % divisor != 0 && numerator < 0) --q;
-  return q;
-}
-
-// `base` times the rate, rounded down, held within 32 bits.
-int32_t Rated(const DecimalRate& rate, int32_t base) {
-  if (!rate.usable) return 0;
-  const int64_t product = rate.mantissa * base;  // below 10^9 x 2^31: fits
-  if (rate.places >= 0) return ToInt32(static_cast<double>(FloorDivPow10(product, rate.places)));
-  // A rate of 10^8 or more: the product is beyond any points table anyway.
-  return ToInt32(static_cast<double>(product) * std::pow(10.0, -rate.places));
 }
 
 const LevelStandard* StandardOf(const AppState& state, int level) {
@@ -183,7 +93,7 @@ class LevelPoints {
 
  private:
   int32_t Exact(int32_t seconds) const {
-    return standard_ ? Rated(rate_, BasePointsFor(*standard_, seconds)) : 0;
+    return standard_ ? Rated(rate_, RecordBasePoints(*standard_, seconds)) : 0;
   }
 
   const LevelStandard* standard_ = nullptr;
@@ -383,39 +293,14 @@ void ComputeCounts(AppState& state, int64_t today) {
   TallyCounts(state, today);
 }
 
-int32_t RatedPoints(float rate, int32_t base) { return Rated(ReadRate(rate), base); }
-
 int32_t BasePoints(const AppState& state, int32_t seconds, int level) {
   const LevelStandard* standard = StandardOf(state, level);
-  return standard ? BasePointsFor(*standard, seconds) : 0;
+  return standard ? RecordBasePoints(*standard, seconds) : 0;
 }
 
 int32_t DrillPoints(const AppState& state, int32_t seconds, int level) {
   const LevelStandard* standard = StandardOf(state, level);
-  return standard ? RatedPoints(standard->pointRate, BasePointsFor(*standard, seconds)) : 0;
-}
-
-std::string GradeMark(int grade) {
-  static const char* const kMarks[] = {"①", "②", "③", "④", "⑤", "⑥", "Ⅰ", "Ⅱ", "Ⅲ"};
-  if (grade >= 1 && grade <= 9) return kMarks[grade - 1];
-  return "　";
-}
-
-int InGradeGroup(const std::string& groupText, int grade) {
-  struct Group {
-    const char* text;
-    int from, to;
-  };
-  static const Group kGroups[] = {
-      {"小学生全体", 1, 6}, {"小１", 1, 1}, {"小２", 2, 2}, {"小３", 3, 3},
-      {"小４", 4, 4},       {"小５", 5, 5}, {"小６", 6, 6}, {"中学生全体", 7, 9},
-      {"中１", 7, 7},       {"中２", 8, 8}, {"中３", 9, 9},
-  };
-  if (groupText == "全学年" || groupText == "家族") return 1;
-  for (const Group& g : kGroups) {
-    if (groupText == g.text) return grade >= g.from && grade <= g.to ? 1 : 0;
-  }
-  return 0;
+  return standard ? RatedPoints(standard->pointRate, RecordBasePoints(*standard, seconds)) : 0;
 }
 
 }  // namespace bardrill

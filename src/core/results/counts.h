@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "core/counts_work.h"
+#include "core/results/points.h"
 
 namespace bardrill {
 
 struct AppState;
 
-inline constexpr int32_t kLastValidSeconds = 99997;  // above this a record has no valid time
-inline constexpr int32_t kCountedSeconds = 6000;     // only drills below this are counted
+inline constexpr int32_t kCountedSeconds = 6000;  // only drills below this are counted
 
 // Loads the newest 20000 records of the results file into the per-record tables (every valid one
 // among them), BestTime and SchoolBest. A valid record whose level is outside 1..35 or whose student is
@@ -41,16 +41,5 @@ inline bool InDayWindow(double date, int64_t today, double days) {
 // (rounded down, held within 32 bits). 0 for a level outside 1..35 or a target time of 0 or less.
 int32_t BasePoints(const AppState& state, int32_t seconds, int level);
 int32_t DrillPoints(const AppState& state, int32_t seconds, int level);
-
-// `base` times a point rate, rounded down, as the decimal the teacher typed: the rate is read back as
-// the shortest decimal that the stored float stands for ("1.4", not 1.39999997), so 10 x 1.4 is 14.
-// Held within 32 bits.
-int32_t RatedPoints(float rate, int32_t base);
-
-// "①".."⑥" for grades 1..6, "Ⅰ".."Ⅲ" for 7..9, a full-width blank otherwise.
-std::string GradeMark(int grade);
-
-// 1 when grade number `grade` belongs to the group named by `groupText` (the hub's grade box), else 0.
-int InGradeGroup(const std::string& groupText, int grade);
 
 }  // namespace bardrill

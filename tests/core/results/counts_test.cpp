@@ -3,9 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <limits>
 
@@ -55,55 +52,6 @@ class CountsTest : public ::testing::Test {
   AppState state;
   std::string file;
 };
-
-TEST_F(CountsTest, PointsFollowTheTargetTime) {
-  EXPECT_EQ(BasePoints(state, 60, 1), 11);
-  EXPECT_EQ(BasePoints(state, 120, 1), 5);
-  EXPECT_EQ(BasePoints(state, 0, 1), 55);
-  EXPECT_EQ(BasePoints(state, 121, 1), 4);
-  EXPECT_EQ(BasePoints(state, 239, 1), 4);
-  EXPECT_EQ(BasePoints(state, 240, 1), 1);
-  EXPECT_EQ(BasePoints(state, 1199, 1), 1);
-  EXPECT_EQ(BasePoints(state, 1200, 1), 0);
-
-  state.Standards[1].pointRate = 2;
-  EXPECT_EQ(DrillPoints(state, 60, 1), 22);
-  state.Standards[1].pointRate = 1.5f;
-  EXPECT_EQ(DrillPoints(state, 60, 1), 16) << "the product rounds down";
-}
-
-TEST_F(CountsTest, LongTimesAreScoredByTheirFirstThreeDigits) {
-  SetStandard(2, 1500, 1, 0, 0);
-  EXPECT_EQ(BasePoints(state, 1234, 2), 43);
-  SetStandard(3, 200000, 1, 0, 0);
-  EXPECT_EQ(BasePoints(state, 99997, 3), 54);
-  EXPECT_EQ(BasePoints(state, 99998, 3), 0);
-  EXPECT_EQ(BasePoints(state, 99999, 3), 0);
-}
-
-TEST_F(CountsTest, DegenerateStandardsGiveFinitePoints) {
-  SetStandard(2, 0, 1, 0, 0);
-  EXPECT_EQ(BasePoints(state, 0, 2), 0);
-  EXPECT_EQ(BasePoints(state, 5, 2), 0);
-  SetStandard(3, -10, 1, 0, 0);
-  EXPECT_EQ(BasePoints(state, -20, 3), 0);
-  EXPECT_EQ(BasePoints(state, 0, 3), 0);
-  SetStandard(4, std::numeric_limits<int32_t>::min(), 1, 0, 0);
-  EXPECT_EQ(BasePoints(state, 0, 4), 0);
-
-  state.Standards[1].pointRate = 1e30f;
-  EXPECT_EQ(DrillPoints(state, 60, 1), std::numeric_limits<int32_t>::max());
-  state.Standards[1].pointRate = -1e30f;
-  EXPECT_EQ(DrillPoints(state, 60, 1), std::numeric_limits<int32_t>::min());
-  state.Standards[1].pointRate = std::numeric_limits<float>::infinity();
-  EXPECT_EQ(DrillPoints(state, 5000, 1), 0) << "infinity times no points";
-  state.Standards[1].pointRate = std::nanf("");
-  EXPECT_EQ(DrillPoints(state, 60, 1), 0);
-
-  EXPECT_EQ(DrillPoints(state, 60, 0), 0);
-  EXPECT_EQ(DrillPoints(state, 60, 36), 0);
-  EXPECT_EQ(BasePoints(state, 60, -1), 0);
-}
 
 TEST_F(CountsTest, SlowDrillsEarnPointsButNoCount) {
   SetStandard(2, 1000, 1, 7, 7);
@@ -269,24 +217,6 @@ TEST_F(CountsTest, AMissingFileBesideTheStandardsHasNoRecords) {
   EXPECT_FALSE(testing::files::exists(ResultsPath(state))) << "reading creates nothing";
 }
 
-// A teacher types the rate as a decimal: the points are that decimal times the base, rounded down,
-// never one short because the float 1.4 is 1.39999997.
-TEST_F(CountsTest, RatedPointsAreTheExactDecimalProductRoundedDown) {
-  for (int hundredths = 1; hundredths <= 999; ++hundredths) {
-    char typed[16];
-    std::snprintf(typed, sizeof typed, "%d.%02d", hundredths / 100, hundredths % 100);
-    const float rate = static_cast<float>(std::strtod(typed, nullptr));  // as the standards file reads it
-    for (int base = 0; base <= 55; ++base)
-      ASSERT_EQ(RatedPoints(rate, base), hundredths * base / 100) << typed << " x " << base;
-  }
-  EXPECT_EQ(RatedPoints(1.4f, 10), 14);
-  EXPECT_EQ(RatedPoints(-1.5f, 3), -5) << "rounded down, also below zero";
-  EXPECT_EQ(RatedPoints(1e9f, 55), std::numeric_limits<int32_t>::max());
-  EXPECT_EQ(RatedPoints(std::numeric_limits<float>::quiet_NaN(), 10), 0);
-  SetStandard(1, 120, 1.4f, 7, 3);
-  EXPECT_EQ(DrillPoints(state, 60, 1), 15) << "base 11 at x1.4";
-}
-
 // The tally works on the loaded tables alone: one load serves the counts and every list.
 TEST_F(CountsTest, TheTallyCountsTheLoadedTablesWithoutAFile) {
   state.ProgramDataFolder = dir / "nowhere/";
@@ -388,30 +318,6 @@ TEST_F(CountsTest, LoadsWhileAnotherProcessAppends) {
   }
   ASSERT_EQ(child.Wait(), 0);
   EXPECT_EQ(state.LoadedCount, kAppends);
-}
-
-TEST(GradeTest, MarksAndGroups) {
-  EXPECT_EQ(GradeMark(1), "①");
-  EXPECT_EQ(GradeMark(6), "⑥");
-  EXPECT_EQ(GradeMark(7), "Ⅰ");
-  EXPECT_EQ(GradeMark(9), "Ⅲ");
-  EXPECT_EQ(GradeMark(0), "　");
-  EXPECT_EQ(GradeMark(10), "　");
-
-  for (int grade : {0, 1, 9, 12}) {
-    EXPECT_EQ(InGradeGroup("全学年", grade), 1);
-    EXPECT_EQ(InGradeGroup("家族", grade), 1);
-  }
-  EXPECT_EQ(InGradeGroup("小学生全体", 1) + InGradeGroup("小学生全体", 6), 2);
-  EXPECT_EQ(InGradeGroup("小学生全体", 0) + InGradeGroup("小学生全体", 7), 0);
-  EXPECT_EQ(InGradeGroup("中学生全体", 7) + InGradeGroup("中学生全体", 9), 2);
-  EXPECT_EQ(InGradeGroup("中学生全体", 6) + InGradeGroup("中学生全体", 10), 0);
-  EXPECT_EQ(InGradeGroup("小３", 3), 1);
-  EXPECT_EQ(InGradeGroup("小３", 4), 0);
-  EXPECT_EQ(InGradeGroup("中３", 9), 1);
-  EXPECT_EQ(InGradeGroup("中３", 8), 0);
-  EXPECT_EQ(InGradeGroup("小3", 3), 0) << "the box's digits are full-width";
-  EXPECT_EQ(InGradeGroup("", 3), 0);
 }
 
 }  // namespace

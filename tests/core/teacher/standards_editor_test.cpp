@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
-#include "core/results/result_record.h"
-#include "core/results/results_file.h"
 #include "platform/errors.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
@@ -22,9 +20,6 @@ class StandardsEditorTest : public ::testing::Test {
  protected:
   void SetUp() override { state.ProgramDataFolder = dir.path(); }
   std::string File() const { return dir / "タイム回数データ.txt"; }
-  void AddRecord(int student, int level, int seconds) {
-    ResultsFile(ResultsPath(state)).Append(MakeNewRecord(38114, 0.5, student, level, seconds, ""));
-  }
 
   TempDir dir;
   AppState state;
@@ -79,49 +74,6 @@ TEST_F(StandardsEditorTest, OnlyNumbersOrNothingPassInTheNumericColumns) {
   EXPECT_NE(check.message.find("レベル1の「禁期間」：「abc」"), std::string::npos) << check.message;
   EXPECT_NE(check.message.find("レベル2の「目標Time」：「６０」"), std::string::npos) << check.message;
   EXPECT_NE(check.message.find("レベル3の「最低Time」：「60秒」"), std::string::npos) << check.message;
-}
-
-TEST_F(StandardsEditorTest, BestTimesCountOncePerStudentAndLongTimesFallIntoTheLastBuckets) {
-  AddRecord(7, 1, 45);
-  AddRecord(7, 1, 38);
-  AddRecord(8, 2, 5000);
-  AddRecord(8, 2, 99999);
-  AddRecord(9, 0, 10);   // no level: left out
-  AddRecord(9, 51, 10);  // beyond the charts
-  const TimeHistograms h = ReadTimeHistograms(state);
-  const LevelHistogram& one = h.Level(1);
-  EXPECT_EQ(one.records, 2);
-  EXPECT_EQ(one.allDrills[3], 1);
-  EXPECT_EQ(one.allDrills[4], 1);
-  EXPECT_EQ(one.bestTimes[3], 1);
-  EXPECT_EQ(one.bestTimes[4], 0);
-  const LevelHistogram& two = h.Level(2);
-  EXPECT_EQ(two.allDrills[kAllDrillsLastBucket], 2);
-  EXPECT_EQ(two.bestTimes[kBestTimeLastBucket], 1);
-  EXPECT_EQ(h.Level(0).records, 0);
-  EXPECT_EQ(h.Level(51).records, 0);
-}
-
-TEST_F(StandardsEditorTest, ChartLinesScaleTheStarsAndRoundHalfUp) {
-  TimeHistograms h;
-  for (int n = 0; n < 20; ++n) h.Add(1, 100 + n, 25);  // bucket 2: twenty students, the tallest bar
-  for (int n = 0; n < 5; ++n) h.Add(1, 7, 38);         // bucket 3: five drills, one student
-  h.Add(1, 8, 10000);
-  h.Finish();
-  const std::vector<std::string> all = AllDrillsChartLines(h, 1);
-  ASSERT_EQ(all.size(), 102u);
-  EXPECT_EQ(all[0], "レベル1 今まで26回  （★=2）");
-  EXPECT_EQ(all[1], "   0～");
-  EXPECT_EQ(all[3], "  20～★★★★★★★★★★");
-  EXPECT_EQ(all[4], "  30～★★★") << "5 / 2 + 0.5 rounds up";
-  EXPECT_EQ(all[101], "1000～★") << "1 / 2 + 0.5 rounds up";
-  const std::vector<std::string> best = BestTimeChartLines(h, 1);
-  ASSERT_EQ(best.size(), 102u);
-  EXPECT_EQ(best[0], "レベル1 （★=2）");
-  EXPECT_EQ(best[4], "  30～★");
-  EXPECT_EQ(best[31], " 300～★");
-  EXPECT_EQ(best[101], "1000～");
-  EXPECT_EQ(AllDrillsChartLines(h, 2)[0], "レベル2 今まで0回  （★=1）");
 }
 
 }  // namespace
