@@ -77,9 +77,21 @@ HANDLE StartProcess(const std::wstring& exe, std::wstring commandLine, HANDLE ou
   for (HANDLE h : {out, err, extra})
     if (h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
   PROCESS_INFORMATION started{};
-  const BOOL ok = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                 &startup, &started);
-  const DWORD error = GetLastError();
+  // Under Wine on a loaded machine, CreateProcess now and then fails with ERROR_INTERNAL_ERROR and
+  // succeeds a moment later; a test must not fail on that, so such a failure is tried again a few times.
+  // Any other failure (no such program, no memory) is reported at once.
+  constexpr int kTries = 5;
+  constexpr DWORD kPauseMs = 200;
+  BOOL ok = FALSE;
+  DWORD error = 0;
+  for (int attempt = 1; attempt <= kTries; ++attempt) {
+    std::wstring writable = commandLine;  // CreateProcessW may write into the command line
+    ok = CreateProcessW(exe.c_str(), writable.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &started);
+    error = GetLastError();
+    if (ok || error != ERROR_INTERNAL_ERROR || attempt == kTries) break;
+    Sleep(kPauseMs * attempt);
+  }
   for (HANDLE h : {out, err, extra})
     if (h != INVALID_HANDLE_VALUE) SetHandleInformation(h, HANDLE_FLAG_INHERIT, 0);
   if (!ok) {
