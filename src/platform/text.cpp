@@ -69,6 +69,46 @@ std::string FitLeft(std::string_view s, size_t width) {
 bool Contains(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
 
 namespace {
+
+std::string HalfWidth(std::string_view s, bool digitsOnly) {
+  // In UTF-8 the full-width forms U+FF0B..U+FF19 are EF BC 8B..99, the ideographic blank U+3000 is E3 80 80.
+  constexpr std::string_view kFullWidthLead = "\xEF\xBC";
+  constexpr std::string_view kIdeographicBlank = "\xE3\x80\x80";
+  constexpr unsigned char kPlus = 0x8B, kMinus = 0x8D, kPoint = 0x8E, kZero = 0x90, kNine = 0x99;
+  constexpr size_t kWideLength = 3;
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    const std::string_view rest = s.substr(i);
+    if (rest.size() >= kWideLength && rest.substr(0, 2) == kFullWidthLead) {
+      const auto last = static_cast<unsigned char>(rest[2]);
+      char ascii = 0;
+      if (last >= kZero && last <= kNine) ascii = static_cast<char>('0' + (last - kZero));
+      if (!digitsOnly && last == kPlus) ascii = '+';
+      if (!digitsOnly && last == kMinus) ascii = '-';
+      if (!digitsOnly && last == kPoint) ascii = '.';
+      if (ascii != 0) {
+        out += ascii;
+        i += kWideLength - 1;
+        continue;
+      }
+    }
+    if (!digitsOnly && rest.substr(0, kWideLength) == kIdeographicBlank) {
+      out += ' ';
+      i += kWideLength - 1;
+      continue;
+    }
+    out += s[i];
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string HalfWidthNumber(std::string_view s) { return HalfWidth(s, false); }
+std::string HalfWidthDigits(std::string_view s) { return HalfWidth(s, true); }
+
+namespace {
 // Length in bytes of the longest prefix of s that reads as a number (after any leading blanks).
 size_t NumberPrefix(std::string_view s) {
   size_t i = 0;

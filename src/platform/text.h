@@ -15,6 +15,11 @@ std::string TrimRight(std::string_view s);
 std::string FitLeft(std::string_view s, size_t width);  // cut or pad with blanks to exactly width chars
 bool Contains(std::string_view s, std::string_view part);
 
+// Full-width digits, plus, minus, point and blank (what a Japanese input method types) as their ASCII
+// twins; every other character is kept as it is. HalfWidthDigits turns the digits alone.
+std::string HalfWidthNumber(std::string_view s);
+std::string HalfWidthDigits(std::string_view s);
+
 // Leading-number parsing as the old data files expect: leading blanks skipped, parsing stops at the
 // first character that cannot continue a number, an empty or blank text is 0.
 double LeadingNumber(std::string_view s);

@@ -102,22 +102,6 @@ std::vector<CsvRow> SplitRows(const std::string& text, char separator, const std
   return rows;
 }
 
-// Full-width digits as a Japanese spreadsheet may hold them, turned into ASCII ones.
-std::string AsciiDigits(std::string_view s) {
-  std::string out;
-  for (size_t i = 0; i < s.size(); ++i) {
-    if (i + 2 < s.size() && static_cast<unsigned char>(s[i]) == 0xEF &&
-        static_cast<unsigned char>(s[i + 1]) == 0xBC && static_cast<unsigned char>(s[i + 2]) >= 0x90 &&
-        static_cast<unsigned char>(s[i + 2]) <= 0x99) {
-      out += static_cast<char>('0' + (static_cast<unsigned char>(s[i + 2]) - 0x90));
-      i += 2;
-    } else {
-      out += s[i];
-    }
-  }
-  return out;
-}
-
 // Blanks around a cell, half-width and full-width, dropped.
 std::string Trimmed(std::string_view s) {
   const std::string_view blank = kFullWidthBlank;
@@ -134,7 +118,8 @@ std::string Trimmed(std::string_view s) {
 }
 
 std::optional<long> WholeNumber(const std::string& cell) {
-  const std::string digits = AsciiDigits(cell);
+  // Full-width digits, as a Japanese spreadsheet may hold them, count as digits.
+  const std::string digits = text::HalfWidthDigits(cell);
   if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
     return std::nullopt;
   return std::stol(digits);
@@ -178,7 +163,7 @@ struct GradeRange {
 };
 
 std::optional<GradeRange> GradeOf(const std::string& cell) {
-  std::string g = AsciiDigits(Trimmed(cell));
+  std::string g = text::HalfWidthDigits(Trimmed(cell));
   if (g.size() > 3 && g.compare(g.size() - 3, 3, "年") == 0) g.resize(g.size() - 3);
   if (g == "幼-") return GradeRange{-1000, -3};
   if (g == "大+") return GradeRange{13, 1000};

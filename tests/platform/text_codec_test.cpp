@@ -98,6 +98,13 @@ TEST(Text, CountsCharactersNotBytes) {
   EXPECT_EQ(text::TrimRight("01   "), "01");
 }
 
+TEST(Text, FullWidthNumbersBecomeTheirAsciiTwinsAndNothingElseChanges) {
+  EXPECT_EQ(text::HalfWidthNumber("－１２．５　＋０９"), "-12.5 +09");
+  EXPECT_EQ(text::HalfWidthNumber("小３ｘ"), "小3ｘ") << "other full-width letters are kept";
+  EXPECT_EQ(text::HalfWidthNumber("\xEF\xBC"), "\xEF\xBC") << "a cut-off character is kept, not read past";
+  EXPECT_EQ(text::HalfWidthDigits("幼－　３"), "幼－　3") << "digits alone";
+}
+
 TEST(Text, LeadingNumberStopsAtTheFirstCharacterThatCannotContinueIt) {
   EXPECT_EQ(text::LeadingNumber("  42abc"), 42);
   EXPECT_EQ(text::LeadingNumber("09"), 9);

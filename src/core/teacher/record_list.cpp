@@ -84,38 +84,9 @@ std::string MakeLine(const AppState& state, int64_t number, const ListedRecord& 
   return out;
 }
 
-// Full-width digits, sign, point and blank as their ASCII twins: a Japanese input method types those.
-std::string HalfWidthNumber(std::string_view typed) {
-  std::string out;
-  out.reserve(typed.size());
-  for (size_t i = 0; i < typed.size(); ++i) {
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(typed[k]); };
-    if (i + 2 < typed.size() && byte(i) == 0xEF && byte(i + 1) == 0xBC) {
-      const unsigned char c = byte(i + 2);
-      if (c >= 0x90 && c <= 0x99) {
-        out += static_cast<char>('0' + (c - 0x90));
-        i += 2;
-        continue;
-      }
-      if (c == 0x8B || c == 0x8D || c == 0x8E) {
-        out += c == 0x8B ? '+' : c == 0x8D ? '-' : '.';
-        i += 2;
-        continue;
-      }
-    }
-    if (i + 2 < typed.size() && byte(i) == 0xE3 && byte(i + 1) == 0x80 && byte(i + 2) == 0x80) {
-      out += ' ';
-      i += 2;
-      continue;
-    }
-    out += typed[i];
-  }
-  return out;
-}
-
 // The typed text as a number, or nothing when it is not one whole.
 std::optional<double> TypedNumber(std::string_view typed) {
-  const std::string ascii = text::Trim(HalfWidthNumber(typed));
+  const std::string ascii = text::Trim(text::HalfWidthNumber(typed));
   if (!text::IsNumber(ascii)) return std::nullopt;
   const double value = std::strtod(ascii.c_str(), nullptr);
   if (!std::isfinite(value)) return std::nullopt;
