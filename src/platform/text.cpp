@@ -66,6 +66,13 @@ std::string FitLeft(std::string_view s, size_t width) {
   return out;
 }
 
+std::string AlignRight(std::string_view s, size_t width) {
+  const size_t length = Length(s);
+  std::string out = length >= width ? std::string() : std::string(width - length, ' ');
+  out += s;
+  return out;
+}
+
 bool Contains(std::string_view s, std::string_view part) { return s.find(part) != std::string_view::npos; }
 
 namespace {

@@ -12,7 +12,8 @@ std::string Right(std::string_view s, size_t n);                                
 std::string Mid(std::string_view s, size_t start, size_t n = std::string::npos);  // 0-based start
 std::string Trim(std::string_view s);  // drops leading and trailing ASCII blanks/tabs
 std::string TrimRight(std::string_view s);
-std::string FitLeft(std::string_view s, size_t width);  // cut or pad with blanks to exactly width chars
+std::string FitLeft(std::string_view s, size_t width);     // cut or pad with blanks to exactly width chars
+std::string AlignRight(std::string_view s, size_t width);  // blanks before s up to width chars; never cut
 bool Contains(std::string_view s, std::string_view part);
 
 // Full-width digits, plus, minus, point and blank (what a Japanese input method types) as their ASCII

@@ -92,6 +92,8 @@ TEST(Text, CountsCharactersNotBytes) {
   EXPECT_EQ(text::Right("ab", 5), "ab");
   EXPECT_EQ(text::Mid("01234山田塾", 5), "山田塾");
   EXPECT_EQ(text::FitLeft("山田", 4), "山田  ");
+  EXPECT_EQ(text::AlignRight("山田", 4), "  山田");
+  EXPECT_EQ(text::AlignRight("12345", 3), "12345") << "a longer text is kept whole";
   EXPECT_EQ(text::FitLeft("一二三四五六七八九十一二三四五六七八九十一二三四五", 20),
             "一二三四五六七八九十一二三四五六七八九十");
   EXPECT_EQ(text::Trim("  a b \t"), "a b");

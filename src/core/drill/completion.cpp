@@ -23,63 +23,63 @@ int CompletionBasePoints(const AppState& state, int seconds, int level) {
 }
 
 CompletionView EvaluateCompletion(AppState& state) {
-  const int l = state.SelectedLevel, s = state.CurrentStudentNumber;
-  const LevelStandard& st = state.Standards[static_cast<size_t>(l)];
-  CompletionView v;
-  v.levelCleared = MeetsClearTargets(state, l, s);
-  if (v.levelCleared && l == state.LastLevel) {
+  const int level = state.SelectedLevel, student = state.CurrentStudentNumber;
+  const LevelStandard& standard = state.Standards[static_cast<size_t>(level)];
+  CompletionView view;
+  view.levelCleared = MeetsClearTargets(state, level, student);
+  if (view.levelCleared && level == state.LastLevel) {
     bool anyOpenEnded = false;
     for (int i = 1; i <= kMaxLevel; ++i)
       anyOpenEnded |= state.Standards[static_cast<size_t>(i)].clearCount == kOpenEndedCount;
-    v.congratulate = !anyOpenEnded;
+    view.congratulate = !anyOpenEnded;
   }
-  int base = CompletionBasePoints(state, state.DrillSeconds, l);
-  v.pointsText = "獲得ポイント：" + std::to_string(base) + "点×" + text::NumberText(st.pointRate) + "→" +
-                 std::to_string(RatedPoints(st.pointRate, base)) + "点";
-  v.timeText = state.DrillSeconds > kLastValidSeconds
-                   ? "記録なし"
-                   : "今の成績：" + std::to_string(state.DrillSeconds) + "秒";
-  v.nameText = text::Trim(state.CurrentStudentName);
-  v.titleText = state.ProgramTitle;
-  v.levelText = state.LevelNames[static_cast<size_t>(l)];
-  v.todayLevelText = " (このレベル　" + text::NumberText(state.TodayCount(l, s)) + "回目)";
-  state.TodayTotalCount = TodayTotal(state, s);
-  v.todayTotalText = "（" + std::to_string(state.TodayTotalCount) + "回目)";
+  int base = CompletionBasePoints(state, state.DrillSeconds, level);
+  view.pointsText = "獲得ポイント：" + std::to_string(base) + "点×" + text::NumberText(standard.pointRate) +
+                    "→" + std::to_string(RatedPoints(standard.pointRate, base)) + "点";
+  view.timeText = state.DrillSeconds > kLastValidSeconds
+                      ? "記録なし"
+                      : "今の成績：" + std::to_string(state.DrillSeconds) + "秒";
+  view.nameText = text::Trim(state.CurrentStudentName);
+  view.titleText = state.ProgramTitle;
+  view.levelText = state.LevelNames[static_cast<size_t>(level)];
+  view.todayLevelText = " (このレベル　" + text::NumberText(state.TodayCount(level, student)) + "回目)";
+  state.TodayTotalCount = TodayTotal(state, student);
+  view.todayTotalText = "（" + std::to_string(state.TodayTotalCount) + "回目)";
 
   if (state.NewPersonalBest && !state.NewSchoolBest) {
-    v.message = "新記録おめでとう";
-    v.sound = CompletionSound::PersonalBest;
+    view.message = "新記録おめでとう";
+    view.sound = CompletionSound::PersonalBest;
   } else if (state.NewSchoolBest) {
-    v.message = "！！！最高新記録！！！";
-    v.sound = CompletionSound::SchoolRecord;
-  } else if (state.DrillSeconds <= st.minimumTime) {
-    v.sound = CompletionSound::Fail;
+    view.message = "！！！最高新記録！！！";
+    view.sound = CompletionSound::SchoolRecord;
+  } else if (state.DrillSeconds <= standard.minimumTime) {
+    view.sound = CompletionSound::Fail;
   }
-  if (v.levelCleared && l == state.LastLevel) {
+  if (view.levelCleared && level == state.LastLevel) {
     if (!state.AlreadyQualified) {
-      v.playPass = true;
+      view.playPass = true;
     } else {
-      v.congratulate = false;
+      view.congratulate = false;
     }
   }
   state.NewPersonalBest = false;
   state.NewSchoolBest = false;
-  return v;
+  return view;
 }
 
 CompletionChoices CompletionAfterPause(const AppState& state, bool levelCleared) {
-  const int l = state.SelectedLevel;
-  CompletionChoices c;
-  c.levelLabelVisible = levelCleared;
-  if (!(levelCleared && IsOverdoing(state, l, state.CurrentStudentNumber))) return c;
-  if (l == state.LastLevel) {
-    c.levelLabelText.clear();
-    c.levelLabelVisible = false;
+  const int level = state.SelectedLevel;
+  CompletionChoices choices;
+  choices.levelLabelVisible = levelCleared;
+  if (!(levelCleared && IsOverdoing(state, level, state.CurrentStudentNumber))) return choices;
+  if (level == state.LastLevel) {
+    choices.levelLabelText.clear();
+    choices.levelLabelVisible = false;
   } else if (!state.FinalLevelCleared) {
-    c.levelLabelText = "次のレベルへ進みましょう";
-    c.showRetry = false;
+    choices.levelLabelText = "次のレベルへ進みましょう";
+    choices.showRetry = false;
   }
-  return c;
+  return choices;
 }
 
 }  // namespace bardrill

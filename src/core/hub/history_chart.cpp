@@ -34,68 +34,67 @@ struct Frame {
   double Y(double ofH) const { return top + ofH * kHeightPerH; }
 };
 
-std::string PaddedRight(const std::string& s, size_t width) {
-  const size_t length = text::Length(s);
-  return length >= width ? s : std::string(width - length, ' ') + s;
+std::string PaddedRight(const std::string& shown, size_t width) { return text::AlignRight(shown, width); }
+std::string PaddedRight(long long value, size_t width) {
+  return text::AlignRight(std::to_string(value), width);
 }
-std::string PaddedRight(long long value, size_t width) { return PaddedRight(std::to_string(value), width); }
 
 std::string TimeText(int32_t seconds) { return std::to_string(seconds) + "秒"; }
 
 // The twin rankings of the level, read for the viewed student (by number: names need not be unique)
 // and for the school's points.
-void ReadRankings(const AppState& state, const ChartRequest& request, HistoryFigures& f) {
+void ReadRankings(const AppState& state, const ChartRequest& request, HistoryFigures& figures) {
   constexpr int kTwinRankWidth = 3;
-  const RankingList times = RankLevel(state, f.level, DisplayModes::Time, PointRankModes::Cumulative,
+  const RankingList times = RankLevel(state, figures.level, DisplayModes::Time, PointRankModes::Cumulative,
                                       request.gradeFilter, kTwinRankWidth);
-  const RankingList points = RankLevel(state, f.level, DisplayModes::Points, PointRankModes::Cumulative,
+  const RankingList points = RankLevel(state, figures.level, DisplayModes::Points, PointRankModes::Cumulative,
                                        request.gradeFilter, kTwinRankWidth);
   for (size_t i = 0; i < times.lines.size(); ++i) {
     if (times.students[i] == request.student) {
-      f.timeRank = text::Left(times.lines[i], kTwinRankWidth);
+      figures.timeRank = text::Left(times.lines[i], kTwinRankWidth);
       break;
     }
   }
   for (size_t i = 0; i < points.lines.size(); ++i) {
-    const int s = points.students[i];
-    const int32_t total = state.TotalPoints(f.level, s);
+    const int student = points.students[i];
+    const int32_t total = state.TotalPoints(figures.level, student);
     if (total > 0) {
-      f.schoolPointsTotal += total;
-      ++f.schoolPointsCount;
+      figures.schoolPointsTotal += total;
+      ++figures.schoolPointsCount;
     }
-    if (s == request.student && f.pointsRank.empty()) {
-      f.pointsRank = text::Left(points.lines[i], kTwinRankWidth);
-      f.points = std::to_string(total);
+    if (student == request.student && figures.pointsRank.empty()) {
+      figures.pointsRank = text::Left(points.lines[i], kTwinRankWidth);
+      figures.points = std::to_string(total);
     }
   }
 }
 
-// Usable for the history: of the chart's days and of a level the hub shows.
-bool Usable(const AppState& state, const ChartRequest& request, const ChartRecord& r, int level) {
-  if (r.level != level || level > state.LevelCount) return false;
-  return request.days ? request.days->Contains(r.date)
-                      : InDayWindow(r.date, request.today, kHistoryWindowDays);
+// Usable for the history: of the chart'student days and of a level the hub shows.
+bool Usable(const AppState& state, const ChartRequest& request, const ChartRecord& record, int level) {
+  if (record.level != level || level > state.LevelCount) return false;
+  return request.days ? request.days->Contains(record.date)
+                      : InDayWindow(record.date, request.today, kHistoryWindowDays);
 }
 
-bool IsViewedRun(const ChartRequest& request, const ChartRecord& r) {
-  return r.student == request.student && r.seconds < kChartedBelow;
+bool IsViewedRun(const ChartRequest& request, const ChartRecord& record) {
+  return record.student == request.student && record.seconds < kChartedBelow;
 }
 
 void CountRuns(const AppState& state, const ChartRequest& request, std::span<const ChartRecord> records,
-               HistoryFigures& f) {
-  for (const ChartRecord& r : records) {
-    if (!Usable(state, request, r, f.level)) continue;
-    if (r.seconds < kChartedBelow) {
-      f.schoolSum += r.seconds;
-      ++f.schoolCount;
+               HistoryFigures& figures) {
+  for (const ChartRecord& record : records) {
+    if (!Usable(state, request, record, figures.level)) continue;
+    if (record.seconds < kChartedBelow) {
+      figures.schoolSum += record.seconds;
+      ++figures.schoolCount;
     }
-    f.schoolBest = std::min(f.schoolBest, r.seconds);
-    if (!IsViewedRun(request, r)) continue;
-    ++f.runCount;
-    f.runSum += r.seconds;
-    f.runMax = std::max(f.runMax, r.seconds);
+    figures.schoolBest = std::min(figures.schoolBest, record.seconds);
+    if (!IsViewedRun(request, record)) continue;
+    ++figures.runCount;
+    figures.runSum += record.seconds;
+    figures.runMax = std::max(figures.runMax, record.seconds);
   }
-  f.scaleTop = std::min(10 * (f.runMax / 10 + 1), kLargestScaleTop);
+  figures.scaleTop = std::min(10 * (figures.runMax / 10 + 1), kLargestScaleTop);
 }
 
 bool PassesGradeFilter(const AppState& state, const ChartRequest& request) {
@@ -103,21 +102,22 @@ bool PassesGradeFilter(const AppState& state, const ChartRequest& request) {
          InGradeGroup(request.gradeFilter, GradeNumber(state, request.student));
 }
 
-// Dots for the viewed student's runs in file order; each run faster than all before it is a record
-// point, joined to the previous one and annotated with its time and date. Returns the last record's
+// Dots for the viewed student'student runs in file order; each run faster than all before it is a record
+// point, joined to the previous one and annotated with its time and date. Returns the last record'student
 // time text.
 std::string PlotRuns(const AppState& state, const ChartRequest& request, std::span<const ChartRecord> records,
                      const Frame& frame, HistoryChart& chart) {
-  const HistoryFigures& f = chart.figures;
+  const HistoryFigures& figures = chart.figures;
   if (!PassesGradeFilter(state, request)) return "";
   std::string lastRecordText;
   std::optional<ChartDot> lastRecord;
   int run = 0;
-  for (const ChartRecord& r : records) {
-    if (!Usable(state, request, r, f.level) || !IsViewedRun(request, r)) continue;
+  for (const ChartRecord& record : records) {
+    if (!Usable(state, request, record, figures.level) || !IsViewedRun(request, record)) continue;
     ++run;
-    const int32_t seconds = r.seconds;
-    const ChartDot dot{frame.X(0.7 * run / f.runCount + 0.2), frame.Y(0.8 - 0.7 * seconds / f.scaleTop),
+    const int32_t seconds = record.seconds;
+    const ChartDot dot{frame.X(0.7 * run / figures.runCount + 0.2),
+                       frame.Y(0.8 - 0.7 * seconds / figures.scaleTop),
                        !lastRecord || seconds < lastRecord->seconds, seconds};
     chart.dots.push_back(dot);
     if (!dot.record) continue;
@@ -125,29 +125,30 @@ std::string PlotRuns(const AppState& state, const ChartRequest& request, std::sp
     lastRecord = dot;
     lastRecordText = TimeText(seconds);
     chart.texts.push_back({dot.x, dot.y - 0.025, lastRecordText, 1, kRed});
-    const auto date = static_cast<int64_t>(r.date);
+    const auto date = static_cast<int64_t>(record.date);
     chart.texts.push_back(
         {dot.x, frame.Y(0.82), text::Right(calendar::FormatDate(date), 5), 1, kBlack, true});
   }
   return lastRecordText;
 }
 
-std::vector<std::string> StatisticsLines(const HistoryFigures& f, const std::string& bestText) {
+std::vector<std::string> StatisticsLines(const HistoryFigures& figures, const std::string& bestText) {
   std::vector<std::string> lines;
-  lines.push_back("回数　　　　　　　" + PaddedRight(f.runCount, 3) + "回");
+  lines.push_back("回数　　　　　　　" + PaddedRight(figures.runCount, 3) + "回");
   lines.push_back("タイム  　　 　    本人 / 塾全体");
-  lines.push_back("　　順位　　　　" + PaddedRight(f.timeRank, 5) + "位");
-  lines.push_back("　　最高　　　　" + PaddedRight(bestText, 6) + " /" + PaddedRight(f.schoolBest, 5) + "秒");
-  if (f.runCount != 0 && f.schoolCount != 0) {
-    lines.push_back("　　平均　　　　" + PaddedRight(f.runSum / f.runCount, 5) + "秒" + " /" +
-                    PaddedRight(f.schoolSum / f.schoolCount, 5) + "秒");
+  lines.push_back("　　順位　　　　" + PaddedRight(figures.timeRank, 5) + "位");
+  lines.push_back("　　最高　　　　" + PaddedRight(bestText, 6) + " /" + PaddedRight(figures.schoolBest, 5) +
+                  "秒");
+  if (figures.runCount != 0 && figures.schoolCount != 0) {
+    lines.push_back("　　平均　　　　" + PaddedRight(figures.runSum / figures.runCount, 5) + "秒" + " /" +
+                    PaddedRight(figures.schoolSum / figures.schoolCount, 5) + "秒");
   }
   lines.push_back("ポイント  　　　");
-  lines.push_back("　　順位　　　　" + PaddedRight(f.pointsRank, 5) + "位");
-  lines.push_back("　　獲得ポイント" + PaddedRight(f.points, 5) + "点");
-  if (f.schoolPointsCount != 0) {
-    lines.push_back("　　　　　　　　　　　　/" + PaddedRight(f.schoolPointsTotal / f.schoolPointsCount, 5) +
-                    "点");
+  lines.push_back("　　順位　　　　" + PaddedRight(figures.pointsRank, 5) + "位");
+  lines.push_back("　　獲得ポイント" + PaddedRight(figures.points, 5) + "点");
+  if (figures.schoolPointsCount != 0) {
+    lines.push_back("　　　　　　　　　　　　/" +
+                    PaddedRight(figures.schoolPointsTotal / figures.schoolPointsCount, 5) + "点");
   }
   lines.push_back("　　　　　　　　　　　　 (塾平均)");
   return lines;
@@ -169,10 +170,10 @@ HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request,
   const bool wide = request.layout == ChartLayout::Wide;
   const Frame frame{top, wide ? 1.0 : 0.5};
   HistoryChart chart;
-  HistoryFigures& f = chart.figures;
-  f.level = level;
-  if (!wide) ReadRankings(state, request, f);
-  CountRuns(state, request, records, f);
+  HistoryFigures& figures = chart.figures;
+  figures.level = level;
+  if (!wide) ReadRankings(state, request, figures);
+  CountRuns(state, request, records, figures);
 
   if (firstOnSurface && !wide) {
     const std::string name = text::Trim(state.StudentNames[static_cast<size_t>(request.student)]);
@@ -184,11 +185,11 @@ HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request,
   chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.2), frame.Y(0.1), 2, kBlack});
   chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.9), frame.Y(0.8), 2, kBlack});
   chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.77), "0秒", 1, kBlack});
-  chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.08), TimeText(f.scaleTop), 1, kBlack});
+  chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.08), TimeText(figures.scaleTop), 1, kBlack});
 
   const std::string bestText = PlotRuns(state, request, records, frame, chart);
   if (wide) return chart;
-  f.statistics = StatisticsLines(f, bestText);
+  figures.statistics = StatisticsLines(figures, bestText);
   AddStatistics(frame, request.printer, chart);
   return chart;
 }
@@ -203,10 +204,10 @@ std::vector<ChartRecord> LoadedChartRecords(const AppState& state) {
                                      state.LoadedLevels.size(), state.LoadedSeconds.size()})) -
           1);
   records.reserve(static_cast<size_t>(std::max<int64_t>(count, 0)));
-  for (int64_t k = 1; k <= count; ++k) {
-    const auto i = static_cast<size_t>(k);
-    records.push_back(
-        {state.LoadedDates[i], state.LoadedStudents[i], state.LoadedLevels[i], state.LoadedSeconds[i]});
+  for (int64_t entry = 1; entry <= count; ++entry) {
+    const auto slot = static_cast<size_t>(entry);
+    records.push_back({state.LoadedDates[slot], state.LoadedStudents[slot], state.LoadedLevels[slot],
+                       state.LoadedSeconds[slot]});
   }
   return records;
 }

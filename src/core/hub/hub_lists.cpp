@@ -18,14 +18,9 @@ constexpr int64_t kTodaysDrillsWindow = 1000;  // today's drills are looked for 
 constexpr int32_t kFailedFrom = 90000;         // a drill list shows a time this long as failed
 constexpr int kIndividualTimesDays = 3650;
 
-std::string PaddedRight(const std::string& s, size_t width) {
-  const size_t length = text::Length(s);
-  return length >= width ? s : std::string(width - length, ' ') + s;
-}
-
-// The last `width` characters of blanks followed by `s`: right-aligned, cut on the left when longer.
-std::string LastOf(const std::string& s, size_t width) {
-  return text::Right(std::string(width, ' ') + s, width);
+// The last `width` characters of blanks followed by `shown`: right-aligned, cut on the left when longer.
+std::string LastOf(const std::string& shown, size_t width) {
+  return text::Right(std::string(width, ' ') + shown, width);
 }
 
 // What a drill list needs of one loaded record.
@@ -37,20 +32,20 @@ struct Drill {
   int32_t seconds;
 };
 
-Drill LoadedDrill(const AppState& state, int64_t k) {
-  const auto i = static_cast<size_t>(k);
-  return {state.LoadedDates[i], state.LoadedTimes[i], state.LoadedStudents[i], state.LoadedLevels[i],
-          state.LoadedSeconds[i]};
+Drill LoadedDrill(const AppState& state, int64_t entry) {
+  const auto slot = static_cast<size_t>(entry);
+  return {state.LoadedDates[slot], state.LoadedTimes[slot], state.LoadedStudents[slot],
+          state.LoadedLevels[slot], state.LoadedSeconds[slot]};
 }
 
-bool OnLevelList(const AppState& state, const Drill& d) {
-  return d.level >= 1 && d.level <= state.LevelCount;
+bool OnLevelList(const AppState& state, const Drill& drill) {
+  return drill.level >= 1 && drill.level <= state.LevelCount;
 }
 
 // A record of a student outside the tables has no name or grade to show.
-bool PassesGradeFilter(const AppState& state, const Drill& d, const std::string& gradeFilter) {
-  return d.student >= 1 && d.student <= kMaxStudent &&
-         InGradeGroup(gradeFilter, GradeNumber(state, d.student));
+bool PassesGradeFilter(const AppState& state, const Drill& drill, const std::string& gradeFilter) {
+  return drill.student >= 1 && drill.student <= kMaxStudent &&
+         InGradeGroup(gradeFilter, GradeNumber(state, drill.student));
 }
 
 // "●" name "●" for the logged-in student, grade mark, name, grade mark for the others.
@@ -63,23 +58,23 @@ std::string MarkedName(const AppState& state, int student) {
 }
 
 // One line of today's drills (time of day) or of all drills (month and day).
-std::string DrillLine(const AppState& state, const Drill& d, HubList list) {
+std::string DrillLine(const AppState& state, const Drill& drill, HubList list) {
   const std::string when = list == HubList::TodaysDrills
-                               ? text::Left(calendar::FormatTime(d.time), 5)
-                               : text::Right(calendar::FormatDate(static_cast<int64_t>(d.date)), 5);
-  const std::string who = MarkedName(state, d.student);
-  const std::string points = std::to_string(BasePoints(state, d.seconds, d.level));
-  const std::string seconds = std::to_string(d.seconds) + "秒";
+                               ? text::Left(calendar::FormatTime(drill.time), 5)
+                               : text::Right(calendar::FormatDate(static_cast<int64_t>(drill.date)), 5);
+  const std::string who = MarkedName(state, drill.student);
+  const std::string points = std::to_string(BasePoints(state, drill.seconds, drill.level));
+  const std::string seconds = std::to_string(drill.seconds) + "秒";
   if (list == HubList::AllDrillsPoints) return LastOf(points, 5) + " " + when + who + seconds;
-  if (d.seconds >= kFailedFrom) return "　　× " + when + who;
+  if (drill.seconds >= kFailedFrom) return "　　× " + when + who;
   return LastOf(seconds, 5) + " " + when + who + points;
 }
 
 // Date, time of day and time of one of the viewed student's runs; a run without a valid time shows "×".
-std::string IndividualLine(const Drill& d) {
-  const std::string time = d.seconds >= kFailedFrom ? "×" : std::to_string(d.seconds) + "秒";
-  return text::Right(calendar::FormatDate(static_cast<int64_t>(d.date)), 10) + " " +
-         text::Right(calendar::FormatTime(d.time), 10) + PaddedRight(time, 5);
+std::string IndividualLine(const Drill& drill) {
+  const std::string time = drill.seconds >= kFailedFrom ? "×" : std::to_string(drill.seconds) + "秒";
+  return text::Right(calendar::FormatDate(static_cast<int64_t>(drill.date)), 10) + " " +
+         text::Right(calendar::FormatTime(drill.time), 10) + text::AlignRight(time, 5);
 }
 
 LevelLists EmptyLists(const AppState& state) {
@@ -102,30 +97,32 @@ LevelLists Rankings(const AppState& state, const ListRequest& request) {
 }
 
 // Whether a loaded record belongs in the requested drill list, before the grade filter.
-bool InDrillList(const AppState& state, const ListRequest& request, int64_t k, const Drill& d) {
+bool InDrillList(const AppState& state, const ListRequest& request, int64_t entry, const Drill& drill) {
   const auto today = static_cast<double>(request.today);
   switch (request.list) {
     case HubList::TodaysDrills:
-      return state.LoadedRecordNumbers[static_cast<size_t>(k)] >
+      return state.LoadedRecordNumbers[static_cast<size_t>(entry)] >
                  state.ResultsRecordCount - kTodaysDrillsWindow &&
-             d.date == today;
+             drill.date == today;
     case HubList::IndividualTimes:
-      return d.student == request.viewedStudent && InDayWindow(d.date, request.today, kIndividualTimesDays);
+      return drill.student == request.viewedStudent &&
+             InDayWindow(drill.date, request.today, kIndividualTimesDays);
     default:
-      return InDayWindow(d.date, request.today,
+      return InDayWindow(drill.date, request.today,
                          PeriodDays(request.listPeriod, calendar::Weekday(request.today)));
   }
 }
 
 LevelLists DrillLists(const AppState& state, const ListRequest& request) {
   LevelLists lists = EmptyLists(state);
-  for (int64_t k = 1; k <= state.LoadedCount; ++k) {
-    const Drill d = LoadedDrill(state, k);
+  for (int64_t entry = 1; entry <= state.LoadedCount; ++entry) {
+    const Drill drill = LoadedDrill(state, entry);
     // Today's records of a level without a column are skipped too: there is no list to put them in.
-    if (!OnLevelList(state, d) || !InDrillList(state, request, k, d)) continue;
-    if (!PassesGradeFilter(state, d, request.gradeFilter)) continue;
-    lists.lines[static_cast<size_t>(d.level)].push_back(
-        request.list == HubList::IndividualTimes ? IndividualLine(d) : DrillLine(state, d, request.list));
+    if (!OnLevelList(state, drill) || !InDrillList(state, request, entry, drill)) continue;
+    if (!PassesGradeFilter(state, drill, request.gradeFilter)) continue;
+    lists.lines[static_cast<size_t>(drill.level)].push_back(request.list == HubList::IndividualTimes
+                                                                ? IndividualLine(drill)
+                                                                : DrillLine(state, drill, request.list));
   }
   return lists;
 }
@@ -164,11 +161,11 @@ LevelLists FillLevelLists(const AppState& state, const ListRequest& request) {
 
 StudentChoices ChartStudentChoices(const AppState& state) {
   StudentChoices choices;
-  for (int j = 1; j <= state.RosterCount; ++j) {
-    const int s = state.RosterNumbers[static_cast<size_t>(j)];
-    choices.lines.push_back(text::Trim(state.StudentNames[static_cast<size_t>(s)]) + " (" +
-                            std::to_string(s) + ")");
-    choices.students.push_back(s);
+  for (int row = 1; row <= state.RosterCount; ++row) {
+    const int student = state.RosterNumbers[static_cast<size_t>(row)];
+    choices.lines.push_back(text::Trim(state.StudentNames[static_cast<size_t>(student)]) + " (" +
+                            std::to_string(student) + ")");
+    choices.students.push_back(student);
   }
   return choices;
 }

@@ -39,15 +39,15 @@ std::vector<Ranked> SortedRows(const AppState& state, int level, DisplayModes di
                                PointRankModes pointRankMode) {
   std::vector<Ranked> rows;
   rows.reserve(static_cast<size_t>(std::max(state.RosterCount, 0)));
-  for (int j = 1; j <= state.RosterCount; ++j) {
-    int s = state.RosterNumbers[static_cast<size_t>(j)];
-    long long total = state.TotalPoints(level, s), today = state.TodayPoints(level, s);
+  for (int row = 1; row <= state.RosterCount; ++row) {
+    int student = state.RosterNumbers[static_cast<size_t>(row)];
+    long long total = state.TotalPoints(level, student), today = state.TodayPoints(level, student);
     if (displayMode == DisplayModes::Time) {
-      rows.push_back({s, state.BestTime(level, s), 0});
+      rows.push_back({student, state.BestTime(level, student), 0});
     } else if (pointRankMode == PointRankModes::Cumulative) {
-      rows.push_back({s, total, today});
+      rows.push_back({student, total, today});
     } else {
-      rows.push_back({s, today, total});
+      rows.push_back({student, today, total});
     }
   }
   std::stable_sort(rows.begin(), rows.end(),
@@ -67,34 +67,35 @@ RankingList RankLevel(const AppState& state, int level, DisplayModes displayMode
   const std::vector<Ranked> rows = SortedRows(state, level, displayMode, pointRankMode);
   RankingList list;
   int rank = 0;
-  for (size_t m = 0; m < rows.size(); ++m) {
+  for (size_t place = 0; place < rows.size(); ++place) {
     // Ranks count every roster row, also those the filter hides, so a filtered list shows school ranks.
-    if (m == 0 || rows[m].first != rows[m - 1].first) rank = static_cast<int>(m) + 1;
-    const int s = rows[m].student;
-    const int grade = GradeNumber(state, s);
+    if (place == 0 || rows[place].first != rows[place - 1].first) rank = static_cast<int>(place) + 1;
+    const int student = rows[place].student;
+    const int grade = GradeNumber(state, student);
     if (!InGradeGroup(gradeFilter, grade)) continue;
-    const int today = state.TodayPoints(level, s);
+    const int today = state.TodayPoints(level, student);
     if (displayMode == DisplayModes::Points && pointRankMode == PointRankModes::Today && today == 0) continue;
-    const bool me = s == state.CurrentStudentNumber;
+    const bool me = student == state.CurrentStudentNumber;
     const std::string mark = me ? "●" : GradeMark(grade);
-    const std::string name = FiveCharacterName(state.StudentNames[static_cast<size_t>(s)]);
-    std::string r = RightAligned(rank, static_cast<size_t>(rankWidth));
+    const std::string name = FiveCharacterName(state.StudentNames[static_cast<size_t>(student)]);
+    std::string rankText = RightAligned(rank, static_cast<size_t>(rankWidth));
     std::string line;
     if (displayMode == DisplayModes::Time) {
-      const long long best = rows[m].first;
+      const long long best = rows[place].first;
       std::string time = RightAligned(best, 6);
       if (best == kFailedTime) time = "*失敗*";
       if (best == kNoTime) {
-        r = std::string(static_cast<size_t>(rankWidth), '-');
+        rankText = std::string(static_cast<size_t>(rankWidth), '-');
         time = "------";
       }
-      line = r + mark + name + time + " " + (me ? "●" : "　");
+      line = rankText + mark + name + time + " " + (me ? "●" : "　");
     } else {
-      line = r + mark + name + RightAligned(today, 3) + "/" + RightAligned(state.TotalPoints(level, s), 5);
+      line = rankText + mark + name + RightAligned(today, 3) + "/" +
+             RightAligned(state.TotalPoints(level, student), 5);
     }
     if (me) list.ownLine = static_cast<int>(list.lines.size());
     list.lines.push_back(std::move(line));
-    list.students.push_back(s);
+    list.students.push_back(student);
   }
   return list;
 }

@@ -57,7 +57,7 @@ class LevelPoints {
     rate_ = ReadRate(standard->pointRate);
     const int64_t target = standard->targetTime;
     noBase_ = Rated(rate_, 0);
-    tenTimes_ = 10 * target;
+    tenTimes_ = kNoPointsFactor * target;
     // Beyond ten times the target every time earns base 0; a target of 0 or less gives base 0 throughout.
     kept_ = static_cast<int32_t>(std::clamp<int64_t>(tenTimes_, 0, kKeptSeconds));
     CountsWork::LevelPoints& cache = work.points[static_cast<size_t>(level)];
@@ -152,8 +152,8 @@ void ClearCounts(AppState& state, CountsWork& work) {
 bool SumsMayOverflow(const AppState& state) {
   const int64_t records = std::max<int64_t>(state.LoadedCount, 0);
   int32_t fastest = 0;
-  for (int64_t k = 1; k <= records; ++k)
-    fastest = std::min(fastest, state.LoadedSeconds[static_cast<size_t>(k)]);
+  for (int64_t entry = 1; entry <= records; ++entry)
+    fastest = std::min(fastest, state.LoadedSeconds[static_cast<size_t>(entry)]);
   if (fastest < 0) return true;
   double rate = 0;
   for (int level = 1; level <= kMaxLevel; ++level) {
@@ -193,37 +193,37 @@ void Tally(AppState& state, CountsWork& work, int64_t today) {
   const int32_t* secondsOf = state.LoadedSeconds.data();
   const double* dateOf = state.LoadedDates.data();
 
-  for (int64_t k = 1; k <= state.LoadedCount; ++k) {
-    const int l = levelOf[k];
-    const int s = studentOf[k];
-    if (!HasCell(l, s)) continue;
-    LevelTally& level = levels[static_cast<size_t>(l)];
-    if (!level.ready) level.Prepare(state, work, l, todayDate);
-    const int32_t cell = Cells::Cell(l, s);
+  for (int64_t entry = 1; entry <= state.LoadedCount; ++entry) {
+    const int level = levelOf[entry];
+    const int student = studentOf[entry];
+    if (!HasCell(level, student)) continue;
+    LevelTally& tally = levels[static_cast<size_t>(level)];
+    if (!tally.ready) tally.Prepare(state, work, level, todayDate);
+    const int32_t cell = Cells::Cell(level, student);
     uint64_t& word = inCells[static_cast<size_t>(cell) / 64];
     const uint64_t bit = uint64_t{1} << (cell % 64);
     if (!(word & bit)) {
       word |= bit;
       work.countCells.push_back(cell);
     }
-    const int32_t seconds = secondsOf[k];
-    const double date = dateOf[k];
+    const int32_t seconds = secondsOf[entry];
+    const double date = dateOf[entry];
     const int32_t counted = seconds < kCountedSeconds ? 1 : 0;
-    const int32_t p = level.points.Of(seconds);
+    const int32_t points = tally.points.Of(seconds);
     // A record dated after today is in no window (see InDayWindow), only in the totals. Every table is
     // added to, with 0 outside its window: the dates of a school's records follow no pattern.
     const bool notAhead = date <= todayDate;
-    const bool inJudge = notAhead & (date > level.judgeFrom);
-    const bool inLimit = notAhead & (date > level.limitFrom);
+    const bool inJudge = notAhead & (date > tally.judgeFrom);
+    const bool inLimit = notAhead & (date > tally.limitFrom);
     const bool isToday = date == todayDate;
     judgeCount[cell] += inJudge ? counted : 0;
-    judgePoints[cell] = Add<kMayOverflow>(judgePoints[cell], inJudge ? p : 0);
+    judgePoints[cell] = Add<kMayOverflow>(judgePoints[cell], inJudge ? points : 0);
     limitCount[cell] += inLimit ? counted : 0;
-    limitPoints[cell] = Add<kMayOverflow>(limitPoints[cell], inLimit ? p : 0);
+    limitPoints[cell] = Add<kMayOverflow>(limitPoints[cell], inLimit ? points : 0);
     totalCount[cell] += counted;
-    totalPoints[cell] = Add<kMayOverflow>(totalPoints[cell], p);
+    totalPoints[cell] = Add<kMayOverflow>(totalPoints[cell], points);
     todayCount[cell] += isToday ? static_cast<float>(counted) : 0.0f;
-    todayPoints[cell] = Add<kMayOverflow>(todayPoints[cell], isToday ? p : 0);
+    todayPoints[cell] = Add<kMayOverflow>(todayPoints[cell], isToday ? points : 0);
   }
 }
 
@@ -247,32 +247,33 @@ void LoadResults(AppState& state) {
   std::array<int32_t, kMaxLevel + 1> schoolBest;
   schoolBest.fill(kNoTime);
 
-  int64_t k = 0;
-  const unsigned char* r = read.bytes.data();
-  for (int64_t i = 0; i < read.count(); ++i, r += kRecordSize) {
-    const double date = record_field::Date(r);
-    const int student = record_field::Bangou(r);
-    const int level = record_field::Level(r);
-    const int32_t s = record_field::Seconds(r);
-    if (!ResultRecord::IsValidResult(student, level, s, date)) continue;
-    ++k;
-    dates[k] = date;
-    times[k] = record_field::Time(r);
-    students[k] = student;
-    levels[k] = level;
-    seconds[k] = s;
-    numbers[k] = read.first + i;
+  int64_t kept = 0;
+  const unsigned char* record = read.bytes.data();
+  for (int64_t i = 0; i < read.count(); ++i, record += kRecordSize) {
+    const double date = record_field::Date(record);
+    const int student = record_field::Bangou(record);
+    const int level = record_field::Level(record);
+    const int32_t recordSeconds = record_field::Seconds(record);
+    if (!ResultRecord::IsValidResult(student, level, recordSeconds, date)) continue;
+    ++kept;
+    dates[kept] = date;
+    times[kept] = record_field::Time(record);
+    students[kept] = student;
+    levels[kept] = level;
+    seconds[kept] = recordSeconds;
+    numbers[kept] = read.first + i;
     if (!HasCell(level, student)) continue;
     const int32_t cell = Cells::Cell(level, student);
-    if (s < best[cell]) {
+    if (recordSeconds < best[cell]) {
       if (best[cell] == kNoTime) work.bestCells.push_back(cell);
-      best[cell] = s;
+      best[cell] = recordSeconds;
     }
     if (student <= kSchoolBestStudents)
-      schoolBest[static_cast<size_t>(level)] = std::min(schoolBest[static_cast<size_t>(level)], s);
+      schoolBest[static_cast<size_t>(level)] =
+          std::min(schoolBest[static_cast<size_t>(level)], recordSeconds);
   }
-  ResizeLoaded(state, static_cast<size_t>(k) + 1);
-  state.LoadedCount = k;
+  ResizeLoaded(state, static_cast<size_t>(kept) + 1);
+  state.LoadedCount = kept;
   state.ResultsRecordCount = read.fileRecords;
   state.SchoolBest.assign(schoolBest.begin(), schoolBest.end());
 }

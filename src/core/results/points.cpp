@@ -12,9 +12,8 @@ namespace bardrill {
 
 namespace {
 
-// A time at or beyond this many target times earns kNoPoints, from kSlowFactor target times kSlowPoints,
-// and above the target kOverTargetPoints.
-constexpr int64_t kNoPointsFactor = 10;
+// A time at or beyond kNoPointsFactor target times earns kNoPoints, from kSlowFactor target times
+// kSlowPoints, and above the target kOverTargetPoints.
 constexpr int64_t kSlowFactor = 2;
 constexpr int32_t kNoPoints = 0;
 constexpr int32_t kSlowPoints = 1;

@@ -6,6 +6,7 @@ namespace bardrill {
 struct LevelStandard;
 
 inline constexpr int32_t kLastValidSeconds = 99997;  // above this a record has no valid time
+inline constexpr int64_t kNoPointsFactor = 10;       // from this many target times a drill earns nothing
 
 // Base points of a drill of `seconds` against the target time T, where `scoredSeconds` (d) is the
 // figure the curve measures:

@@ -193,15 +193,15 @@ void LoadSoundMap(AppState& state) {
   }
 }
 
-std::optional<std::string> CueSoundPath(const AppState& state, int cue, double r) {
+std::optional<std::string> CueSoundPath(const AppState& state, int cue, double randomShare) {
   if (cue < 1 || cue > kSoundCueCount) return std::nullopt;
-  const SoundCue& c = state.SoundCues[cue];
-  const int n = PlayableCount(c);
-  if (n < 1) return std::nullopt;
+  const SoundCue& sound = state.SoundCues[cue];
+  const int playable = PlayableCount(sound);
+  if (playable < 1) return std::nullopt;
   // A random source that ever strayed outside [0, 1) must still pick a listed name.
-  const double share = std::isfinite(r) ? std::clamp(r, 0.0, 1.0) : 0.0;
-  const int k = std::min(static_cast<int>(share * n + 1), n);
-  return CueSoundFile(state, c, k);
+  const double share = std::isfinite(randomShare) ? std::clamp(randomShare, 0.0, 1.0) : 0.0;
+  const int pick = std::min(static_cast<int>(share * playable + 1), playable);
+  return CueSoundFile(state, sound, pick);
 }
 
 void PlayRightSound(AppState& state, Services& services) { PlayWatchedCue(state, services, kRightCue); }

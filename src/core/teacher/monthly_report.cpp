@@ -20,8 +20,9 @@ namespace {
 
 constexpr size_t kChartsPerPage = 3;  // one chart surface holds three levels
 
-bool IsDigits(const std::string& s) {
-  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+bool IsDigits(const std::string& value) {
+  return !value.empty() && std::all_of(value.begin(), value.end(),
+                                       [](char character) { return character >= '0' && character <= '9'; });
 }
 
 bool IsPractice(const AppState& state, int level) {
@@ -58,28 +59,28 @@ class MonthTable {
   std::vector<MonthFigures> cells_;
 };
 
-void Add(MonthFigures& f, const AppState& state, const ChartRecord& r) {
-  ++f.records;
-  if (r.seconds < kCountedSeconds) ++f.drills;
-  f.points += DrillPoints(state, r.seconds, r.level);
-  if (r.seconds <= kLastValidSeconds) f.best = std::min(f.best, r.seconds);
+void Add(MonthFigures& figures, const AppState& state, const ChartRecord& record) {
+  ++figures.records;
+  if (record.seconds < kCountedSeconds) ++figures.drills;
+  figures.points += DrillPoints(state, record.seconds, record.level);
+  if (record.seconds <= kLastValidSeconds) figures.best = std::min(figures.best, record.seconds);
 }
 
 SchoolMonthFigures SchoolFigures(const AppState& state, const MonthTable& month, int level) {
   SchoolMonthFigures school;
   double drills = 0, points = 0, best = 0;
-  for (int n = 1; n <= kMaxStudent; ++n) {
-    const MonthFigures& f = month.at(level, n);
-    if (f.records == 0 || !IsChild(state, n)) continue;
+  for (int student = 1; student <= kMaxStudent; ++student) {
+    const MonthFigures& figures = month.at(level, student);
+    if (figures.records == 0 || !IsChild(state, student)) continue;
     ++school.children;
-    drills += f.drills;
-    points += static_cast<double>(f.points);
-    school.mostDrills = std::max(school.mostDrills, f.drills);
-    school.mostPoints = std::max(school.mostPoints, f.points);
-    if (f.HasTime()) {
+    drills += figures.drills;
+    points += static_cast<double>(figures.points);
+    school.mostDrills = std::max(school.mostDrills, figures.drills);
+    school.mostPoints = std::max(school.mostPoints, figures.points);
+    if (figures.HasTime()) {
       ++school.timedChildren;
-      best += f.best;
-      school.best = std::min(school.best, f.best);
+      best += figures.best;
+      school.best = std::min(school.best, figures.best);
     }
   }
   if (school.children > 0) {
@@ -140,9 +141,10 @@ std::vector<ChartRecord> ReadDrills(const AppState& state, DaySpan days) {
   std::vector<ChartRecord> drills;
   const int levels = Levels(state);
   ResultsFileOf(state).ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
-    const ResultRecord r = ResultRecord::Decode(bytes);
-    if (!r.IsValid() || r.level > levels || r.Bangou < 1 || !days.Contains(r.date)) return;
-    drills.push_back({r.date, r.Bangou, r.level, r.seconds});
+    const ResultRecord record = ResultRecord::Decode(bytes);
+    if (!record.IsValid() || record.level > levels || record.Bangou < 1 || !days.Contains(record.date))
+      return;
+    drills.push_back({record.date, record.Bangou, record.level, record.seconds});
   });
   return drills;
 }
@@ -155,13 +157,14 @@ MonthlyReport BuildMonthlyReport(const AppState& state, const MonthlyRequest& re
   MonthTable month(levels), previous(levels);
   // The month's runs of each child, in file order, for the charts.
   std::vector<std::vector<ChartRecord>> runs(kMaxStudent + 1);
-  for (const ChartRecord& r : drills) {
-    if (r.level < 1 || r.level > levels || r.student < 1 || r.student > kMaxStudent) continue;
-    if (thisMonth.Contains(r.date)) {
-      Add(month.at(r.level, r.student), state, r);
-      runs[static_cast<size_t>(r.student)].push_back(r);
-    } else if (lastMonth.Contains(r.date)) {
-      Add(previous.at(r.level, r.student), state, r);
+  for (const ChartRecord& record : drills) {
+    if (record.level < 1 || record.level > levels || record.student < 1 || record.student > kMaxStudent)
+      continue;
+    if (thisMonth.Contains(record.date)) {
+      Add(month.at(record.level, record.student), state, record);
+      runs[static_cast<size_t>(record.student)].push_back(record);
+    } else if (lastMonth.Contains(record.date)) {
+      Add(previous.at(record.level, record.student), state, record);
     }
   }
 
@@ -173,8 +176,8 @@ MonthlyReport BuildMonthlyReport(const AppState& state, const MonthlyRequest& re
 
   std::vector<int> reported = request.students;
   if (reported.empty()) {
-    for (int n = 1; n <= kMaxStudent; ++n)
-      if (!runs[static_cast<size_t>(n)].empty() && IsChild(state, n)) reported.push_back(n);
+    for (int student = 1; student <= kMaxStudent; ++student)
+      if (!runs[static_cast<size_t>(student)].empty() && IsChild(state, student)) reported.push_back(student);
   }
   std::vector<int> practiceFree;
   for (int level = 1; level <= levels; ++level)
@@ -183,20 +186,20 @@ MonthlyReport BuildMonthlyReport(const AppState& state, const MonthlyRequest& re
   for (int level : practiceFree) school[static_cast<size_t>(level)] = SchoolFigures(state, month, level);
 
   std::vector<bool> seen(kMaxStudent + 1, false);
-  for (int n : reported) {
-    if (!OnRoster(state, n) || seen[static_cast<size_t>(n)]) continue;
-    seen[static_cast<size_t>(n)] = true;
+  for (int student : reported) {
+    if (!OnRoster(state, student) || seen[static_cast<size_t>(student)]) continue;
+    seen[static_cast<size_t>(student)] = true;
     MonthlyPage page;
-    page.student = n;
-    page.name = text::Trim(state.StudentNames[static_cast<size_t>(n)]);
-    page.grade = GradeInMonth(state, n, request.month);
+    page.student = student;
+    page.name = text::Trim(state.StudentNames[static_cast<size_t>(student)]);
+    page.grade = GradeInMonth(state, student, request.month);
     std::vector<int> charted;
     for (int level : practiceFree) {
       MonthlyLevel row;
       row.level = level;
       row.name = state.LevelNames[static_cast<size_t>(level)];
-      row.month = month.at(level, n);
-      row.previous = previous.at(level, n);
+      row.month = month.at(level, student);
+      row.previous = previous.at(level, student);
       row.school = school[static_cast<size_t>(level)];
       if (row.month.records > 0) {
         page.drilled = true;
@@ -206,12 +209,12 @@ MonthlyReport BuildMonthlyReport(const AppState& state, const MonthlyRequest& re
     }
     if (!charted.empty()) {
       ChartRequest chart;
-      chart.student = n;
+      chart.student = student;
       chart.levels = charted;
       chart.today = thisMonth.last;
       chart.days = thisMonth;
       chart.layout = ChartLayout::Wide;
-      std::vector<ChartSurface> surfaces = HistoryCharts(state, chart, runs[static_cast<size_t>(n)]);
+      std::vector<ChartSurface> surfaces = HistoryCharts(state, chart, runs[static_cast<size_t>(student)]);
       if (!surfaces.empty()) page.chart = std::move(surfaces.front());
     }
     report.pages.push_back(std::move(page));

@@ -14,10 +14,10 @@ namespace {
 
 const char* const kLevelTitle = "レベル";
 
-// The scale of a chart: one star stands for s drills, so that the longest bar stays under twenty.
+// The scale of a chart: one star stands for this many drills, so that the longest bar stays under twenty.
 int StarScale(const std::array<int, kChartBuckets>& buckets) {
-  const int s = *std::max_element(buckets.begin(), buckets.end()) / 10;
-  return s == 0 ? 1 : s;
+  const int drillsPerStar = *std::max_element(buckets.begin(), buckets.end()) / 10;
+  return drillsPerStar == 0 ? 1 : drillsPerStar;
 }
 
 std::vector<std::string> BucketLines(std::string heading, const std::array<int, kChartBuckets>& buckets,
@@ -25,11 +25,11 @@ std::vector<std::string> BucketLines(std::string heading, const std::array<int, 
   std::vector<std::string> lines;
   lines.reserve(kChartBuckets + 1);
   lines.push_back(std::move(heading));
-  for (int b = 0; b < kChartBuckets; ++b) {
-    std::string line = text::Right("    " + std::to_string(b * 10), 4) + "～";
-    // Rounded half up, as Int(count / s + 0.5).
-    const int stars = (2 * buckets[static_cast<size_t>(b)] + scale) / (2 * scale);
-    for (int k = 0; k < stars; ++k) line += "★";
+  for (int bucket = 0; bucket < kChartBuckets; ++bucket) {
+    std::string line = text::Right("    " + std::to_string(bucket * 10), 4) + "～";
+    // Rounded half up, as Int(count / scale + 0.5).
+    const int stars = (2 * buckets[static_cast<size_t>(bucket)] + scale) / (2 * scale);
+    for (int star = 0; star < stars; ++star) line += "★";
     lines.push_back(std::move(line));
   }
   return lines;
@@ -46,9 +46,9 @@ TimeHistograms::TimeHistograms() : levels_(kMaxLevel + 1), best_(kMaxLevel + 1) 
 
 void TimeHistograms::Add(int level, int student, int32_t seconds) {
   if (level < 1 || level > kMaxLevel) return;
-  LevelHistogram& h = levels_[static_cast<size_t>(level)];
-  ++h.records;
-  ++h.allDrills[static_cast<size_t>(Bucket(seconds, kAllDrillsLastBucket))];
+  LevelHistogram& histogram = levels_[static_cast<size_t>(level)];
+  ++histogram.records;
+  ++histogram.allDrills[static_cast<size_t>(Bucket(seconds, kAllDrillsLastBucket))];
   auto& best = best_[static_cast<size_t>(level)];
   auto [it, added] = best.try_emplace(student, seconds);
   if (!added && seconds < it->second) it->second = seconds;
@@ -80,18 +80,18 @@ TimeHistograms ReadTimeHistograms(const AppState& state) {
 }
 
 std::vector<std::string> AllDrillsChartLines(const TimeHistograms& histograms, int level) {
-  const LevelHistogram& h = histograms.Level(level);
-  const int scale = StarScale(h.allDrills);
-  return BucketLines(kLevelTitle + std::to_string(level) + " 今まで" + std::to_string(h.records) +
+  const LevelHistogram& histogram = histograms.Level(level);
+  const int scale = StarScale(histogram.allDrills);
+  return BucketLines(kLevelTitle + std::to_string(level) + " 今まで" + std::to_string(histogram.records) +
                          "回  （★=" + std::to_string(scale) + "）",
-                     h.allDrills, scale);
+                     histogram.allDrills, scale);
 }
 
 std::vector<std::string> BestTimeChartLines(const TimeHistograms& histograms, int level) {
-  const LevelHistogram& h = histograms.Level(level);
-  const int scale = StarScale(h.bestTimes);
+  const LevelHistogram& histogram = histograms.Level(level);
+  const int scale = StarScale(histogram.bestTimes);
   return BucketLines(kLevelTitle + std::to_string(level) + " （★=" + std::to_string(scale) + "）",
-                     h.bestTimes, scale);
+                     histogram.bestTimes, scale);
 }
 
 }  // namespace bardrill
