@@ -39,8 +39,6 @@ namespace bardrill::screens {
 namespace {
 // The list area: the level columns sit side by side from its left edge.
 constexpr int kListAreaLeftTwips = 360;
-constexpr int kListAreaWidthTwips = 14592;
-constexpr int kScrolledColumnTwips = 3456;
 constexpr int kColumnsTop = 168;
 constexpr int kColumnsHeight = 572;
 constexpr int kChartLevelsShown = 3;

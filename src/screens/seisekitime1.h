@@ -28,6 +28,10 @@ class seisekitime1 : public Form {
   Q_OBJECT
  public:
   static constexpr const char* kName = "seisekitime1";
+  // The level columns share the list area's width up to four levels; from five on they keep this
+  // width and the area scrolls.
+  static constexpr int kListAreaWidthTwips = 14592;
+  static constexpr int kScrolledColumnTwips = 3456;
   explicit seisekitime1(Screens& screens);
 
   void Form_Load() override;

@@ -17,10 +17,15 @@
 #include "core/results/results_file.h"
 #include "platform/calendar.h"
 #include "support/process.h"
+#include "support/report_day.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {
 namespace {
+
+using testing::kReportDay;
+using testing::kReportDayText;
+using testing::kUtf8Bom;
 
 namespace fs = std::filesystem;
 using testing::Outcome;
@@ -29,14 +34,11 @@ using testing::RunProgram;
 using testing::TempDir;
 using testing::WriteBytes;
 
-const int64_t kToday = calendar::DayCount({2024, 5, 15});
-const char* const kTodayText = "2024-05-15";
-const std::string kBom = "\xEF\xBB\xBF";
-
 class Exports : public ::testing::Test {
  protected:
   void SetUp() override {
-    Outcome generated = RunProgram(BARDRILL_DEMO_GEN_EXE, {root(), "--today", kTodayText}, scratch_.path());
+    Outcome generated =
+        RunProgram(BARDRILL_DEMO_GEN_EXE, {root(), "--today", kReportDayText}, scratch_.path());
     ASSERT_EQ(generated.status, 0) << generated.err;
   }
   std::string root() const { return dir_.path() + "demo/"; }
@@ -52,8 +54,8 @@ class Exports : public ::testing::Test {
   void WriteTwoDrills() {
     std::string bytes;
     for (const ResultRecord& r :
-         {MakeNewRecord(kToday, (14 * 3600 + 30 * 60 + 15) / 86400.0, 2, 1, 30, "01234"),
-          MakeNewRecord(kToday - 1, 0.5, 3, 2, 99999, "01234")}) {
+         {MakeNewRecord(kReportDay, (14 * 3600 + 30 * 60 + 15) / 86400.0, 2, 1, 30, "01234"),
+          MakeNewRecord(kReportDay - 1, 0.5, 3, 2, 99999, "01234")}) {
       const RecordBytes b = r.Encode();
       bytes.append(reinterpret_cast<const char*>(b.data()), b.size());
     }
@@ -79,10 +81,10 @@ class Exports : public ::testing::Test {
 
 TEST_F(Exports, TheTeachersCsvHasTheMarkJapaneseHeadersLevelNamesEmptyTimesAndCodesKeptAsText) {
   WriteTwoDrills();
-  ASSERT_EQ(Report({"summary", "--today", kTodayText, "--headers", "ja", "-o", out("summary.csv")}).status,
-            0);
+  ASSERT_EQ(
+      Report({"summary", "--today", kReportDayText, "--headers", "ja", "-o", out("summary.csv")}).status, 0);
   const std::string summary = ReadBytes(out("summary.csv"));
-  EXPECT_EQ(summary.substr(0, 3), kBom);
+  EXPECT_EQ(summary.substr(0, 3), kUtf8Bom);
   std::istringstream lines(summary.substr(3));
   std::string header;
   std::getline(lines, header);
@@ -98,14 +100,15 @@ TEST_F(Exports, TheTeachersCsvHasTheMarkJapaneseHeadersLevelNamesEmptyTimesAndCo
     EXPECT_EQ(summary.find(left), std::string::npos) << left << ": teachers and hidden rows are left out";
 
   ASSERT_EQ(
-      Report({"summary", "--today", kTodayText, "--headers", "ja", "--all", "-o", out("all.csv")}).status, 0);
+      Report({"summary", "--today", kReportDayText, "--headers", "ja", "--all", "-o", out("all.csv")}).status,
+      0);
   const std::string all = ReadBytes(out("all.csv"));
   for (const char* kept : {"\n900,先生,,レベル１,", "\n35,長谷川 隼,", "\n12,吉田 蓮,"})
     EXPECT_NE(all.find(kept), std::string::npos) << kept;
 
   ASSERT_EQ(Report({"records", "--headers", "ja", "-o", out("records.csv")}).status, 0);
   EXPECT_EQ(ReadBytes(out("records.csv")),
-            kBom +
+            kUtf8Bom +
                 "記録番号,日付,時刻,番号,名前,レベル,タイム（秒）,ポイント,塾コード,有効\n"
                 "1,2024/05/15,14:30:15,2,佐藤 花子,レベル１,30,11,=\"01234\",○\n"
                 "2,2024/05/14,12:00:00,3,鈴木 一郎,レベル２,,0,=\"01234\",○\n");
@@ -116,16 +119,16 @@ TEST_F(Exports, AFileOfTheScriptsFormIsStandardOutputWithTheMarkAndStandardOutpu
     SCOPED_TRACE(command);
     const Outcome plain = Report({command});
     ASSERT_EQ(plain.status, 0) << plain.err;
-    EXPECT_NE(plain.out.substr(0, 3), kBom) << "scripts read standard output";
+    EXPECT_NE(plain.out.substr(0, 3), kUtf8Bom) << "scripts read standard output";
     EXPECT_EQ(plain.out.substr(0, 7), std::string(command) == "records" ? "record," : "student");
     ASSERT_EQ(Report({command, "-o", out("plain.csv")}).status, 0);
-    EXPECT_EQ(ReadBytes(out("plain.csv")), kBom + plain.out);
+    EXPECT_EQ(ReadBytes(out("plain.csv")), kUtf8Bom + plain.out);
     const Outcome sjis = Report({command, "--encoding", "cp932", "-o", out("sjis.csv")});
     ASSERT_EQ(sjis.status, 0) << sjis.err;
     EXPECT_EQ(ReadBytes(out("sjis.csv")), Report({command, "--encoding", "cp932"}).out)
         << "no mark in Shift-JIS";
     const Outcome ja = Report({command, "--headers", "ja"});
-    EXPECT_EQ(ja.out.substr(0, 3), kBom) << "the teachers' form is for spreadsheets wherever it goes";
+    EXPECT_EQ(ja.out.substr(0, 3), kUtf8Bom) << "the teachers' form is for spreadsheets wherever it goes";
   }
   EXPECT_EQ(FilesIn(out_.path()), (std::set<std::string>{"plain.csv", "sjis.csv"}));
 }
@@ -207,7 +210,8 @@ for sheet in book.worksheets:
 
 TEST_F(Exports, TheWorkbookHoldsTypedCellsUnderAFrozenHeaderInASummaryAndARecordsSheet) {
   WriteTwoDrills();
-  const Outcome o = Report({"summary", "--format", "xlsx", "--today", kTodayText, "-o", out("school.xlsx")});
+  const Outcome o =
+      Report({"summary", "--format", "xlsx", "--today", kReportDayText, "-o", out("school.xlsx")});
   if (!Available(o)) GTEST_SKIP() << o.err;
   ASSERT_EQ(o.status, 0) << o.err;
   WriteBytes(out("read.py"), kReadWorkbook);

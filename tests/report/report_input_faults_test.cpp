@@ -23,17 +23,19 @@
 #include "platform/text.h"
 #include "support/installation.h"
 #include "support/process.h"
+#include "support/report_day.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {
 namespace {
 
+using testing::kReportDay;
+using testing::kUtf8Bom;
+
 namespace fs = testing::files;
 using namespace std::string_literals;
 using testing::Installation;
 
-const int64_t kToday = calendar::DayCount({2024, 5, 15});
-const char* const kBom = "\xEF\xBB\xBF";
 // The first bytes of an Excel workbook saved under the text file's name.
 const std::string kWorkbook("PK\x03\x04\x14\x00\x06\x00\x08\x00\x00\x00!\x00", 14);
 const std::string kMegabyte(1 << 20, 'x');
@@ -50,7 +52,7 @@ Fault Raw(std::string bytes) { return {Fault::Kind::Bytes, std::move(bytes), fal
 std::string Sjis(const std::string& utf8) { return codec::Utf8ToCp932(utf8); }
 Fault Text(const std::string& utf8) { return Raw(Sjis(utf8)); }
 Fault Utf8(const std::string& text) { return {Fault::Kind::Bytes, text, true}; }
-Fault Utf8Bom(const std::string& text) { return {Fault::Kind::Bytes, kBom + text, true}; }
+Fault Utf8Bom(const std::string& text) { return {Fault::Kind::Bytes, kUtf8Bom + text, true}; }
 
 std::string Replaced(std::string s, const std::string& from, const std::string& to) {
   for (size_t at = s.find(from); at != std::string::npos; at = s.find(from, at + to.size()))
@@ -114,7 +116,7 @@ class InputFaults : public ::testing::Test {
   // The start-up and the selection screen's roster, as the program runs them.
   static void LoadAsTheProgramDoes(AppState& state, const Installation& inst) {
     LoadConfiguration(state, inst.programFolder());
-    ReadRoster(state, kToday);
+    ReadRoster(state, kReportDay);
   }
 
   // `readByReport`: the report reads the file too (it never reads the sound map).
@@ -361,7 +363,7 @@ TEST_F(InputFaults, SoundMap) {
       false);
 }
 
-std::string Record(int32_t seconds, double date = kToday, int student = 1) {
+std::string Record(int32_t seconds, double date = kReportDay, int student = 1) {
   RecordBytes bytes = MakeNewRecord(date, 0.5, student, 1, seconds, "01234").Encode();
   return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
@@ -398,7 +400,7 @@ TEST_F(InputFaults, Results) {
     AppState state;
     LoadAsTheProgramDoes(state, inst);
     try {
-      ReadResultsPatiently([&] { ComputeCounts(state, kToday); }, [](int) { return false; });
+      ReadResultsPatiently([&] { ComputeCounts(state, kReportDay); }, [](int) { return false; });
       EXPECT_EQ(state.LoadedCount, row.loaded);
       if (row.loaded > 0) {
         EXPECT_EQ(state.BestTime(1, 1), row.fault == "a huge number"s ? kNoTime : 40);

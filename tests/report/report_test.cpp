@@ -23,10 +23,14 @@
 #include "platform/calendar.h"
 #include "platform/codec.h"
 #include "support/process.h"
+#include "support/report_day.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {
 namespace {
+
+using testing::kReportDay;
+using testing::kReportDayText;
 
 namespace fs = testing::files;
 using testing::Outcome;
@@ -36,8 +40,6 @@ using testing::TempDir;
 using testing::WriteBytes;
 using testing::WriteCp932;
 
-const int64_t kToday = calendar::DayCount({2024, 5, 15});
-const char* const kTodayText = "2024-05-15";
 const char* const kRecordsHeader = "record,date,time,student,name,level,seconds,points,school,valid";
 const char* const kSummaryHeader =
     "student,name,level,TotalCount,TotalPoints,JudgeCount,JudgePoints,LimitCount,LimitPoints,TodayCount,"
@@ -79,7 +81,8 @@ std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(const
 class Installation : public ::testing::Test {
  protected:
   void SetUp() override {
-    Outcome generated = RunProgram(BARDRILL_DEMO_GEN_EXE, {root(), "--today", kTodayText}, scratch_.path());
+    Outcome generated =
+        RunProgram(BARDRILL_DEMO_GEN_EXE, {root(), "--today", kReportDayText}, scratch_.path());
     ASSERT_EQ(generated.status, 0) << generated.err;
   }
 
@@ -167,7 +170,7 @@ TEST_F(Installation, GeneratorLaysOutCp932FilesThatTheProgramLoads) {
   EXPECT_FLOAT_EQ(state.Standards[3].pointRate, 1.5f);
   EXPECT_EQ(state.Standards[3].judgeDays, 14);
 
-  ReadRoster(state, kToday);
+  ReadRoster(state, kReportDay);
   std::set<std::string> grades, names;
   for (int n = 0; n <= kMaxStudent; ++n) {
     if (!state.StudentGrades[n].empty()) grades.insert(state.StudentGrades[n]);
@@ -204,7 +207,7 @@ TEST_F(Installation, GeneratorWritesEightWeeksOfHistoryUpToToday) {
   const size_t count = bytes.size() / kRecordSize;
   EXPECT_GT(count, 300u);
   std::set<int> students;
-  int64_t earliest = kToday, todays = 0;
+  int64_t earliest = kReportDay, todays = 0;
   double lastMoment = -1;
   for (size_t i = 0; i < count; ++i) {
     RecordBytes raw;
@@ -212,17 +215,17 @@ TEST_F(Installation, GeneratorWritesEightWeeksOfHistoryUpToToday) {
     ResultRecord r = ResultRecord::Decode(raw);
     ASSERT_TRUE(r.IsValid()) << "record " << i + 1;
     EXPECT_EQ(FieldText(r.schoolCode), "01234");
-    EXPECT_LE(r.date, kToday);
+    EXPECT_LE(r.date, kReportDay);
     EXPECT_GE(r.date + r.time, lastMoment) << "records are in the order the drills ended";
     lastMoment = r.date + r.time;
     earliest = std::min(earliest, static_cast<int64_t>(r.date));
-    todays += r.date == kToday;
+    todays += r.date == kReportDay;
     students.insert(r.Bangou);
     EXPECT_TRUE(r.level >= 1 && r.level <= 3);
   }
   EXPECT_GT(todays, 0);
-  EXPECT_GE(kToday - earliest, 50);
-  EXPECT_LE(kToday - earliest, 60);
+  EXPECT_GE(kReportDay - earliest, 50);
+  EXPECT_LE(kReportDay - earliest, 60);
   EXPECT_FALSE(students.count(900) || students.count(901)) << "teachers do not drill";
   EXPECT_GE(students.size(), 30u);
 }
@@ -233,7 +236,7 @@ TEST_F(Installation, GeneratorRerunIsIdenticalAndLeavesTheProgramAndOtherFilesAl
   WriteBytes(dir_.path() + "beside-root.txt", "not ours");
   WriteBytes(results(), "damaged");
 
-  Outcome again = RunProgram(BARDRILL_DEMO_GEN_EXE, {root(), "--today", kTodayText}, scratch_.path());
+  Outcome again = RunProgram(BARDRILL_DEMO_GEN_EXE, {root(), "--today", kReportDayText}, scratch_.path());
   ASSERT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(ReadBytes(results()), before);
   EXPECT_EQ(ReadBytes(programFolder() + "/bardrill"), "the program");
@@ -288,7 +291,7 @@ constexpr size_t kAppends = 2000;
 BARDRILL_CHILD_TASK(AppendAsAnotherPc) {
   ResultsFile file(args.at(0));
   for (size_t i = 0; i < kAppends; ++i)
-    file.Append(MakeNewRecord(kToday, 0.9, 3, 1, 40 + static_cast<int>(i % 50), "01234"));
+    file.Append(MakeNewRecord(kReportDay, 0.9, 3, 1, 40 + static_cast<int>(i % 50), "01234"));
   return 0;
 }
 
@@ -318,7 +321,7 @@ TEST_F(Installation, RecordsWhileAnotherProcessAppendsListOnlyWholeRecords) {
 TEST_F(Installation, RecordsShowAnAppendedRecordWithItsDateTimeNameAndPoints) {
   // Level 3: target 120 s, rate 1.5; 60 s earns Int(((120-60)/120)^3 * 50 + 5) = 11 base points, 16 in all.
   std::ofstream(results(), std::ios::binary | std::ios::app)
-      << RecordBytesOf(MakeNewRecord(kToday, TimeOfDay(14, 30, 15), 1, 3, 60, "01234"));
+      << RecordBytesOf(MakeNewRecord(kReportDay, TimeOfDay(14, 30, 15), 1, 3, 60, "01234"));
   Outcome o = Report({"records", programFolder()});
   ASSERT_EQ(o.status, 0) << o.err;
   std::vector<std::string> lines = Lines(o.out);
@@ -327,17 +330,17 @@ TEST_F(Installation, RecordsShowAnAppendedRecordWithItsDateTimeNameAndPoints) {
 }
 
 TEST_F(Installation, RecordsShowInvalidAndStrangeRecordsAsStored) {
-  ResultRecord badBytes = MakeNewRecord(kToday, 0.5, 2, 1, 30, "");
+  ResultRecord badBytes = MakeNewRecord(kReportDay, 0.5, 2, 1, 30, "");
   std::memcpy(badBytes.schoolCode.data(), "\x85\x40   ", 5);  // a lead byte CP932 leaves unassigned
   WriteResults({
-      MakeNewRecord(kToday, 0.5, 0, 1, 30, "01234"),        // no student
-      MakeNewRecord(kToday, 0.5, 2, 0, 30, "01234"),        // no level
-      MakeNewRecord(-1, 0.5, 2, 1, 30, "01234"),            // before day 0
-      MakeNewRecord(std::nan(""), 0.5, 2, 1, 30, "01234"),  // not a number
-      MakeNewRecord(kToday, 1.75, 7000, 40, 30, ""),        // off every table
-      MakeNewRecord(kToday, 0.25, 2, 1, 99999, "01234"),    // no valid time
-      MakeNewRecord(kToday, 0.5, 2, 1, 30, "01,3\""),
-      MakeNewRecord(kToday, 0.5, 2, 1, 30, "0\"12"),
+      MakeNewRecord(kReportDay, 0.5, 0, 1, 30, "01234"),      // no student
+      MakeNewRecord(kReportDay, 0.5, 2, 0, 30, "01234"),      // no level
+      MakeNewRecord(-1, 0.5, 2, 1, 30, "01234"),              // before day 0
+      MakeNewRecord(std::nan(""), 0.5, 2, 1, 30, "01234"),    // not a number
+      MakeNewRecord(kReportDay, 1.75, 7000, 40, 30, ""),      // off every table
+      MakeNewRecord(kReportDay, 0.25, 2, 1, 99999, "01234"),  // no valid time
+      MakeNewRecord(kReportDay, 0.5, 2, 1, 30, "01,3\""),
+      MakeNewRecord(kReportDay, 0.5, 2, 1, 30, "0\"12"),
       badBytes,
   });
   Outcome o = Report({"records", programFolder()});
@@ -366,8 +369,8 @@ TEST_F(Installation, RecordsShowInvalidAndStrangeRecordsAsStored) {
 // always did and names each on standard error, so that the teacher can find them.
 TEST_F(Installation, RecordsDatedAfterTodayAreNamedOnStandardErrorOnly) {
   const int64_t in2090 = calendar::DayCount({2090, 1, 5});
-  WriteResults({MakeNewRecord(kToday, 0.5, 1, 1, 30, "01234"),
-                MakeNewRecord(kToday + 1, 0.5, 2, 1, 31, "01234"),
+  WriteResults({MakeNewRecord(kReportDay, 0.5, 1, 1, 30, "01234"),
+                MakeNewRecord(kReportDay + 1, 0.5, 2, 1, 31, "01234"),
                 MakeNewRecord(in2090, 0.5, 1, 2, 32, "01234")});
   Outcome records = Report({"records", programFolder()});
   ASSERT_EQ(records.status, 0) << records.err;
@@ -378,7 +381,7 @@ TEST_F(Installation, RecordsDatedAfterTodayAreNamedOnStandardErrorOnly) {
             std::string::npos)
       << records.err;
 
-  Outcome summary = Report({"summary", "--today", kTodayText, programFolder()});
+  Outcome summary = Report({"summary", "--today", kReportDayText, programFolder()});
   ASSERT_EQ(summary.status, 0) << summary.err;
   EXPECT_EQ(Lines(summary.out)[0], kSummaryHeader);
   EXPECT_EQ(summary.out.find("record 2"), std::string::npos);
@@ -388,8 +391,8 @@ TEST_F(Installation, RecordsDatedAfterTodayAreNamedOnStandardErrorOnly) {
 }
 
 TEST_F(Installation, Cp932EncodingWritesTheNamesAsShiftJis) {
-  Outcome utf8 = Report({"summary", "--today", kTodayText, programFolder()});
-  Outcome cp = Report({"summary", "--encoding", "cp932", "--today", kTodayText, programFolder()});
+  Outcome utf8 = Report({"summary", "--today", kReportDayText, programFolder()});
+  Outcome cp = Report({"summary", "--encoding", "cp932", "--today", kReportDayText, programFolder()});
   ASSERT_EQ(cp.status, 0) << cp.err;
   const std::string sjisName = codec::Utf8ToCp932("山田 太郎");
   EXPECT_EQ(sjisName, "\x8E\x52\x93\x63\x20\x91\xBE\x98\x59");
@@ -419,11 +422,11 @@ TEST_F(Installation, SummaryAgreesWithAHandComputation) {
   };
   std::vector<ResultRecord> records;
   for (const Drill& d : drills)
-    records.push_back(MakeNewRecord(kToday - d.daysAgo, 0.7, d.student, d.level, d.seconds, "01234"));
-  records.push_back(MakeNewRecord(kToday, 0.7, 4000, 0, 10, "01234"));  // invalid: lists nobody
+    records.push_back(MakeNewRecord(kReportDay - d.daysAgo, 0.7, d.student, d.level, d.seconds, "01234"));
+  records.push_back(MakeNewRecord(kReportDay, 0.7, 4000, 0, 10, "01234"));  // invalid: lists nobody
   WriteResults(records);
 
-  Outcome o = Report({"summary", "--today", kTodayText, programFolder()});
+  Outcome o = Report({"summary", "--today", kReportDayText, programFolder()});
   ASSERT_EQ(o.status, 0) << o.err;
   std::vector<std::string> lines = Lines(o.out);
   ASSERT_FALSE(lines.empty());
@@ -492,7 +495,7 @@ TEST_F(Installation, BadUsageShowsTheUsageWithExitStatus2) {
            {"list", programFolder()},
            {"records"},
            {"records", "--encoding", "latin1", programFolder()},
-           {"records", "--today", kTodayText, programFolder()},
+           {"records", "--today", kReportDayText, programFolder()},
            {"summary", "--today", "2024-13-01", programFolder()},
            {"summary", "--today", programFolder()},
            {"records", programFolder(), programFolder()},
@@ -509,7 +512,7 @@ TEST_F(Installation, TheReportChangesNothingAndCreatesNoResultsFile) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"records", programFolder()},
            {"summary", programFolder()},
-           {"summary", "--encoding", "cp932", "--today", kTodayText, programFolder()}}) {
+           {"summary", "--encoding", "cp932", "--today", kReportDayText, programFolder()}}) {
     ASSERT_EQ(Report(args).status, 0);
   }
   EXPECT_EQ(Snapshot(root()), before);

@@ -19,6 +19,7 @@
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace bardrill::testing {
@@ -26,8 +27,6 @@ namespace {
 
 using screens::FrmData;
 using screens::LineList;
-
-constexpr int64_t kToday = 38114;  // 2004-05-07
 
 // Without blanks, full-width ones too: the text read back from a PDF spaces words by their place.
 QString Squeezed(QString text) {

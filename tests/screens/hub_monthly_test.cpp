@@ -10,6 +10,7 @@
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace bardrill::testing {
@@ -17,8 +18,6 @@ namespace {
 
 using screens::LineList;
 using screens::seisekitime1;
-
-constexpr int64_t kToday = 38114;  // Friday 2004-05-07
 
 class HubMonthly : public ScreenTest {
  protected:

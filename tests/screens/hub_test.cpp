@@ -20,14 +20,13 @@
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
 #include "screens/widgets.h"
+#include "support/fakes.h"
 
 namespace bardrill::testing {
 namespace {
 
 using screens::LineList;
 using screens::seisekitime1;
-
-constexpr int64_t kToday = 38114;
 
 QStringList Lines(LineList* list) {
   QStringList lines;
@@ -105,7 +104,7 @@ TEST_F(Hub, ReplacesTheSelectionScreenAndShowsTheStudentsFiguresPerLevel) {
   EXPECT_TRUE(Control<QScrollBar>(hub, "HScroll1")->isHidden());
   EXPECT_EQ(Button(hub, "Command4(2)")->mapTo(hub, QPoint()).x() -
                 Button(hub, "Command4(1)")->mapTo(hub, QPoint()).x(),
-            screens::PixelsFromTwips(4864));
+            screens::PixelsFromTwips(seisekitime1::kListAreaWidthTwips / 3));
 
   for (const char* choice : {"Option2(0)", "Option2(2)", "Option1(3)"})
     EXPECT_TRUE(Control<QWidget>(hub, choice)->isEnabled()) << choice;
@@ -142,7 +141,7 @@ TEST_F(Hub, ThirteenLevelsScrollAndTheLetterKeysReachThem) {
   auto* scroll = Control<QScrollBar>(hub, "HScroll1");
   EXPECT_FALSE(scroll->isHidden());
   EXPECT_EQ(scroll->maximum(), 10);
-  EXPECT_EQ(hub->levelColumnWidth(), 3456);
+  EXPECT_EQ(hub->levelColumnWidth(), seisekitime1::kScrolledColumnTwips);
 
   // "レベル２練習" is level 4: a practice level shows only its number, name and start button.
   EXPECT_FALSE(Control<QWidget>(hub, "Label7(4)")->isVisible());
@@ -159,7 +158,7 @@ TEST_F(Hub, ThirteenLevelsScrollAndTheLetterKeysReachThem) {
   EXPECT_EQ(state.ScrollPosition, 3);
   EXPECT_EQ(Button(hub, "Command4(3)")->mapTo(hub, QPoint()).x(), firstColumnX);
   EXPECT_EQ(Button(hub, "Command4(4)")->mapTo(hub, QPoint()).x() - firstColumnX,
-            screens::PixelsFromTwips(3456));
+            screens::PixelsFromTwips(seisekitime1::kScrolledColumnTwips));
   EXPECT_GE(Button(hub, "Command4(2)")->mapTo(hub, QPoint()).x(), hub->width());
 
   Type(hub, QStringLiteral("D"));

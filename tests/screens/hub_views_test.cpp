@@ -15,6 +15,7 @@
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
 #include "screens/widgets.h"
+#include "support/fakes.h"
 #include "support/temp_dir.h"
 
 namespace bardrill::testing {
@@ -22,8 +23,6 @@ namespace {
 
 using screens::LineList;
 using screens::seisekitime1;
-
-constexpr int64_t kToday = 38114;  // Friday 2004-05-07
 
 // Four children; level 1 pays 26 points for 15 s and 11 for 30 s.
 class HubLists : public ScreenTest {

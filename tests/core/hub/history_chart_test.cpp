@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
+#include "support/fakes.h"
 
 namespace bardrill {
 namespace {
 
-constexpr int64_t kToday = 38114;  // 2004-05-07
-constexpr double kH = 1.0 / 3;     // H as a share of the surface's height; W is half its width
+using testing::kToday;
+
+constexpr double kH = 1.0 / 3;  // H as a share of the surface's height; W is half its width
 constexpr uint32_t kRed = 0x0000FF;
 
 struct School {

@@ -4,11 +4,13 @@
 
 #include "core/app_state.h"
 #include "platform/text.h"
+#include "support/fakes.h"
 
 namespace bardrill {
 namespace {
 
-constexpr int64_t kToday = 38114;  // Friday 2004-05-07
+using testing::kToday;
+
 constexpr double kHalfPastNine = 9.5 / 24;
 
 // A school of school year 2004 with two levels (target time 120 s) and records loaded as the counts

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
-#include "support/school.h"
+#include "support/school_state.h"
 
 namespace bardrill {
 namespace {

@@ -11,16 +11,17 @@
 #include "core/results/results_file.h"
 #include "core/setup/standards.h"
 #include "platform/errors.h"
+#include "support/fakes.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace bardrill {
 namespace {
 
+using testing::kToday;
+
 using testing::TempDir;
 using testing::WriteBytes;
-
-constexpr int64_t kToday = 38114;
 
 std::string Bytes(const ResultRecord& record) {
   const RecordBytes bytes = record.Encode();

@@ -8,12 +8,13 @@
 #include "core/app_state.h"
 #include "core/setup/config.h"
 #include "core/setup/roster.h"
+#include "support/fakes.h"
 #include "support/installation.h"
 
 namespace bardrill {
 namespace {
 
-constexpr int64_t kToday = 38114;  // 2004-05-07
+using testing::kToday;
 
 std::string School(const std::string& line) { return line.substr(line.rfind("++") + 2); }
 
