@@ -4,6 +4,7 @@
 #include <QPaintDevice>
 #include <QPainter>
 
+#include "screens/palette.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -75,7 +76,7 @@ void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRe
 
 ChartView::ChartView(QWidget* parent) : QWidget(parent) {
   setAutoFillBackground(true);
-  SetBackground(this, QColor(255, 255, 255));
+  SetBackground(this, kPaperColour);
 }
 
 void ChartView::showSurface(ChartSurface surface) {

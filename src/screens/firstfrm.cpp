@@ -9,6 +9,7 @@
 #include "core/setup/config.h"
 #include "core/setup/sound_cues.h"
 #include "screens/namesel.h"
+#include "screens/palette.h"
 #include "screens/screens.h"
 #include "screens/widgets.h"
 
@@ -18,11 +19,11 @@ namespace {
 // Two bars and their total, the picture of what the program drills.
 QPixmap SplashPicture() {
   QPixmap pixmap(640, 480);
-  pixmap.fill(QColor(255, 255, 192));
+  pixmap.fill(kDrillColour);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(Qt::black, 2));
-  p.setBrush(QColor(0, 192, 192));
+  p.setBrush(kBandColour);
   p.drawRect(120, 240, 240, 60);
   p.setBrush(QColor(64, 192, 64));
   p.drawRect(360, 240, 160, 60);
@@ -44,7 +45,7 @@ QPixmap SplashPicture() {
 Firstfrm::Firstfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowFlag(Qt::FramelessWindowHint);
   setFixedSize(640, 600);
-  SetBackground(this, QColor(255, 255, 192));
+  SetBackground(this, kDrillColour);
   Picture1 = new QFrame(this);
   Picture1->setObjectName(QStringLiteral("Picture1"));
   Picture1->setGeometry(0, 0, 640, 480);

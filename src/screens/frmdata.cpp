@@ -22,6 +22,7 @@
 #include "screens/printing.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
+#include "screens/wait_cover.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -41,13 +42,6 @@ constexpr char kWriteFailed[] = "ファイルに書き込めませんでした�
 // Printed lines per page: the font is sized so that they fill the page of whatever paper is chosen.
 constexpr int kPrintLinesPerPage = 40;
 constexpr double kPrintPoints = 10;
-
-QLabel* MakeCaption(QWidget* parent, const QString& text, int left, int top, int width, int height) {
-  QLabel* caption = MakeLabel(parent, QString(), text);
-  caption->setFont(ProportionalFont(10));
-  PlaceTwips(caption, left, top, width, height);
-  return caption;
-}
 
 // The fixed-pitch font at the largest size up to kPrintPoints at which kPrintLinesPerPage lines, the
 // widest of the `count` lines that `line` makes whole, fit into `area`.
@@ -110,7 +104,8 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
 
   Picture3 = MakePanel(this, QStringLiteral("Picture3"), kPanel);
   PlaceTwips(Picture3, 10680, 600, 4440, 6600);
-  MakeCaption(Picture3, QStringLiteral("レコード"), 120, 120, 1500, 420);
+  PlaceTwips(MakeCaption(Picture3, {}, QStringLiteral("レコード"), ProportionalFont(10)), 120, 120, 1500,
+             420);
   Label1 = MakeLabel(Picture3, QStringLiteral("Label1"));
   Label1->setFont(ProportionalFont(14, true));
   PlaceTwips(Label1, 1680, 60, 2520, 480);
@@ -122,7 +117,7 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   PlaceTwips(Label2[1], 120, 660, 1800, 420);
   PlaceTwips(Label2[2], 1980, 660, 2340, 420);
 
-  MakeCaption(Picture3, QStringLiteral("生徒"), 120, 1260, 1500, 360);
+  PlaceTwips(MakeCaption(Picture3, {}, QStringLiteral("生徒"), ProportionalFont(10)), 120, 1260, 1500, 360);
   Combo1 = new QComboBox(Picture3);
   Combo1->setObjectName(QStringLiteral("Combo1"));
   Combo1->setEditable(true);
@@ -131,10 +126,11 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   Combo1->setFont(ProportionalFont(12));
   PlaceTwips(Combo1, 120, 1620, 4200, 480);
   connect(Combo1, &QComboBox::currentTextChanged, this, [this] { Combo1_Click(); });
-  MakeCaption(Picture3, QStringLiteral("学年"), 120, 2220, 900, 420);
+  PlaceTwips(MakeCaption(Picture3, {}, QStringLiteral("学年"), ProportionalFont(10)), 120, 2220, 900, 420);
   PlaceTwips(Label2[4], 1080, 2220, 1800, 420);
 
-  MakeCaption(Picture3, QStringLiteral("タイム（秒）"), 120, 2820, 2400, 360);
+  PlaceTwips(MakeCaption(Picture3, {}, QStringLiteral("タイム（秒）"), ProportionalFont(10)), 120, 2820, 2400,
+             360);
   Text1 = QVector<QLineEdit*>(2, nullptr);
   Text1[1] = new QLineEdit(Picture3);
   Text1[1]->setObjectName(ElementName("Text1", 1));
@@ -177,39 +173,26 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setTabOrder(Command17, Command4);
 
   Picture1 = MakePanel(this, QStringLiteral("Picture1"), kBackground);
-  Picture6 = MakePanel(this, QStringLiteral("Picture6"), kBackground);
-  Label8 = MakeLabel(Picture6, QStringLiteral("Label8"), QStringLiteral("Just a moment,please."));
-  Label8->setFont(ProportionalFont(24, true));
-  Label8->setAlignment(Qt::AlignCenter);
-  ProgressBar1 = new QProgressBar(Picture6);
-  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-  ProgressBar1->setTextVisible(false);
-  ProgressBar1->hide();
+  Picture6 = new WaitCover(this, QStringLiteral("Picture6"), kBackground,
+                           {QStringLiteral("Just a moment,please."), 24, QStringLiteral("Label8"),
+                            QStringLiteral("ProgressBar1")});
+  Label8 = Picture6->caption();
+  ProgressBar1 = Picture6->progress();
   closePanel();
 }
 
 void FrmData::Form_Load() {
   PlaceTwips(Picture1, 0, 0, kFormWidth, kFormHeight);
   Picture1->hide();
-  Picture6->setGeometry(rect());
-  Label8->setGeometry(Picture6->rect());
-  ProgressBar1->setGeometry(Picture6->width() / 4, Picture6->height() * 2 / 3, Picture6->width() / 2,
-                            PixelsFromTwips(360));
   screens_.Show<FrmData>();
   if (!Command1_Click()) return;
   choose(0);
   List1->setFocus();
 }
 
-void FrmData::cover(bool shown) {
-  Picture6->setVisible(shown);
-  if (!shown) return;
-  Picture6->raise();
-  screens_.DoEvents();
-}
-
 bool FrmData::Command1_Click() {
-  cover(true);
+  Picture6->showOver(rect());
+  screens_.DoEvents();
   AppState& state = screens_.state;
   // The records read last are let go first: a list of millions is not held twice.
   List1->setSource(nullptr);
@@ -227,7 +210,7 @@ bool FrmData::Command1_Click() {
   Label3->setText(Q(RecordCountText(list->recordCount)));
   records_ = list;
   List1->setSource(std::make_shared<RecordLines>(state, std::move(list)));
-  cover(false);
+  Picture6->hide();
   return true;
 }
 
@@ -352,13 +335,14 @@ bool FrmData::changeRecord(int number,
                            const std::function<EditOutcome(ResultsFile&, const LockWaitStep&)>& change) {
   // The cover goes up at once, so that the question just answered leaves no picture behind while the
   // change waits for another PC's lock or for the share.
-  cover(true);
+  Picture6->showOver(rect());
+  screens_.DoEvents();
   const LockWaitStep whileLocked = LockWaitShowing(
       screens_, {Picture6}, ProgressBar1, "the program was closed while a record waited to be changed");
   EditOutcome outcome = EditOutcome::Done;
   auto tell = [this](const std::string& why) {
     ProgressBar1->hide();
-    cover(false);
+    Picture6->hide();
     screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + why);
     return false;
   };

@@ -22,6 +22,7 @@ class QScrollBar;
 namespace bardrill::screens {
 
 class LineList;
+class WaitCover;
 
 // The teacher's records maintenance: every record of the results file, one line each. A double click
 // or Enter on a line opens the edit panel, where the record's time or student is corrected or the
@@ -52,7 +53,6 @@ class FrmData : public Form {
   void Form_KeyPress(char32_t& KeyAscii) override;
 
  private:
-  void cover(bool shown);
   void openRecord(int number);
   void closePanel();
   // Tells the teacher why nothing was written, reads the file again and chooses `number`'s line (or
@@ -87,7 +87,7 @@ class FrmData : public Form {
   QPushButton* Command4;       // "戻る"
   QPushButton* Command17;      // "印刷"
   QFrame* Picture1;            // cover shown when leaving
-  QFrame* Picture6;            // cover while the list is read
+  WaitCover* Picture6;         // cover while the list is read
   QLabel* Label8;              // "Just a moment,please."
   QProgressBar* ProgressBar1;  // how long another PC has held the lock of the results file
 };

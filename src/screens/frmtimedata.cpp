@@ -10,15 +10,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
 #include "core/app_state.h"
 #include "platform/errors.h"
 #include "screens/line_list.h"
+#include "screens/palette.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
+#include "screens/wait_cover.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -36,7 +37,6 @@ const QColor kChangedColour = FromBgr(0xFFFF);  // yellow
 const QColor kRejectedColour = FromBgr(0x0000FF);
 const QColor kCellColour(Qt::white);
 const QColor kFixedColour(224, 224, 224);
-const QColor kPanelColour(255, 255, 240);
 
 const char* const kLeaveTitle = "注意";
 const char* const kLeaveQuestion = "データが変更されています。記録しますか？";
@@ -141,18 +141,13 @@ FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(k
     list->setFocusPolicy(Qt::NoFocus);
   }
 
-  Picture6 = MakePanel(this, QStringLiteral("Picture6"), kPanelColour);
-  Label8 = new QLabel(QStringLiteral("Just a moment,please."));
-  Label8->setObjectName(QStringLiteral("Label8"));
-  Label8->setFont(ProportionalFont(24, true));
-  Label8->setAlignment(Qt::AlignCenter);
-  (new QVBoxLayout(Picture6))->addWidget(Label8);
-  Picture6->hide();
+  Picture6 = new WaitCover(this, QStringLiteral("Picture6"), kPanelColour,
+                           {QStringLiteral("Just a moment,please."), 24, QStringLiteral("Label8"), {}});
+  Label8 = Picture6->caption();
 }
 
 void FrmTimeData::Form_Load() {
   Label2->setText(QStringLiteral("成績の基準となるデータを変更できます。\nプログラムを選んでください。"));
-  PlaceTwips(Picture6, 0, 0, 15360, 11520);
   equalColumns();
 }
 
@@ -378,7 +373,7 @@ bool FrmTimeData::save() {
     screens_.services.prompts.Message(kNotSavedTitle, check.message);
     return false;
   }
-  showWait(true);
+  Picture6->showOver(rect());
   SaveOutcome outcome = SaveOutcome::Saved;
   try {
     outcome = SaveStandards(screens_.state, StandardsRowsOf(grid), &loadedBytes);
@@ -396,7 +391,7 @@ bool FrmTimeData::save() {
   Changed = false;
   loadedGrid = grid;
   clearMarks();
-  showWait(false);
+  Picture6->hide();
   return true;
 }
 
@@ -407,7 +402,7 @@ void FrmTimeData::reportFailedSave(const std::string& failure, const StandardsGr
     now = ReadStandardsGrid(screens_.state);
   } catch (const DataFileError&) {
   }
-  showWait(false);
+  Picture6->hide();
   screens_.services.prompts.Message(
       kNotSavedTitle,
       "基準データを記録できませんでした。" + FileAfterFailedSave(loadedGrid, saving, now) + "\n" + failure);
@@ -436,7 +431,7 @@ void FrmTimeData::redoOverNewerFile(const StandardsGrid& edited) {
   loadedBytes = std::move(bytes);
   Changed = !redo.edits.empty();
   moveTo(r, c);
-  showWait(false);
+  Picture6->hide();
   screens_.services.prompts.Message(kNotSavedTitle, redo.message);
 }
 
@@ -462,7 +457,7 @@ void FrmTimeData::Command4_Click() {
     PlaceCellEditor();
     return;
   }
-  showWait(true);
+  Picture6->showOver(rect());
   screens_.Show<seisekitime1>();
   screens_.Unload(this);
 }
@@ -470,16 +465,6 @@ void FrmTimeData::Command4_Click() {
 // Closing the window leaves as "戻る" does, asking first about unsaved edits.
 void FrmTimeData::Form_QueryUnload() {
   if (Picture6->isHidden()) Command4_Click();
-}
-
-void FrmTimeData::showWait(bool shown) {
-  if (!shown) {
-    Picture6->hide();
-    return;
-  }
-  Picture6->raise();
-  Picture6->show();
-  Picture6->repaint();
 }
 
 }  // namespace bardrill::screens

@@ -14,6 +14,7 @@ class QTableWidgetItem;
 namespace bardrill::screens {
 
 class LineList;
+class WaitCover;
 
 // The teacher's standards editor: one grid row per level, one column per standard, the explanation of
 // the column under the cursor, and the frequency charts of the times recorded on the level under it.
@@ -61,7 +62,6 @@ class FrmTimeData : public Form {
   void copyDown();
   void setEditedText(int row, int column, const QString& text);
   void clearMarks();
-  void showWait(bool shown);
   int row() const;
   int column() const;
   QTableWidgetItem* cell(int row, int column) const;
@@ -83,7 +83,7 @@ class FrmTimeData : public Form {
   QLabel* Label10;            // "最高タイム"
   LineList* List3;            // all drills of the level
   LineList* List4;            // each student's best time on the level
-  QFrame* Picture6;           // wait panel
+  WaitCover* Picture6;        // wait panel
   QLabel* Label8;             // "Just a moment,please."
 
   bool Changed = false;  // an edit not saved yet; only a save clears it

@@ -7,6 +7,7 @@
 
 #include "screens/chart_paint.h"
 #include "screens/line_list.h"
+#include "screens/palette.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -18,7 +19,7 @@ constexpr int kMonthlyHeight = 72;  // the month box and its button, above "æˆ»ã
 
 HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
   setObjectName(QStringLiteral("Picture11"));
-  SetBackground(this, QColor(255, 255, 240));
+  SetBackground(this, kPanelColour);
   setFrameShape(QFrame::Box);
   resize(1008, 560);
   Picture12 = new ChartView(this);

@@ -6,13 +6,13 @@
 #include <array>
 
 #include "screens/line_list.h"
+#include "screens/palette.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
 
 namespace {
 const QColor kTargetGrey(224, 224, 224);
-const QColor kPanelColour(255, 255, 240);
 const char* const kBannedText = "やりすぎ禁止";
 constexpr int kNarrowPx = 300;
 }  // namespace
@@ -30,7 +30,7 @@ LevelColumn::LevelColumn(QWidget* parent, int level, int widthPx, int heightPx)
   Label1->setFont(ProportionalFont(18, true));
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setFrameShape(QFrame::Box);
-  SetBackground(Label1, QColor(255, 255, 255));
+  SetBackground(Label1, kPaperColour);
   place(Label1, 0, 0, 40, 40);
   Label3 = MakeClickableLabel(this, ElementName("Label3", level));
   Label3->setFont(ProportionalFont(narrow ? 15 : 18, true));

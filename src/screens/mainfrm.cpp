@@ -21,8 +21,10 @@
 #include "platform/text.h"
 #include "screens/basefrm.h"
 #include "screens/frmsyuuryou.h"
+#include "screens/palette.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
+#include "screens/wait_cover.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -33,12 +35,10 @@ namespace {
 // 1026 x 720 pixels.
 constexpr int kClientWidth = 15390;
 constexpr int kClientHeight = 10800;
-constexpr int kTopBarRight = 15300;
+constexpr int kBandColourRight = 15300;
 constexpr int kTickMilliseconds = 1000;
 
-const QColor kBackground(255, 255, 192);
 const QColor kTitleBox(0, 128, 128);
-const QColor kTopBar(0, 192, 192);
 const QColor kLightGreen(128, 255, 128);
 
 constexpr char kSaveFailedTitle[] = "成績を保存できません";
@@ -46,14 +46,6 @@ constexpr char kSaveFailedTitle[] = "成績を保存できません";
 std::string SaveFailedText(const std::string& error) {
   return "成績を保存できませんでした。\n" + error +
          "\n\nもう一度保存しますか？ 「いいえ」でプログラムを終了します。";
-}
-
-QLabel* MakeCaption(QWidget* parent, const QString& name, const QString& text, double points,
-                    Qt::Alignment alignment) {
-  QLabel* label = MakeLabel(parent, name, text);
-  label->setFont(ProportionalFont(points, true));
-  label->setAlignment(alignment | Qt::AlignVCenter);
-  return label;
 }
 
 void SetBoxColour(QLineEdit* box, uint32_t bgr) {
@@ -112,7 +104,7 @@ void FilledShape::paintEvent(QPaintEvent*) {
 Mainfrm::Mainfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(Q(screens.state.ProgramTitle));
   resize(PixelsFromTwips(kClientWidth), PixelsFromTwips(kClientHeight));
-  SetBackground(this, kBackground);
+  SetBackground(this, kDrillColour);
   setFocusPolicy(Qt::StrongFocus);
   BuildDiagram();
   BuildTitleRow();
@@ -123,46 +115,53 @@ Mainfrm::Mainfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
 void Mainfrm::BuildTitleRow() {
   Picture2 = MakePanel(this, QStringLiteral("Picture2"), kTitleBox);
   PlaceTwips(Picture2, 90, 90, 2310, 690);
-  Label9.append(MakeCaption(Picture2, ElementName("Label9", 0), {}, 24, Qt::AlignHCenter));
+  Label9.append(
+      MakeCaption(Picture2, ElementName("Label9", 0), {}, ProportionalFont(24, true), Qt::AlignHCenter));
   PlaceTwips(Label9[0], 0, 0, 2310, 690);
   QPalette onDark = Label9[0]->palette();
   onDark.setColor(QPalette::WindowText, Qt::white);
   Label9[0]->setPalette(onDark);
 
-  Picture1 = MakePanel(this, QStringLiteral("Picture1"), kTopBar);
-  PlaceTwips(Picture1, 2460, 90, kTopBarRight - 2460, 690);
-  Label9.append(MakeCaption(Picture1, ElementName("Label9", 1), {}, 15.75, Qt::AlignLeft));
+  Picture1 = MakePanel(this, QStringLiteral("Picture1"), kBandColour);
+  PlaceTwips(Picture1, 2460, 90, kBandColourRight - 2460, 690);
+  Label9.append(
+      MakeCaption(Picture1, ElementName("Label9", 1), {}, ProportionalFont(15.75, true), Qt::AlignLeft));
   PlaceTwips(Label9[1], 120, 120, 5400, 450);
-  Label3 = MakeCaption(Picture1, QStringLiteral("Label3"), QStringLiteral("ﾀｲﾑ"), 15.75, Qt::AlignRight);
+  Label3 = MakeCaption(Picture1, QStringLiteral("Label3"), QStringLiteral("ﾀｲﾑ"),
+                       ProportionalFont(15.75, true), Qt::AlignRight);
   PlaceTwips(Label3, 5700, 120, 900, 450);
-  Label7 = MakeCaption(Picture1, QStringLiteral("Label7"), QStringLiteral("ﾀｲﾑ"), 18, Qt::AlignHCenter);
+  Label7 = MakeCaption(Picture1, QStringLiteral("Label7"), QStringLiteral("ﾀｲﾑ"), ProportionalFont(18, true),
+                       Qt::AlignHCenter);
   PlaceTwips(Label7, 6690, 75, 1500, 540);
   SetBackground(Label7, kLightGreen);
-  Label4 = MakeCaption(Picture1, QStringLiteral("Label4"), QStringLiteral("秒"), 15.75, Qt::AlignLeft);
+  Label4 = MakeCaption(Picture1, QStringLiteral("Label4"), QStringLiteral("秒"),
+                       ProportionalFont(15.75, true), Qt::AlignLeft);
   PlaceTwips(Label4, 8280, 120, 600, 450);
-  Label5 = MakeCaption(Picture1, QStringLiteral("Label5"), QStringLiteral("あと"), 15.75, Qt::AlignRight);
+  Label5 = MakeCaption(Picture1, QStringLiteral("Label5"), QStringLiteral("あと"),
+                       ProportionalFont(15.75, true), Qt::AlignRight);
   PlaceTwips(Label5, 9300, 120, 900, 450);
-  Label8 = MakeCaption(Picture1, QStringLiteral("Label8"), {}, 18, Qt::AlignHCenter);
+  Label8 = MakeCaption(Picture1, QStringLiteral("Label8"), {}, ProportionalFont(18, true), Qt::AlignHCenter);
   PlaceTwips(Label8, 10290, 75, 1200, 540);
   SetBackground(Label8, kLightGreen);
-  Label6 = MakeCaption(Picture1, QStringLiteral("Label6"), QStringLiteral("問"), 15.75, Qt::AlignLeft);
+  Label6 = MakeCaption(Picture1, QStringLiteral("Label6"), QStringLiteral("問"),
+                       ProportionalFont(15.75, true), Qt::AlignLeft);
   PlaceTwips(Label6, 11580, 120, 600, 450);
 
   Shape2 = new FilledShape(this, QStringLiteral("Shape2"), kTitleBox, kTitleBox);
-  PlaceTwips(Shape2, 90, 840, kTopBarRight - 90, 45);
-  Shape1 = {nullptr, new FilledShape(this, ElementName("Shape1", 1), QColor(160, 255, 255), kTopBar),
+  PlaceTwips(Shape2, 90, 840, kBandColourRight - 90, 45);
+  Shape1 = {nullptr, new FilledShape(this, ElementName("Shape1", 1), QColor(160, 255, 255), kBandColour),
             new FilledShape(this, ElementName("Shape1", 2), QColor(192, 255, 160), QColor(64, 176, 64))};
   PlaceTwips(Shape1[1], 90, 10170, 1500, 540);
-  PlaceTwips(Shape1[2], kTopBarRight - 1500, 10170, 1500, 540);
+  PlaceTwips(Shape1[2], kBandColourRight - 1500, 10170, 1500, 540);
 }
 
 void Mainfrm::BuildInstruction() {
-  Label2 = MakeCaption(this, QStringLiteral("Label2"), QStringLiteral("に数字を入れなさい"), 20.25,
-                       Qt::AlignRight);
+  Label2 = MakeCaption(this, QStringLiteral("Label2"), QStringLiteral("に数字を入れなさい"),
+                       ProportionalFont(20.25, true), Qt::AlignRight);
   // The legend square must sit right before the words, so the label is as wide as its text.
   const int width = QFontMetrics(Label2->font()).horizontalAdvance(Label2->text()) + 12;
   const int height = PixelsFromTwips(600);
-  Label2->setGeometry(PixelsFromTwips(kTopBarRight) - width, PixelsFromTwips(960), width, height);
+  Label2->setGeometry(PixelsFromTwips(kBandColourRight) - width, PixelsFromTwips(960), width, height);
   Text4 = new QLineEdit(this);
   Text4->setObjectName(QStringLiteral("Text4"));
   Text4->setEnabled(false);
@@ -187,7 +186,8 @@ void Mainfrm::BuildDiagram() {
     QFrame* box = MakePanel(this, ElementName("Picture5", i), FromBgr(GivenColour));
     box->setFrameShape(QFrame::Box);
     PlaceTwips(box, 0, 0, kNumberBoxWidth, kNumberBoxHeight);
-    QLabel* number = MakeCaption(box, ElementName("Label1", i), {}, 24, Qt::AlignHCenter);
+    QLabel* number =
+        MakeCaption(box, ElementName("Label1", i), {}, ProportionalFont(24, true), Qt::AlignHCenter);
     PlaceTwips(number, 0, 0, kNumberLabelWidth, kNumberLabelHeight);
     Picture5.append(box);
     Label1.append(number);
@@ -204,18 +204,14 @@ void Mainfrm::BuildHiddenControls() {
   SetBoxColour(Text5, GivenColour);
   Text5->hide();
 
-  sPicture2 = MakePanel(this, QStringLiteral("sPicture2"), kTopBar);
+  sPicture2 = new WaitCover(this, QStringLiteral("sPicture2"), kBandColour,
+                            {QStringLiteral("Just a moment, please."), 12, QStringLiteral("Label10"),
+                             QStringLiteral("ProgressBar1")});
   PlaceTwips(sPicture2, 9210, 3690, 4425, 3435);
-  sPicture2->hide();
-  // Shown on the blank panel only while another PC holds the results file's lock.
-  waitCaption = MakeCaption(sPicture2, QStringLiteral("Label10"), QStringLiteral("Just a moment, please."),
-                            12, Qt::AlignHCenter);
-  waitCaption->setGeometry(8, sPicture2->height() / 2 - 40, sPicture2->width() - 16, 30);
+  // The caption is shown on the blank panel only while another PC holds the results file's lock.
+  waitCaption = sPicture2->caption();
   waitCaption->hide();
-  ProgressBar1 = new QProgressBar(sPicture2);
-  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-  ProgressBar1->setGeometry(16, sPicture2->height() / 2, sPicture2->width() - 32, 24);
-  ProgressBar1->hide();
+  ProgressBar1 = sPicture2->progress();
 
   Command1 = MakeButton(this, QStringLiteral("Command1"), {});
   Command2 = MakeButton(this, QStringLiteral("Command2"), {});
@@ -347,8 +343,7 @@ void Mainfrm::FinishDrill() {
   // Keys and ticks are handled during the pauses below: a second request to finish does nothing.
   if (!LetEventsRun() || state.DrillFinishing) return;
   state.DrillFinishing = true;
-  sPicture2->show();
-  sPicture2->raise();
+  sPicture2->showOver();
   if (!LetEventsRun()) return;
   if (IsPracticeLevel(state, state.SelectedLevel)) {
     screens_.Show<BASEFRM>();

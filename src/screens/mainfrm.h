@@ -14,6 +14,8 @@ class QTimer;
 
 namespace bardrill::screens {
 
+class WaitCover;
+
 // A thin black connector of the diagram. Qt has no line control: the widget covers the segment's
 // bounding box and draws the segment corner to corner.
 class DiagramLine : public QWidget {
@@ -120,7 +122,7 @@ class Mainfrm : public Form {
 
   // Never shown
   QLineEdit* Text5;            // holds the colour of the given numbers
-  QFrame* sPicture2;           // blank cover, shown when the drill finishes
+  WaitCover* sPicture2;        // blank cover, shown when the drill finishes
   QLabel* waitCaption;         // on the cover while another PC holds the results file
   QProgressBar* ProgressBar1;  // how long that wait has lasted
   QPushButton* Command1;       // part-whole problem

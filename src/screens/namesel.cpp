@@ -13,8 +13,10 @@
 #include "platform/paths.h"
 #include "screens/frmver.h"
 #include "screens/line_list.h"
+#include "screens/palette.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"
+#include "screens/wait_cover.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -35,7 +37,7 @@ namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   Label4->setCursor(Qt::PointingHandCursor);
   connect(Label4, &ClickableLabel::clicked, this, &namesel::Label4_Click);
 
-  Picture3 = MakePanel(this, QStringLiteral("Picture3"), QColor(0, 192, 192));
+  Picture3 = MakePanel(this, QStringLiteral("Picture3"), kBandColour);
   Picture3->setGeometry(600, 16, 400, 68);
   Image1 = MakeLabel(Picture3, QStringLiteral("Image1"), QStringLiteral("なまえを えらんで O.K."));
   Image1->setFont(ProportionalFont(18, true));
@@ -92,24 +94,16 @@ namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   Label8->setGeometry(8, 8, 340, 44);
   Picture8->hide();
 
-  Picture5 = MakePanel(this, QStringLiteral("Picture5"), FromBgr(state.SeasonColour));
-  Label19 = MakeLabel(Picture5, QStringLiteral("Label19"), QStringLiteral("Just a moment, please."));
-  Label19->setFont(ProportionalFont(24, true));
-  Label19->setAlignment(Qt::AlignCenter);
-}
-
-void namesel::Cover(bool shown) {
-  Picture5->setGeometry(rect());
-  Label19->setGeometry(Picture5->rect());
-  Picture5->setVisible(shown);
-  if (shown) Picture5->raise();
+  Picture5 = new WaitCover(this, QStringLiteral("Picture5"), FromBgr(state.SeasonColour),
+                           {QStringLiteral("Just a moment, please."), 24, QStringLiteral("Label19"), {}});
+  Label19 = Picture5->caption();
 }
 
 void namesel::Form_Load() {
   AppState& state = screens_.state;
   SetBackground(this, FromBgr(state.SeasonColour));
   SetBackground(Picture5, FromBgr(state.SeasonColour));
-  Cover(true);
+  Picture5->showOver(rect());
   screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
   screens_.Show<namesel>();
   if (!ShowRoster()) return;
@@ -117,7 +111,7 @@ void namesel::Form_Load() {
   Label4->setFont(ProportionalFont(48, true));
   List1->setCurrentRow(0);
   screens_.DoEvents();
-  Cover(false);
+  Picture5->hide();
 }
 
 void namesel::Form_Activate() {
@@ -130,7 +124,7 @@ void namesel::Form_Activate() {
   screens_.state.GradeFilter = "全学年";
   if (Form* hub = screens_.Find<seisekitime1>()) screens_.Unload(hub);
   Label1->setText(Q(kChooseYourName));
-  Cover(false);
+  Picture5->hide();
   // The arrow keys move through the names at once: the screen works from the keyboard alone.
   List1->setFocus();
 }
@@ -162,15 +156,15 @@ void namesel::名簿表示() {
 
 void namesel::Combo1_Click() {
   screens_.state.GradeFilter = S(Combo1->currentText());
-  Cover(true);
-  if (ShowRoster()) Cover(false);
+  Picture5->showOver(rect());
+  if (ShowRoster()) Picture5->hide();
   List1->setFocus();
 }
 
 void namesel::Option1_Click(int index) {
   displayChoice_ = index;
-  Cover(true);
-  if (ShowRoster()) Cover(false);
+  Picture5->showOver(rect());
+  if (ShowRoster()) Picture5->hide();
 }
 
 void namesel::ShowChoice(int row, bool doubleClick) {
@@ -202,7 +196,7 @@ void namesel::Command14_Click() {
     return;
   }
   Command14->hide();
-  Cover(true);
+  Picture5->showOver(rect());
   screens_.DoEvents();
   BuildLevelCatalogue(state);
   screens_.Show<seisekitime1>();

@@ -13,6 +13,7 @@ namespace bardrill::screens {
 
 class ClickableLabel;
 class LineList;
+class WaitCover;
 
 // The name selection screen: the roster with today's and all-time activity, filtered by grade. A
 // child picks their name and confirms; "0" leaves to the menu program.
@@ -40,7 +41,6 @@ class namesel : public Form {
 
  private:
   void ShowChoice(int row, bool doubleClick);
-  void Cover(bool shown);
   // Runs the roster display unless the counts cannot be had (the program ends, or a wait for the
   // results file already under way fills the list when it ends).
   bool ShowRoster();
@@ -55,7 +55,7 @@ class namesel : public Form {
   QVector<QRadioButton*> Option1;  // display choices 0..3
   QPushButton* Command14;          // "O.K."
   QPushButton* Command7;           // leave to the menu program
-  QFrame* Picture5;                // cover while busy
+  WaitCover* Picture5;             // cover while busy
   QLabel* Label19;                 // "Just a moment, please."
   QFrame* Picture8;                // "開発中", always hidden
   QLabel* Label8;

@@ -30,8 +30,10 @@
 #include "screens/mainfrm.h"
 #include "screens/monthly_paint.h"
 #include "screens/namesel.h"
+#include "screens/palette.h"
 #include "screens/printing.h"
 #include "screens/screens.h"
+#include "screens/wait_cover.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {
@@ -43,7 +45,6 @@ constexpr int kColumnsTop = 168;
 constexpr int kColumnsHeight = 572;
 constexpr int kChartLevelsShown = 3;
 constexpr size_t kMonthsOffered = 12;  // the monthly report's month box: this month and the eleven before
-const QColor kPanelColour(255, 255, 240);
 
 const char* const kWrongPassword = "パスワードを入力して下さい";
 const char* const kCannotSaveTitle = "成績を記録できません";
@@ -90,18 +91,6 @@ void SetFittedText(QLabel* label, const QString& text, double points, bool bold)
   label->setText(text);
 }
 
-// A cover: its message with the progress bar under it, in the middle of whatever it covers.
-void LayOutCover(QFrame* cover, const QString& message, QProgressBar* progress) {
-  auto* caption = new QLabel(message);
-  caption->setFont(ProportionalFont(24, true));
-  caption->setAlignment(Qt::AlignCenter);
-  progress->setFixedWidth(400);
-  auto* layout = new QVBoxLayout(cover);
-  layout->addStretch();
-  layout->addWidget(caption);
-  layout->addWidget(progress, 0, Qt::AlignHCenter);
-  layout->addStretch();
-}
 }  // namespace
 
 seisekitime1::seisekitime1(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
@@ -241,18 +230,17 @@ void seisekitime1::buildHistoryPanel() {
 }
 
 void seisekitime1::buildCovers() {
-  Picture2 = MakePanel(this, QStringLiteral("Picture2"), QColor(255, 255, 255));
-  ProgressBar1 = new QProgressBar;
-  ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-  LayOutCover(Picture2, QStringLiteral("Just a moment, please."), ProgressBar1);
-  ProgressBar1->hide();  // only the refresh has steps to show
-  Picture2->hide();
+  // Only the refresh has steps to show on the whole-screen cover.
+  Picture2 =
+      new WaitCover(this, QStringLiteral("Picture2"), kPaperColour,
+                    {QStringLiteral("Just a moment, please."), 24, {}, QStringLiteral("ProgressBar1")});
+  ProgressBar1 = Picture2->progress();
 
-  Picture6 = MakePanel(this, QStringLiteral("Picture6"), QColor(255, 255, 255));
-  ProgressBar2 = new QProgressBar;
-  ProgressBar2->setObjectName(QStringLiteral("ProgressBar2"));
-  LayOutCover(Picture6, QStringLiteral("Just a momento, please."), ProgressBar2);
-  Picture6->hide();
+  Picture6 =
+      new WaitCover(this, QStringLiteral("Picture6"), kPaperColour,
+                    {QStringLiteral("Just a momento, please."), 24, {}, QStringLiteral("ProgressBar2")});
+  ProgressBar2 = Picture6->progress();
+  ProgressBar2->show();
 }
 
 void seisekitime1::buildTeacherPanel() {
@@ -323,7 +311,7 @@ void seisekitime1::Form_Activate() {
   HubReady = false;
   ProgressBar1->setValue(0);
   ProgressBar1->show();
-  showCover(true);
+  Picture2->showOver(rect());
   Option1[1]->setText(QStringLiteral("累計順"));
   Option1[2]->setText(QStringLiteral("本日順"));
 
@@ -368,7 +356,7 @@ void seisekitime1::Form_Activate() {
   writeProblem_ = ResultsWriteProblem(state);
   Command9_Click();
 
-  showCover(false);
+  Picture2->hide();
   ProgressBar1->hide();
   if (levels() >= 1 && Columns[1]->Command4->isEnabled()) Columns[1]->Command4->setFocus();
   HubReady = true;
@@ -397,26 +385,13 @@ void seisekitime1::HScroll1_Change() {
   placeColumns();
 }
 
-void seisekitime1::showCover(bool shown) {
-  if (!shown) {
-    Picture2->hide();
-    return;
-  }
-  Picture2->setGeometry(0, 0, width(), height());
-  Picture2->raise();
-  Picture2->show();
-  Picture2->repaint();
-}
-
 void seisekitime1::showListCover(bool shown) {
   if (!shown) {
     Picture6->hide();
     return;
   }
-  Picture6->setGeometry(0, kColumnsTop, width(), height() - kColumnsTop);
-  Picture6->raise();
-  if (Picture2->isVisible()) Picture2->raise();
-  Picture6->show();
+  Picture6->showOver(QRect(0, kColumnsTop, width(), height() - kColumnsTop));
+  if (Picture2->isVisible()) Picture2->raise();  // the whole-screen cover stays on top
 }
 
 void seisekitime1::showHistoryPanel(bool shown) {
@@ -659,7 +634,7 @@ bool seisekitime1::canStart(int level) const {
 
 void seisekitime1::Command4_Click(int index) {
   if (!canStart(index)) return;
-  showCover(true);
+  Picture2->showOver(rect());
   screens_.state.SelectedLevel = index;
   HubReady = false;
   StartDrill(screens_);
@@ -675,7 +650,7 @@ void seisekitime1::Label3_Click(int index) {
 
 void seisekitime1::Command1_Click() {
   HubReady = false;
-  showCover(true);
+  Picture2->showOver(rect());
   screens_.Show<namesel>();
 }
 
@@ -708,7 +683,7 @@ void seisekitime1::Command10_Click(int index) {
   }
   HubReady = false;
   Picture7->hide();
-  showCover(true);
+  Picture2->showOver(rect());
   if (index == 0) {
     screens_.Show<FrmData>();
   } else {

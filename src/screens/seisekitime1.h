@@ -21,6 +21,7 @@ namespace bardrill::screens {
 
 class HistoryPanel;
 class LevelColumn;
+class WaitCover;
 
 // The results hub: one column per level with its targets, counts, start button and list. It is
 // rebuilt from the results file every time it becomes active, so it always shows the records so far.
@@ -75,7 +76,6 @@ class seisekitime1 : public Form {
   void buildTeacherPanel();
   void buildHistoryPanel();
   void placeColumns();
-  void showCover(bool shown);
   void showListCover(bool shown);
   void fillColumnTexts();
   void disableStartButtons();
@@ -127,9 +127,9 @@ class seisekitime1 : public Form {
   HistoryPanel* Picture11;        // the chart view
 
   // Covers while the hub works.
-  QFrame* Picture2;  // whole form: "Just a moment, please."
+  WaitCover* Picture2;  // whole form: "Just a moment, please."
   QProgressBar* ProgressBar1;
-  QFrame* Picture6;  // the lists: "Just a momento, please."
+  WaitCover* Picture6;  // the lists: "Just a momento, please."
   QProgressBar* ProgressBar2;
 
   // Teacher panel.

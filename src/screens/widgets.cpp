@@ -2,7 +2,6 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 
 namespace bardrill::screens {
@@ -53,10 +52,12 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& cap
   return b;
 }
 
-QListWidget* MakeList(QWidget* parent, const QString& name) {
-  auto* l = new QListWidget(parent);
-  l->setObjectName(name);
-  return l;
+QLabel* MakeCaption(QWidget* parent, const QString& name, const QString& text, const QFont& font,
+                    Qt::Alignment alignment) {
+  QLabel* caption = MakeLabel(parent, name, text);
+  caption->setFont(font);
+  caption->setAlignment(alignment | Qt::AlignVCenter);
+  return caption;
 }
 
 QFrame* MakePanel(QWidget* parent, const QString& name, const QColor& colour) {

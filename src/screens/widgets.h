@@ -7,7 +7,6 @@
 
 class QWidget;
 class QPushButton;
-class QListWidget;
 class QFrame;
 
 namespace bardrill::screens {
@@ -34,7 +33,9 @@ QFont FixedFont(double points, bool bold = false);         // "ＭＳ ゴシッ�
 // Child controls named as the forms name them (objectName = name).
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text = {});
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption);
-QListWidget* MakeList(QWidget* parent, const QString& name);
+// A fixed caption in `font`, aligned across its box and centred in its height.
+QLabel* MakeCaption(QWidget* parent, const QString& name, const QString& text, const QFont& font,
+                    Qt::Alignment alignment = Qt::AlignLeft);
 QFrame* MakePanel(QWidget* parent, const QString& name, const QColor& colour);
 // A label that reports clicks (a level name, a title that opens the version screen).
 class ClickableLabel : public QLabel {
