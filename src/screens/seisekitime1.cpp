@@ -41,8 +41,10 @@ namespace bardrill::screens {
 namespace {
 // The list area: the level columns sit side by side from its left edge.
 constexpr int kListAreaLeftTwips = 360;
-constexpr int kColumnsTop = 168;
-constexpr int kColumnsHeight = 572;
+constexpr int kColumnsTopTwips = 2520;
+constexpr int kColumnsHeightTwips = 8580;
+constexpr int kFormWidthTwips = 15360;
+constexpr int kFormHeightTwips = 11100;
 constexpr int kChartLevelsShown = 3;
 constexpr size_t kMonthsOffered = 12;  // the monthly report's month box: this month and the eleven before
 
@@ -95,7 +97,7 @@ void SetFittedText(QLabel* label, const QString& text, double points, bool bold)
 
 seisekitime1::seisekitime1(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(Q(screens.state.ProgramTitle) + QStringLiteral(" 成績"));
-  resize(1024, 740);
+  resize(PixelsFromTwips(kFormWidthTwips), PixelsFromTwips(kFormHeightTwips));
   buildTopBand();
   buildOptionFrame();
   buildHistoryPanel();
@@ -107,39 +109,39 @@ void seisekitime1::buildTopBand() {
   // The season colour can be dark: text sits on light panels.
   QFrame* band = MakePanel(this, {}, kPanelColour);
   band->setFrameShape(QFrame::StyledPanel);
-  band->setGeometry(8, 4, 1008, 78);
+  PlaceTwips(band, 120, 60, 15120, 1170);
   Label11 = MakeLabel(band, QStringLiteral("Label11"));
-  Label11->setGeometry(10, 4, 250, 70);
+  PlaceTwips(Label11, 150, 60, 3750, 1050);
   Label12 = MakeLabel(band, QStringLiteral("Label12"));
-  Label12->setGeometry(268, 4, 320, 36);
+  PlaceTwips(Label12, 4020, 60, 4800, 540);
   Label13 = MakeLabel(band, QStringLiteral("Label13"));
-  Label13->setGeometry(268, 42, 320, 30);
+  PlaceTwips(Label13, 4020, 630, 4800, 450);
   Label17 = MakeLabel(band, QStringLiteral("Label17"));
   Label17->setFont(ProportionalFont(12));
-  Label17->setGeometry(598, 6, 164, 30);
+  PlaceTwips(Label17, 8970, 90, 2460, 450);
   Label18 = MakeLabel(band, QStringLiteral("Label18"));
   Label18->setFont(ProportionalFont(13, true));
-  Label18->setGeometry(598, 40, 164, 32);
+  PlaceTwips(Label18, 8970, 600, 2460, 480);
 
   Command8 = MakeButton(band, QStringLiteral("Command8"), QStringLiteral("データ処理"));
   Command8->setFont(ProportionalFont(12));
-  Command8->setGeometry(770, 4, 110, 34);
+  PlaceTwips(Command8, 11550, 60, 1650, 510);
   connect(Command8, &QPushButton::clicked, this, &seisekitime1::Command8_Click);
   Command27 = MakeButton(band, QStringLiteral("Command27"), QStringLiteral("印刷"));
   Command27->setFont(ProportionalFont(12));
-  Command27->setGeometry(770, 40, 110, 34);
+  PlaceTwips(Command27, 11550, 600, 1650, 510);
   Command27->setEnabled(false);  // printing everything is not offered by this program
   Command27->hide();
   Command1 = MakeButton(band, QStringLiteral("Command1"), QStringLiteral("戻る(0)"));
   Command1->setFont(ProportionalFont(16, true));
-  Command1->setGeometry(888, 4, 114, 70);
+  PlaceTwips(Command1, 13320, 60, 1710, 1050);
   connect(Command1, &QPushButton::clicked, this, &seisekitime1::Command1_Click);
 }
 
 void seisekitime1::buildOptionFrame() {
   Picture1 = MakePanel(this, QStringLiteral("Picture1"), kPanelColour);
   Picture1->setFrameShape(QFrame::StyledPanel);
-  Picture1->setGeometry(8, 86, 478, 76);
+  PlaceTwips(Picture1, 120, 1290, 7170, 1140);
   displayGroup = new QButtonGroup(this);
   listGroup = new QButtonGroup(this);
   const char* const displayCaptions[3] = {"ﾀｲﾑ表示", "ﾎﾟｲﾝﾄ表示", "個人ﾀｲﾑ"};
@@ -147,7 +149,7 @@ void seisekitime1::buildOptionFrame() {
     auto* option = new QRadioButton(QString::fromUtf8(displayCaptions[k]), Picture1);
     option->setObjectName(ElementName("Option2", k));
     option->setFont(ProportionalFont(12));
-    option->setGeometry(10 + 152 * k, 4, 148, 32);
+    PlaceTwips(option, 150 + 2280 * k, 60, 2220, 480);
     displayGroup->addButton(option, k);
     connect(option, &QRadioButton::toggled, this, [this, k](bool on) {
       if (on) Option2_Click(k);
@@ -161,7 +163,7 @@ void seisekitime1::buildOptionFrame() {
     auto* option = new QRadioButton(QString::fromUtf8(listCaptions[k - 1]), Picture1);
     option->setObjectName(ElementName("Option1", k));
     option->setFont(ProportionalFont(12));
-    option->setGeometry(10 + 152 * (k - 1), 38, 148, 32);
+    PlaceTwips(option, 150 + 2280 * (k - 1), 570, 2220, 480);
     listGroup->addButton(option, k);
     connect(option, &QRadioButton::toggled, this, [this, k](bool on) {
       if (on) Option1_Click(k);
@@ -173,32 +175,32 @@ void seisekitime1::buildOptionFrame() {
   Combo1->setObjectName(QStringLiteral("Combo1"));
   Combo1->setFont(ProportionalFont(13));
   Combo1->setToolTip(QStringLiteral("表示する学年を選びなさい"));
-  Combo1->setGeometry(496, 90, 150, 36);
+  PlaceTwips(Combo1, 7440, 1350, 2250, 540);
   connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
   Combo2 = new QComboBox(this);
   Combo2->setObjectName(QStringLiteral("Combo2"));
   // Beside the list's heading, not in the row of the personal display's buttons: the lists of all
   // drills can be chosen while those buttons still show.
   Combo2->setFont(ProportionalFont(11));
-  Combo2->setGeometry(718, 127, 196, 34);
+  PlaceTwips(Combo2, 10770, 1905, 2940, 510);
   Combo2->hide();
   connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
 
   Command16 = MakeButton(this, QStringLiteral("Command16"), QStringLiteral("個人別ﾀｲﾑ"));
   Command16->setFont(ProportionalFont(11));
-  Command16->setGeometry(656, 90, 110, 36);
+  PlaceTwips(Command16, 9840, 1350, 1650, 540);
   Command16->hide();
   connect(Command16, &QPushButton::clicked, this, &seisekitime1::Command16_Click);
   Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"));
   Command17->setFont(ProportionalFont(11));
-  Command17->setGeometry(770, 90, 80, 36);
+  PlaceTwips(Command17, 11550, 1350, 1200, 540);
   Command17->hide();
   connect(Command17, &QPushButton::clicked, this, &seisekitime1::Command17_Click);
   const char* const chartCaptions[2] = {"表示", "印刷"};
   for (int k = 0; k < 2; ++k) {
     auto* button = MakeButton(this, ElementName("Command24", k), QString::fromUtf8(chartCaptions[k]));
     button->setFont(ProportionalFont(11));
-    button->setGeometry(856 + 76 * k, 90, 72, 36);
+    PlaceTwips(button, 12840 + 1140 * k, 1350, 1080, 540);
     button->hide();
     connect(button, &QPushButton::clicked, this, [this, k] { Command21_Click(k); });
     Command24.push_back(button);
@@ -206,11 +208,11 @@ void seisekitime1::buildOptionFrame() {
 
   Label5 = MakeLabel(this, QStringLiteral("Label5"));
   Label5->setFont(ProportionalFont(12, true));
-  Label5->setGeometry(496, 132, 218, 28);
+  PlaceTwips(Label5, 7440, 1980, 3270, 420);
   SetBackground(Label5, kPanelColour);
   HScroll1 = new QScrollBar(Qt::Horizontal, this);
   HScroll1->setObjectName(QStringLiteral("HScroll1"));
-  HScroll1->setGeometry(918, 138, 90, 20);
+  PlaceTwips(HScroll1, 13770, 2070, 1350, 300);
   HScroll1->setFocusPolicy(Qt::StrongFocus);
   HScroll1->hide();
   connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
@@ -218,7 +220,7 @@ void seisekitime1::buildOptionFrame() {
 
 void seisekitime1::buildHistoryPanel() {
   Picture11 = new HistoryPanel(this);
-  Picture11->setGeometry(8, kColumnsTop, 1008, kColumnsHeight);
+  PlaceTwips(Picture11, 120, kColumnsTopTwips, 15120, kColumnsHeightTwips);
   Picture11->hide();
   connect(Picture11, &HistoryPanel::backRequested, this, [this] { showHistoryPanel(false); });
   connect(Picture11, &HistoryPanel::monthlyRequested, this, &seisekitime1::Command26_Click);
@@ -246,26 +248,26 @@ void seisekitime1::buildCovers() {
 void seisekitime1::buildTeacherPanel() {
   Picture7 = MakePanel(this, QStringLiteral("Picture7"), QColor(224, 255, 224));
   Picture7->setFrameShape(QFrame::Box);
-  Picture7->setGeometry(312, 200, 400, 268);
+  PlaceTwips(Picture7, 4680, 3000, 6000, 4020);
   Label28 = MakeLabel(Picture7, QStringLiteral("Label28"), QStringLiteral("データ変更パスワード"));
   Label28->setFont(ProportionalFont(14, true));
-  Label28->setGeometry(16, 12, 368, 30);
+  PlaceTwips(Label28, 240, 180, 5520, 450);
   Text3 = new QLineEdit(Picture7);
   Text3->setObjectName(QStringLiteral("Text3"));
   Text3->setEchoMode(QLineEdit::Password);
   Text3->setFont(ProportionalFont(14));
-  Text3->setGeometry(16, 48, 368, 36);
+  PlaceTwips(Text3, 240, 720, 5520, 540);
   const char* const captions[2] = {"データ変更", "合格タイムデータ変更"};
   for (int k = 0; k < 2; ++k) {
     auto* button = MakeButton(Picture7, ElementName("Command10", k), QString::fromUtf8(captions[k]));
     button->setFont(ProportionalFont(13));
-    button->setGeometry(16, 96 + 48 * k, 368, 40);
+    PlaceTwips(button, 240, 1440 + 720 * k, 5520, 600);
     connect(button, &QPushButton::clicked, this, [this, k] { Command10_Click(k); });
     Command10.push_back(button);
   }
   Command12 = MakeButton(Picture7, QStringLiteral("Command12"), QStringLiteral("戻る"));
   Command12->setFont(ProportionalFont(13));
-  Command12->setGeometry(16, 204, 368, 40);
+  PlaceTwips(Command12, 240, 3060, 5520, 600);
   connect(Command12, &QPushButton::clicked, this, &seisekitime1::Command12_Click);
   Picture7->hide();
 }
@@ -287,7 +289,8 @@ void seisekitime1::Form_Load() {
 
   Columns.resize(count + 1);
   for (int i = 1; i <= count; ++i) {
-    auto* column = new LevelColumn(this, i, PixelsFromTwips(LevelColumnWidth) - 8, kColumnsHeight);
+    auto* column =
+        new LevelColumn(this, i, PixelsFromTwips(LevelColumnWidth) - 8, PixelsFromTwips(kColumnsHeightTwips));
     connect(column, &LevelColumn::startRequested, this, &seisekitime1::Command4_Click);
     connect(column, &LevelColumn::nameClicked, this, &seisekitime1::Label3_Click);
     connect(column, &LevelColumn::rankRequested, this, &seisekitime1::Command3_Click);
@@ -373,8 +376,8 @@ void seisekitime1::placeColumns() {
   for (int i = 1; i <= levels(); ++i) {
     const int offset = (i - state.ScrollPosition) * LevelColumnWidth;
     // A column scrolled off to the left is parked beyond the right edge, out of view.
-    const int x = offset < 0 ? width() : PixelsFromTwips(kListAreaLeftTwips + offset);
-    Columns[i]->move(x, kColumnsTop);
+    const int xPx = offset < 0 ? width() : PixelsFromTwips(kListAreaLeftTwips + offset);
+    Columns[i]->move(xPx, PixelsFromTwips(kColumnsTopTwips));
   }
 }
 
@@ -390,7 +393,8 @@ void seisekitime1::showListCover(bool shown) {
     Picture6->hide();
     return;
   }
-  Picture6->showOver(QRect(0, kColumnsTop, width(), height() - kColumnsTop));
+  const int topPx = PixelsFromTwips(kColumnsTopTwips);
+  Picture6->showOver(QRect(0, topPx, width(), height() - topPx));
   if (Picture2->isVisible()) Picture2->raise();  // the whole-screen cover stays on top
 }
 
