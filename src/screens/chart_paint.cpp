@@ -12,7 +12,7 @@ namespace bardrill::screens {
 namespace {
 
 constexpr double kScreenDpi = 96;
-constexpr double kDotWidth = 5;  // the screen's draw width for the run dots
+constexpr double kDotWidthPx = 5;  // the screen's draw width for the run dots
 
 QPointF At(const QRectF& area, double x, double y) {
   return {area.left() + x * area.width(), area.top() + y * area.height()};
@@ -55,7 +55,7 @@ void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRe
       const QColor colour = d.record ? QColor(255, 0, 0) : QColor(0, 0, 255);
       painter.setPen(Qt::NoPen);
       painter.setBrush(colour);
-      const double r = kDotWidth * scale / 2;
+      const double r = kDotWidthPx * scale / 2;
       painter.drawEllipse(At(area, d.x, d.y), r, r);
     }
     painter.setBrush(Qt::NoBrush);

@@ -29,8 +29,8 @@ namespace bardrill::screens {
 
 namespace {
 
-constexpr int kFormWidth = 15360;
-constexpr int kFormHeight = 11520;
+constexpr int kFormWidthTwips = 15360;
+constexpr int kFormHeightTwips = 11520;
 const QColor kBackground(224, 236, 255);
 const QColor kPanel(255, 255, 224);
 
@@ -79,9 +79,26 @@ class RecordLines : public LineSource {
 
 FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(Q(screens.state.ProgramTitle) + QStringLiteral(" 成績データ"));
-  resize(PixelsFromTwips(kFormWidth), PixelsFromTwips(kFormHeight));
+  resize(PixelsFromTwips(kFormWidthTwips), PixelsFromTwips(kFormHeightTwips));
   SetBackground(this, kBackground);
 
+  buildList();
+  buildEditPanel();
+  buildButtons();
+  // The keyboard walks the list, then the panel from top to bottom, then the buttons.
+  setTabOrder(List1, Combo1);
+  setTabOrder(Combo1, Text1[1]);
+  setTabOrder(Text1[1], VScroll1);
+  setTabOrder(VScroll1, Command2);
+  setTabOrder(Command2, Command3);
+  setTabOrder(Command3, Command17);
+  setTabOrder(Command17, Command4);
+
+  buildCovers();
+  closePanel();
+}
+
+void FrmData::buildList() {
   Label5 =
       MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("ダブルクリックすると変更、消去できます"));
   Label5->setFont(ProportionalFont(12, true));
@@ -101,7 +118,10 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   connect(List1, &LineList::currentRowChanged, this, [this](int row) {
     if (SelectedRecord != 0 && List1->lines().key(row) != SelectedRecord) closePanel();
   });
+}
 
+// The panel on the right that shows the double-clicked record for changing or deleting.
+void FrmData::buildEditPanel() {
   Picture3 = MakePanel(this, QStringLiteral("Picture3"), kPanel);
   PlaceTwips(Picture3, 10680, 600, 4440, 6600);
   PlaceTwips(MakeCaption(Picture3, {}, QStringLiteral("レコード"), ProportionalFont(10)), 120, 120, 1500,
@@ -155,7 +175,9 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   PlaceTwips(Command3, 120, 5400, 4200, 600);
   connect(Command3, &QPushButton::clicked, this, &FrmData::Command3_Click);
   for (QPushButton* button : {Command2, Command3}) button->setFont(ProportionalFont(12, true));
+}
 
+void FrmData::buildButtons() {
   Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("印刷"));
   PlaceTwips(Command17, 10680, 10320, 2100, 720);
   connect(Command17, &QPushButton::clicked, this, &FrmData::Command17_Click);
@@ -163,26 +185,19 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   PlaceTwips(Command4, 12960, 10320, 2160, 720);
   connect(Command4, &QPushButton::clicked, this, &FrmData::Command4_Click);
   for (QPushButton* button : {Command17, Command4}) button->setFont(ProportionalFont(14, true));
+}
 
-  setTabOrder(List1, Combo1);
-  setTabOrder(Combo1, Text1[1]);
-  setTabOrder(Text1[1], VScroll1);
-  setTabOrder(VScroll1, Command2);
-  setTabOrder(Command2, Command3);
-  setTabOrder(Command3, Command17);
-  setTabOrder(Command17, Command4);
-
+void FrmData::buildCovers() {
   Picture1 = MakePanel(this, QStringLiteral("Picture1"), kBackground);
   Picture6 = new WaitCover(this, QStringLiteral("Picture6"), kBackground,
                            {QStringLiteral("Just a moment,please."), 24, QStringLiteral("Label8"),
                             QStringLiteral("ProgressBar1")});
   Label8 = Picture6->caption();
   ProgressBar1 = Picture6->progress();
-  closePanel();
 }
 
 void FrmData::Form_Load() {
-  PlaceTwips(Picture1, 0, 0, kFormWidth, kFormHeight);
+  PlaceTwips(Picture1, 0, 0, kFormWidthTwips, kFormHeightTwips);
   Picture1->hide();
   screens_.Show<FrmData>();
   if (!Command1_Click()) return;

@@ -53,6 +53,10 @@ class FrmData : public Form {
   void Form_KeyPress(char32_t& KeyAscii) override;
 
  private:
+  void buildList();
+  void buildEditPanel();
+  void buildButtons();
+  void buildCovers();
   void openRecord(int number);
   void closePanel();
   // Tells the teacher why nothing was written, reads the file again and chooses `number`'s line (or

@@ -25,13 +25,13 @@
 namespace bardrill::screens {
 
 namespace {
-constexpr int kFormWidth = 15360;
-constexpr int kFormHeight = 11100;
-constexpr int kGridLeft = 120;
-constexpr int kGridTop = 1620;
-constexpr int kGridWidth = 8400;
-constexpr int kGridMaxHeight = 7380;
-constexpr int kRowHeight = 300;
+constexpr int kFormWidthTwips = 15360;
+constexpr int kFormHeightTwips = 11100;
+constexpr int kGridLeftTwips = 120;
+constexpr int kGridTopTwips = 1620;
+constexpr int kGridWidthTwips = 8400;
+constexpr int kGridMaxHeightTwips = 7380;
+constexpr int kRowHeightTwips = 300;
 
 const QColor kChangedColour = FromBgr(0xFFFF);  // yellow
 const QColor kRejectedColour = FromBgr(0x0000FF);
@@ -55,14 +55,24 @@ bool IsBlank(const QString& typed) { return typed == QStringLiteral(" ") || type
 
 FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(QStringLiteral("合格タイムデータ変更"));
-  setFixedSize(PixelsFromTwips(kFormWidth), PixelsFromTwips(kFormHeight));
+  setFixedSize(PixelsFromTwips(kFormWidthTwips), PixelsFromTwips(kFormHeightTwips));
 
+  buildCaptions();
+  buildGrid();
+  buildButtons();
+  buildCharts();
+  Picture6 = new WaitCover(this, QStringLiteral("Picture6"), kPanelColour,
+                           {QStringLiteral("Just a moment,please."), 24, QStringLiteral("Label8"), {}});
+  Label8 = Picture6->caption();
+}
+
+void FrmTimeData::buildCaptions() {
   Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("成績の基準となるデータを変更できます"));
   Label5->setFont(ProportionalFont(16, true));
-  PlaceTwips(Label5, 120, 90, kGridWidth, 480);
+  PlaceTwips(Label5, 120, 90, kGridWidthTwips, 480);
   Label2 = MakeLabel(this, QStringLiteral("Label2"));
   Label2->setFont(ProportionalFont(11));
-  PlaceTwips(Label2, 120, 600, kGridWidth, 600);
+  PlaceTwips(Label2, 120, 600, kGridWidthTwips, 600);
   Label1 = MakeLabel(this, QStringLiteral("Label1"),
                      QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"));
   Label1->setFont(ProportionalFont(10));
@@ -70,6 +80,17 @@ FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(k
   Label4 = MakeLabel(this, QStringLiteral("Label4"));
   PlaceTwips(Label4, 6240, 1260, 2280, 300);
 
+  Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"));
+  Label6->setFont(ProportionalFont(10, true));
+  PlaceTwips(Label6, 120, 9120, 1800, 300);
+  Label3 = MakeLabel(this, QStringLiteral("Label3"));
+  Label3->setFont(ProportionalFont(10));
+  Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  PlaceTwips(Label3, 120, 9420, kGridWidthTwips, 1500);
+}
+
+// The standards as a grid of one row per level, edited through one box laid over the current cell.
+void FrmTimeData::buildGrid() {
   MSFlexGrid1 = new QTableWidget(this);
   MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
   MSFlexGrid1->setFont(ProportionalFont(9));
@@ -79,13 +100,13 @@ FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(k
   MSFlexGrid1->setColumnCount(kGridColumns);
   MSFlexGrid1->horizontalHeader()->hide();
   MSFlexGrid1->verticalHeader()->hide();
-  MSFlexGrid1->verticalHeader()->setDefaultSectionSize(PixelsFromTwips(kRowHeight));
+  MSFlexGrid1->verticalHeader()->setDefaultSectionSize(PixelsFromTwips(kRowHeightTwips));
   MSFlexGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
   MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
   // The editing box keeps the keyboard: the grid is only clicked.
   MSFlexGrid1->setFocusPolicy(Qt::NoFocus);
-  PlaceTwips(MSFlexGrid1, kGridLeft, kGridTop, kGridWidth, kGridMaxHeight);
+  PlaceTwips(MSFlexGrid1, kGridLeftTwips, kGridTopTwips, kGridWidthTwips, kGridMaxHeightTwips);
   connect(MSFlexGrid1, &QTableWidget::cellClicked, this, [this] { MSFlexGrid1_Click(); });
 
   Gridinputtext = new QLineEdit(MSFlexGrid1->viewport());
@@ -94,15 +115,9 @@ FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(k
   Gridinputtext->setFrame(false);
   Gridinputtext->installEventFilter(this);
   connect(Gridinputtext, &QLineEdit::textChanged, this, [this] { TextToGrid転送(); });
+}
 
-  Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"));
-  Label6->setFont(ProportionalFont(10, true));
-  PlaceTwips(Label6, 120, 9120, 1800, 300);
-  Label3 = MakeLabel(this, QStringLiteral("Label3"));
-  Label3->setFont(ProportionalFont(10));
-  Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  PlaceTwips(Label3, 120, 9420, kGridWidth, 1500);
-
+void FrmTimeData::buildButtons() {
   Command3 = MakeButton(this, QStringLiteral("Command3"), QStringLiteral("更新記録"));
   PlaceTwips(Command3, 8700, 120, 2040, 600);
   connect(Command3, &QPushButton::clicked, this, &FrmTimeData::Command3_Click);
@@ -122,7 +137,10 @@ FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(k
     PlaceTwips(Option1[k], 8700 + 3120 * k, 900, 3000, 360);
     connect(Option1[k], &QRadioButton::clicked, this, [this, k] { Option1_Click(k); });
   }
+}
 
+// The time charts of the level the grid's current row stands for.
+void FrmTimeData::buildCharts() {
   Picture3 = MakePanel(this, QStringLiteral("Picture3"), kPanelColour);
   Picture3->setFrameShape(QFrame::StyledPanel);
   PlaceTwips(Picture3, 8700, 1380, 6540, 9600);
@@ -140,10 +158,6 @@ FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(k
     list->setFont(FixedFont(9));
     list->setFocusPolicy(Qt::NoFocus);
   }
-
-  Picture6 = new WaitCover(this, QStringLiteral("Picture6"), kPanelColour,
-                           {QStringLiteral("Just a moment,please."), 24, QStringLiteral("Label8"), {}});
-  Label8 = Picture6->caption();
 }
 
 void FrmTimeData::Form_Load() {
@@ -224,7 +238,7 @@ void FrmTimeData::fillGrid(const StandardsGrid& grid) {
       MSFlexGrid1->setItem(r, c, item);
     }
   }
-  MSFlexGrid1->setRowHeight(0, 2 * PixelsFromTwips(kRowHeight));
+  MSFlexGrid1->setRowHeight(0, 2 * PixelsFromTwips(kRowHeightTwips));
   LastRow = static_cast<int>(grid.size()) - 1;
   sizeGrid();
 }
@@ -232,7 +246,7 @@ void FrmTimeData::fillGrid(const StandardsGrid& grid) {
 void FrmTimeData::sizeGrid() {
   const int frame = 2 * MSFlexGrid1->frameWidth();
   const int rows = MSFlexGrid1->verticalHeader()->length();
-  MSFlexGrid1->resize(MSFlexGrid1->width(), std::min(rows + frame, PixelsFromTwips(kGridMaxHeight)));
+  MSFlexGrid1->resize(MSFlexGrid1->width(), std::min(rows + frame, PixelsFromTwips(kGridMaxHeightTwips)));
 }
 
 StandardsGrid FrmTimeData::gridContents() const {

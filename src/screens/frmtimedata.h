@@ -43,6 +43,10 @@ class FrmTimeData : public Form {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void buildCaptions();
+  void buildGrid();
+  void buildButtons();
+  void buildCharts();
   void TextToGrid転送();
   void GridToText転送();
   void PlaceCellEditor();

@@ -33,9 +33,9 @@ namespace {
 
 // Client area in twips: the design's 10875 x 7890 widened so that the top bar (up to x = 15300) fits,
 // 1026 x 720 pixels.
-constexpr int kClientWidth = 15390;
-constexpr int kClientHeight = 10800;
-constexpr int kBandColourRight = 15300;
+constexpr int kClientWidthTwips = 15390;
+constexpr int kClientHeightTwips = 10800;
+constexpr int kTopBarRightTwips = 15300;
 constexpr int kTickMilliseconds = 1000;
 
 const QColor kTitleBox(0, 128, 128);
@@ -103,7 +103,7 @@ void FilledShape::paintEvent(QPaintEvent*) {
 
 Mainfrm::Mainfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(Q(screens.state.ProgramTitle));
-  resize(PixelsFromTwips(kClientWidth), PixelsFromTwips(kClientHeight));
+  resize(PixelsFromTwips(kClientWidthTwips), PixelsFromTwips(kClientHeightTwips));
   SetBackground(this, kDrillColour);
   setFocusPolicy(Qt::StrongFocus);
   BuildDiagram();
@@ -123,7 +123,7 @@ void Mainfrm::BuildTitleRow() {
   Label9[0]->setPalette(onDark);
 
   Picture1 = MakePanel(this, QStringLiteral("Picture1"), kBandColour);
-  PlaceTwips(Picture1, 2460, 90, kBandColourRight - 2460, 690);
+  PlaceTwips(Picture1, 2460, 90, kTopBarRightTwips - 2460, 690);
   Label9.append(
       MakeCaption(Picture1, ElementName("Label9", 1), {}, ProportionalFont(15.75, true), Qt::AlignLeft));
   PlaceTwips(Label9[1], 120, 120, 5400, 450);
@@ -148,11 +148,11 @@ void Mainfrm::BuildTitleRow() {
   PlaceTwips(Label6, 11580, 120, 600, 450);
 
   Shape2 = new FilledShape(this, QStringLiteral("Shape2"), kTitleBox, kTitleBox);
-  PlaceTwips(Shape2, 90, 840, kBandColourRight - 90, 45);
+  PlaceTwips(Shape2, 90, 840, kTopBarRightTwips - 90, 45);
   Shape1 = {nullptr, new FilledShape(this, ElementName("Shape1", 1), QColor(160, 255, 255), kBandColour),
             new FilledShape(this, ElementName("Shape1", 2), QColor(192, 255, 160), QColor(64, 176, 64))};
   PlaceTwips(Shape1[1], 90, 10170, 1500, 540);
-  PlaceTwips(Shape1[2], kBandColourRight - 1500, 10170, 1500, 540);
+  PlaceTwips(Shape1[2], kTopBarRightTwips - 1500, 10170, 1500, 540);
 }
 
 void Mainfrm::BuildInstruction() {
@@ -161,7 +161,7 @@ void Mainfrm::BuildInstruction() {
   // The legend square must sit right before the words, so the label is as wide as its text.
   const int width = QFontMetrics(Label2->font()).horizontalAdvance(Label2->text()) + 12;
   const int height = PixelsFromTwips(600);
-  Label2->setGeometry(PixelsFromTwips(kBandColourRight) - width, PixelsFromTwips(960), width, height);
+  Label2->setGeometry(PixelsFromTwips(kTopBarRightTwips) - width, PixelsFromTwips(960), width, height);
   Text4 = new QLineEdit(this);
   Text4->setObjectName(QStringLiteral("Text4"));
   Text4->setEnabled(false);
