@@ -48,6 +48,12 @@ constexpr int kFormHeightTwips = 11100;
 constexpr int kChartLevelsShown = 3;
 constexpr size_t kMonthsOffered = 12;  // the monthly report's month box: this month and the eleven before
 
+// A column's count captions, as the rankings and the personal display head them.
+void ShowCountCaptions(LevelColumn& column) {
+  column.Label9->setText(QStringLiteral("今日"));
+  column.Label10->setText(QStringLiteral("今まで"));
+}
+
 const char* const kWrongPassword = "パスワードを入力して下さい";
 const char* const kCannotSaveTitle = "成績を記録できません";
 const std::string kCannotSaveText =
@@ -143,34 +149,38 @@ void seisekitime1::buildOptionFrame() {
   Picture1->setFrameShape(QFrame::StyledPanel);
   PlaceTwips(Picture1, 120, 1290, 7170, 1140);
   displayGroup = new QButtonGroup(this);
+  Option2 = addOptionRow(displayGroup, "Option2", {"ﾀｲﾑ表示", "ﾎﾟｲﾝﾄ表示", "個人ﾀｲﾑ"}, 0, 60,
+                         &seisekitime1::Option2_Click);
   listGroup = new QButtonGroup(this);
-  const char* const displayCaptions[3] = {"ﾀｲﾑ表示", "ﾎﾟｲﾝﾄ表示", "個人ﾀｲﾑ"};
-  for (int k = 0; k < 3; ++k) {
-    auto* option = new QRadioButton(QString::fromUtf8(displayCaptions[k]), Picture1);
-    option->setObjectName(ElementName("Option2", k));
-    option->setFont(ProportionalFont(12));
-    PlaceTwips(option, 150 + 2280 * k, 60, 2220, 480);
-    displayGroup->addButton(option, k);
-    connect(option, &QRadioButton::toggled, this, [this, k](bool on) {
-      if (on) Option2_Click(k);
-    });
-    Option2.push_back(option);
-  }
+  Option1 = addOptionRow(listGroup, "Option1", {"累計順", "本日順", "オール表示"}, 1, 570,
+                         &seisekitime1::Option1_Click);
+  buildListChoices();
+  buildPersonalButtons();
+}
 
-  const char* const listCaptions[3] = {"累計順", "本日順", "オール表示"};
-  Option1.push_back(nullptr);
-  for (int k = 1; k <= 3; ++k) {
-    auto* option = new QRadioButton(QString::fromUtf8(listCaptions[k - 1]), Picture1);
-    option->setObjectName(ElementName("Option1", k));
+// One row of the option frame's radio buttons, numbered from `first` (the elements below it are
+// left empty), each calling `clicked` with its number when it is chosen.
+QVector<QRadioButton*> seisekitime1::addOptionRow(QButtonGroup* group, const char* array,
+                                                  std::initializer_list<const char*> captions, int first,
+                                                  int topTwips, void (seisekitime1::*clicked)(int)) {
+  QVector<QRadioButton*> row(first, nullptr);
+  for (const char* caption : captions) {
+    const int k = static_cast<int>(row.size());
+    auto* option = new QRadioButton(QString::fromUtf8(caption), Picture1);
+    option->setObjectName(ElementName(array, k));
     option->setFont(ProportionalFont(12));
-    PlaceTwips(option, 150 + 2280 * (k - 1), 570, 2220, 480);
-    listGroup->addButton(option, k);
-    connect(option, &QRadioButton::toggled, this, [this, k](bool on) {
-      if (on) Option1_Click(k);
+    PlaceTwips(option, 150 + 2280 * (k - first), topTwips, 2220, 480);
+    group->addButton(option, k);
+    connect(option, &QRadioButton::toggled, this, [this, k, clicked](bool on) {
+      if (on) (this->*clicked)(k);
     });
-    Option1.push_back(option);
+    row.push_back(option);
   }
+  return row;
+}
 
+// The grade box, the period box of the lists of all drills, the list heading and the columns' scroll bar.
+void seisekitime1::buildListChoices() {
   Combo1 = new QComboBox(this);
   Combo1->setObjectName(QStringLiteral("Combo1"));
   Combo1->setFont(ProportionalFont(13));
@@ -186,6 +196,20 @@ void seisekitime1::buildOptionFrame() {
   Combo2->hide();
   connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
 
+  Label5 = MakeLabel(this, QStringLiteral("Label5"));
+  Label5->setFont(ProportionalFont(12, true));
+  PlaceTwips(Label5, 7440, 1980, 3270, 420);
+  SetBackground(Label5, kPanelColour);
+  HScroll1 = new QScrollBar(Qt::Horizontal, this);
+  HScroll1->setObjectName(QStringLiteral("HScroll1"));
+  PlaceTwips(HScroll1, 13770, 2070, 1350, 300);
+  HScroll1->setFocusPolicy(Qt::StrongFocus);
+  HScroll1->hide();
+  connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
+}
+
+// The personal display's buttons, shown while "個人ﾀｲﾑ" is chosen.
+void seisekitime1::buildPersonalButtons() {
   Command16 = MakeButton(this, QStringLiteral("Command16"), QStringLiteral("個人別ﾀｲﾑ"));
   Command16->setFont(ProportionalFont(11));
   PlaceTwips(Command16, 9840, 1350, 1650, 540);
@@ -205,17 +229,6 @@ void seisekitime1::buildOptionFrame() {
     connect(button, &QPushButton::clicked, this, [this, k] { Command21_Click(k); });
     Command24.push_back(button);
   }
-
-  Label5 = MakeLabel(this, QStringLiteral("Label5"));
-  Label5->setFont(ProportionalFont(12, true));
-  PlaceTwips(Label5, 7440, 1980, 3270, 420);
-  SetBackground(Label5, kPanelColour);
-  HScroll1 = new QScrollBar(Qt::Horizontal, this);
-  HScroll1->setObjectName(QStringLiteral("HScroll1"));
-  PlaceTwips(HScroll1, 13770, 2070, 1350, 300);
-  HScroll1->setFocusPolicy(Qt::StrongFocus);
-  HScroll1->hide();
-  connect(HScroll1, &QScrollBar::valueChanged, this, [this] { HScroll1_Change(); });
 }
 
 void seisekitime1::buildHistoryPanel() {
@@ -324,7 +337,7 @@ void seisekitime1::Form_Activate() {
   Label18->setText(Q(TodayTotalText(state)));
   ProgressBar1->setRange(0, levels());
   showHistoryPanel(false);
-  for (QPushButton* button : {Command16, Command17, Command24[0], Command24[1]}) button->hide();
+  showPersonalButtons(false);
 
   DisplayMode = DisplayModes::Points;
   {
@@ -490,29 +503,27 @@ void seisekitime1::Option1_Click(int index) {
 }
 
 void seisekitime1::Option2_Click(int index) {
-  for (QPushButton* button : {Command16, Command17, Command24[0], Command24[1]}) button->hide();
   showHistoryPanel(false);
+  showPersonalButtons(index == 2);
   switch (index) {
     case 0:
-      DisplayMode = DisplayModes::Time;
-      setListCaptions();
-      Option1_Click(chosenListButton());
-      break;
     case 1:
-      DisplayMode = DisplayModes::Points;
+      DisplayMode = index == 0 ? DisplayModes::Time : DisplayModes::Points;
       setListCaptions();
       Option1_Click(chosenListButton());
       break;
     case 2:
-      Command16->show();
-      Command17->show();
-      Command24[0]->show();
-      Command24[1]->setVisible(IsTeacher(screens_.state.CurrentStudentName));
       Command16_Click();
       break;
     default:
       break;
   }
+}
+
+// The personal display's buttons; printing the charts is for teachers only.
+void seisekitime1::showPersonalButtons(bool shown) {
+  for (QPushButton* button : {Command16, Command17, Command24[0]}) button->setVisible(shown);
+  Command24[1]->setVisible(shown && IsTeacher(screens_.state.CurrentStudentName));
 }
 
 void seisekitime1::Combo1_Click() {
@@ -528,20 +539,18 @@ void seisekitime1::Combo2_Click() {
 
 void seisekitime1::回数など表示() {
   for (int i = 1; i <= levels(); ++i) {
-    Columns[i]->Label9->setText(QStringLiteral("今日"));
-    Columns[i]->Label10->setText(QStringLiteral("今まで"));
+    ShowCountCaptions(*Columns[i]);
     Columns[i]->clearLines();
   }
 }
 
 void seisekitime1::Command3_Click(int index) {
   if (index < 1 || index > levels()) return;
-  LevelColumn* c = Columns[index];
-  c->Label9->setText(QStringLiteral("今日"));
-  c->Label10->setText(QStringLiteral("今まで"));
+  LevelColumn& column = *Columns[index];
+  ShowCountCaptions(column);
   const RankingList ranking =
       RankLevel(screens_.state, index, DisplayMode, PointRankMode, S(Combo1->currentText()));
-  c->showLines(ranking.lines, ranking.ownLine);
+  column.showLines(ranking.lines, ranking.ownLine);
 }
 
 void seisekitime1::Command16_Click() {
@@ -636,20 +645,19 @@ bool seisekitime1::canStart(int level) const {
          Picture7->isHidden();
 }
 
-void seisekitime1::Command4_Click(int index) {
-  if (!canStart(index)) return;
-  Picture2->showOver(rect());
-  screens_.state.SelectedLevel = index;
+bool seisekitime1::startLevel(int level, bool coverFirst) {
+  if (!canStart(level)) return false;
+  if (coverFirst) Picture2->showOver(rect());
+  screens_.state.SelectedLevel = level;
   HubReady = false;
   StartDrill(screens_);
+  return true;
 }
 
+void seisekitime1::Command4_Click(int index) { startLevel(index, true); }
+
 void seisekitime1::Label3_Click(int index) {
-  if (!canStart(index)) return;
-  screens_.state.SelectedLevel = index;
-  HubReady = false;
-  StartDrill(screens_);
-  screens_.Unload(this);
+  if (startLevel(index, false)) screens_.Unload(this);
 }
 
 void seisekitime1::Command1_Click() {

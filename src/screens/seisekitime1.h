@@ -1,5 +1,6 @@
 #pragma once
 #include <QVector>
+#include <initializer_list>
 
 #include "core/hub/history_chart.h"
 #include "core/hub/hub_lists.h"
@@ -72,9 +73,17 @@ class seisekitime1 : public Form {
   bool canStart(int level) const;
   void buildTopBand();
   void buildOptionFrame();
+  QVector<QRadioButton*> addOptionRow(QButtonGroup* group, const char* array,
+                                      std::initializer_list<const char*> captions, int first, int topTwips,
+                                      void (seisekitime1::*clicked)(int));
+  void buildListChoices();
+  void buildPersonalButtons();
   void buildCovers();
   void buildTeacherPanel();
   void buildHistoryPanel();
+  void showPersonalButtons(bool shown);
+  // Starts a drill of `level` from its button or its name; false when the level cannot start now.
+  bool startLevel(int level, bool coverFirst);
   void placeColumns();
   void showListCover(bool shown);
   void fillColumnTexts();
