@@ -240,12 +240,12 @@ void FrmSyuuryou::Form_Activate() {
   // for their new widths already.
   Label13->parentWidget()->layout()->activate();
   repaint();
-  PlayRecordSound(view.sound);
+  playRecordSound(view.sound);
   if (view.playPass) PlayPassSound(state, screens_.services);
   screens_.Unload<BASEFRM>();
 }
 
-void FrmSyuuryou::PlayRecordSound(CompletionSound sound) {
+void FrmSyuuryou::playRecordSound(CompletionSound sound) {
   AppState& state = screens_.state;
   Services& services = screens_.services;
   switch (sound) {

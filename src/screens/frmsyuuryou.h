@@ -28,7 +28,7 @@ class FrmSyuuryou : public Form {
   void Form_Activate() override;
 
  private:
-  void PlayRecordSound(CompletionSound sound);
+  void playRecordSound(CompletionSound sound);
 
   bool levelCleared_ = false;  // the judgement of this activation, which the first tick reuses
 

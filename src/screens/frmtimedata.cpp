@@ -172,11 +172,11 @@ void FrmTimeData::equalColumns() {
 
 void FrmTimeData::Form_Activate() {
   // Coming back from another window is no new entry: it must not drop what the teacher typed.
-  if (entered) {
+  if (entered_) {
     if (Gridinputtext->isVisible()) Gridinputtext->setFocus();
     return;
   }
-  entered = true;
+  entered_ = true;
   Label4->clear();
   if (!reload(true)) return;
   equalColumns();
@@ -191,7 +191,7 @@ void FrmTimeData::Form_Activate() {
 bool FrmTimeData::readHistograms() {
   try {
     // Waits for a share that is away, and ends the program with a message when it stays away.
-    if (!screens_.ReadResults([this] { histograms = ReadTimeHistograms(screens_.state); })) return false;
+    if (!screens_.ReadResults([this] { histograms_ = ReadTimeHistograms(screens_.state); })) return false;
   } catch (const DataFileError& failure) {
     screens_.Fail(failure.what());
     return false;
@@ -215,8 +215,8 @@ bool FrmTimeData::reload(bool opening) {
     return false;
   }
   fillGrid(grid);
-  loadedGrid = std::move(grid);
-  loadedBytes = std::move(bytes);
+  loadedGrid_ = std::move(grid);
+  loadedBytes_ = std::move(bytes);
   return true;
 }
 
@@ -270,7 +270,7 @@ void FrmTimeData::moveTo(int r, int c) {
     return;
   }
   MSFlexGrid1->setCurrentCell(std::clamp(r, 1, LastRow), std::clamp(c, 1, kStandardColumns));
-  selectionEnd = row();
+  selectionEnd_ = row();
   GridToText転送();
   PlaceCellEditor();
 }
@@ -341,15 +341,15 @@ bool FrmTimeData::Gridinputtext_KeyDown(int key, bool shift) {
 }
 
 void FrmTimeData::copyDown() {
-  if (selectionEnd < LastRow) ++selectionEnd;
+  if (selectionEnd_ < LastRow) ++selectionEnd_;
   const QString text = Gridinputtext->text();
-  for (int r = row(); r <= selectionEnd; ++r) setEditedText(r, column(), text);
-  MSFlexGrid1->setRangeSelected(QTableWidgetSelectionRange(row(), column(), selectionEnd, column()), true);
+  for (int r = row(); r <= selectionEnd_; ++r) setEditedText(r, column(), text);
+  MSFlexGrid1->setRangeSelected(QTableWidgetSelectionRange(row(), column(), selectionEnd_, column()), true);
 }
 
 void FrmTimeData::MSFlexGrid1_Click() {
   if (row() < 1 || column() < 1) return;
-  selectionEnd = row();
+  selectionEnd_ = row();
   PlaceCellEditor();
   Command7_Click();
   GridToText転送();
@@ -362,8 +362,8 @@ void FrmTimeData::Command7_Click() {
     List4->setLines({});
     return;
   }
-  List3->setLines(AllDrillsChartLines(histograms, ChartLevel));
-  List4->setLines(BestTimeChartLines(histograms, ChartLevel));
+  List3->setLines(AllDrillsChartLines(histograms_, ChartLevel));
+  List4->setLines(BestTimeChartLines(histograms_, ChartLevel));
 }
 
 void FrmTimeData::Option1_Click([[maybe_unused]] int index) {
@@ -390,7 +390,7 @@ bool FrmTimeData::save() {
   Picture6->showOver(rect());
   SaveOutcome outcome = SaveOutcome::Saved;
   try {
-    outcome = SaveStandards(screens_.state, StandardsRowsOf(grid), &loadedBytes);
+    outcome = SaveStandards(screens_.state, StandardsRowsOf(grid), &loadedBytes_);
   } catch (const DataFileError& failure) {
     reportFailedSave(FailureText(failure), grid);
     return false;
@@ -403,7 +403,7 @@ bool FrmTimeData::save() {
     return false;
   }
   Changed = false;
-  loadedGrid = grid;
+  loadedGrid_ = grid;
   clearMarks();
   Picture6->hide();
   return true;
@@ -419,7 +419,7 @@ void FrmTimeData::reportFailedSave(const std::string& failure, const StandardsGr
   Picture6->hide();
   screens_.services.prompts.Message(
       kNotSavedTitle,
-      "基準データを記録できませんでした。" + FileAfterFailedSave(loadedGrid, saving, now) + "\n" + failure);
+      "基準データを記録できませんでした。" + FileAfterFailedSave(loadedGrid_, saving, now) + "\n" + failure);
 }
 
 void FrmTimeData::redoOverNewerFile(const StandardsGrid& edited) {
@@ -434,15 +434,15 @@ void FrmTimeData::redoOverNewerFile(const StandardsGrid& edited) {
     reportFailedSave(failure.what(), edited);
     return;
   }
-  const RedoneEdits redo = RedoEdits(loadedGrid, edited, file);
+  const RedoneEdits redo = RedoEdits(loadedGrid_, edited, file);
   fillGrid(redo.grid);
   for (const RejectedCell& edit : redo.edits) {
     QTableWidgetItem* item = cell(edit.row, edit.column);
     item->setBackground(kChangedColour);
     item->setToolTip(QStringLiteral("ファイルの値：") + Q(file[edit.row][edit.column]));
   }
-  loadedGrid = std::move(file);
-  loadedBytes = std::move(bytes);
+  loadedGrid_ = std::move(file);
+  loadedBytes_ = std::move(bytes);
   Changed = !redo.edits.empty();
   moveTo(r, c);
   Picture6->hide();

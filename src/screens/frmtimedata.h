@@ -90,14 +90,14 @@ class FrmTimeData : public Form {
   WaitCover* Picture6;        // wait panel
   QLabel* Label8;             // "Just a moment,please."
 
-  bool Changed = false;  // an edit not saved yet; only a save clears it
-  int LastRow = 0;       // level rows in the grid
-  int ChartLevel = 0;    // the level the charts show
-  int selectionEnd = 0;  // last row of the Shift+Down copy
-  bool entered = false;  // the entry procedure ran for this showing
-  TimeHistograms histograms;
-  StandardsGrid loadedGrid;  // the grid as the file held it when last read
-  std::string loadedBytes;   // ...and the file's bytes then: a save over anything else is refused
+  bool Changed = false;   // an edit not saved yet; only a save clears it
+  int LastRow = 0;        // level rows in the grid
+  int ChartLevel = 0;     // the level the charts show
+  int selectionEnd_ = 0;  // last row of the Shift+Down copy
+  bool entered_ = false;  // the entry procedure ran for this showing
+  TimeHistograms histograms_;
+  StandardsGrid loadedGrid_;  // the grid as the file held it when last read
+  std::string loadedBytes_;   // ...and the file's bytes then: a save over anything else is refused
 };
 
 }  // namespace bardrill::screens

@@ -106,13 +106,13 @@ Mainfrm::Mainfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   resize(PixelsFromTwips(kClientWidthTwips), PixelsFromTwips(kClientHeightTwips));
   SetBackground(this, kDrillColour);
   setFocusPolicy(Qt::StrongFocus);
-  BuildDiagram();
-  BuildTitleRow();
-  BuildInstruction();
-  BuildHiddenControls();
+  buildDiagram();
+  buildTitleRow();
+  buildInstruction();
+  buildHiddenControls();
 }
 
-void Mainfrm::BuildTitleRow() {
+void Mainfrm::buildTitleRow() {
   Picture2 = MakePanel(this, QStringLiteral("Picture2"), kTitleBox);
   PlaceTwips(Picture2, 90, 90, 2310, 690);
   Label9.append(
@@ -155,7 +155,7 @@ void Mainfrm::BuildTitleRow() {
   PlaceTwips(Shape1[2], kTopBarRightTwips - 1500, 10170, 1500, 540);
 }
 
-void Mainfrm::BuildInstruction() {
+void Mainfrm::buildInstruction() {
   Label2 = MakeCaption(this, QStringLiteral("Label2"), QStringLiteral("に数字を入れなさい"),
                        ProportionalFont(20.25, true), Qt::AlignRight);
   // The legend square must sit right before the words, so the label is as wide as its text.
@@ -170,7 +170,7 @@ void Mainfrm::BuildInstruction() {
   SetBoxColour(Text4, AnswerColour);
 }
 
-void Mainfrm::BuildDiagram() {
+void Mainfrm::buildDiagram() {
   Picture4 = {nullptr,
               new FilledShape(this, ElementName("Picture4", 1), QColor(176, 255, 255), QColor(0, 200, 220)),
               new FilledShape(this, ElementName("Picture4", 2), QColor(200, 255, 176), QColor(64, 184, 64))};
@@ -198,7 +198,7 @@ void Mainfrm::BuildDiagram() {
   for (QFrame* box : Picture5) box->hide();
 }
 
-void Mainfrm::BuildHiddenControls() {
+void Mainfrm::buildHiddenControls() {
   Text5 = new QLineEdit(this);
   Text5->setObjectName(QStringLiteral("Text5"));
   SetBoxColour(Text5, GivenColour);
@@ -239,7 +239,7 @@ void Mainfrm::Form_Activate() {
   Label9[0]->setText(Q(state.ProgramTitle));
   Label9[1]->setText(Q(text::Trim(state.CurrentStudentName)));
   state.CorrectCount = 0;
-  ShowRemaining();
+  showRemaining();
   Command4_Click();
 }
 
@@ -264,11 +264,11 @@ void Mainfrm::Command3_Click() {
   }
 }
 
-void Mainfrm::Command1_Click() { ShowProblem(GeneratePartWholeProblem(screens_.services.random)); }
+void Mainfrm::Command1_Click() { showProblem(GeneratePartWholeProblem(screens_.services.random)); }
 
-void Mainfrm::Command2_Click() { ShowProblem(GenerateAreaProblem(screens_.services.random)); }
+void Mainfrm::Command2_Click() { showProblem(GenerateAreaProblem(screens_.services.random)); }
 
-void Mainfrm::ShowProblem(const Problem& problem) {
+void Mainfrm::showProblem(const Problem& problem) {
   const DiagramLayout layout = LayoutProblem(problem, TwipsFromPixels(width()), TwipsFromPixels(height()),
                                              TwipsFromPixels(frameGeometry().height()));
   problem_ = problem;
@@ -299,27 +299,27 @@ void Mainfrm::Timer1_Timer() {
 
 QString Mainfrm::AnswerText() const { return Label1[problem_.AskedIndex]->text(); }
 
-void Mainfrm::SetAnswerText(const QString& text) { Label1[problem_.AskedIndex]->setText(text); }
+void Mainfrm::setAnswerText(const QString& text) { Label1[problem_.AskedIndex]->setText(text); }
 
-void Mainfrm::ShowRemaining() { Label8->setText(QString::number(RemainingProblems(screens_.state))); }
+void Mainfrm::showRemaining() { Label8->setText(QString::number(RemainingProblems(screens_.state))); }
 
 void Mainfrm::Form_KeyPress(char32_t& KeyAscii) {
   if (unloaded_) return;
   std::string answer = S(AnswerText());
   switch (ApplyDrillKey(answer, KeyAscii)) {
     case DrillKeyEffect::Edited:
-      SetAnswerText(Q(answer));
+      setAnswerText(Q(answer));
       break;
     case DrillKeyEffect::Submit:
       KeyAscii = 0;
-      SubmitAnswer();
+      submitAnswer();
       break;
     case DrillKeyEffect::Ignored:
       break;
   }
 }
 
-void Mainfrm::SubmitAnswer() {
+void Mainfrm::submitAnswer() {
   AppState& state = screens_.state;
   if (IsRightAnswer(S(AnswerText()), problem_.ExpectedAnswer)) {
     PlayRightSound(state, screens_.services);
@@ -328,26 +328,26 @@ void Mainfrm::SubmitAnswer() {
       FinishDrill();
       return;
     }
-    ShowRemaining();
+    showRemaining();
     Command3_Click();
     return;
   }
   CountWrongAnswer(state);
-  ShowRemaining();
+  showRemaining();
   PlayWrongSound(state, screens_.services);
-  if (LetEventsRun()) SetAnswerText({});
+  if (letEventsRun()) setAnswerText({});
 }
 
 void Mainfrm::FinishDrill() {
   AppState& state = screens_.state;
   // Keys and ticks are handled during the pauses below: a second request to finish does nothing.
-  if (!LetEventsRun() || state.DrillFinishing) return;
+  if (!letEventsRun() || state.DrillFinishing) return;
   state.DrillFinishing = true;
   sPicture2->showOver();
-  if (!LetEventsRun()) return;
+  if (!letEventsRun()) return;
   if (IsPracticeLevel(state, state.SelectedLevel)) {
     screens_.Show<BASEFRM>();
-    UnloadSelf();
+    unloadSelf();
     screens_.Show<seisekitime1>();
     screens_.DoEvents();
     return;
@@ -356,7 +356,7 @@ void Mainfrm::FinishDrill() {
   state.DrillSeconds = state.ElapsedSeconds;
   if (!RecordDrillResult()) return;
   screens_.Show<BASEFRM>();
-  if (LetEventsRun()) WaitSeconds(1);
+  if (letEventsRun()) WaitSeconds(1);
 }
 
 bool Mainfrm::RecordDrillResult() {
@@ -393,18 +393,18 @@ bool Mainfrm::askToSaveAgain(const std::string& why) {
 void Mainfrm::WaitSeconds(int seconds) {
   QPointer<Mainfrm> alive(this);
   if (!screens_.Pause(seconds * 1000) || !alive || unloaded_) return;
-  UnloadSelf();
+  unloadSelf();
   screens_.Show<FrmSyuuryou>();
 }
 
-bool Mainfrm::LetEventsRun() {
+bool Mainfrm::letEventsRun() {
   QPointer<Mainfrm> alive(this);
   Screens& screens = screens_;
   screens.DoEvents();
   return alive && !unloaded_ && !screens.ended();
 }
 
-void Mainfrm::UnloadSelf() {
+void Mainfrm::unloadSelf() {
   unloaded_ = true;
   Timer1->stop();
   screens_.Unload(this);
@@ -413,7 +413,7 @@ void Mainfrm::UnloadSelf() {
 void StartDrill(Screens& screens) {
   ResetDrill(screens.state);
   screens.DoEvents();
-  if (Mainfrm* old = screens.Find<Mainfrm>()) old->UnloadSelf();
+  if (Mainfrm* old = screens.Find<Mainfrm>()) old->unloadSelf();
   screens.Show<Mainfrm>();
 }
 

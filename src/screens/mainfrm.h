@@ -78,19 +78,19 @@ class Mainfrm : public Form {
   void Form_KeyPress(char32_t& KeyAscii) override;
 
  private:
-  void BuildTitleRow();
-  void BuildInstruction();
-  void BuildDiagram();
-  void BuildHiddenControls();
-  void ShowProblem(const Problem& problem);
-  void SubmitAnswer();
-  void SetAnswerText(const QString& text);
-  void ShowRemaining();
+  void buildTitleRow();
+  void buildInstruction();
+  void buildDiagram();
+  void buildHiddenControls();
+  void showProblem(const Problem& problem);
+  void submitAnswer();
+  void setAnswerText(const QString& text);
+  void showRemaining();
   // Lets pending events run. False when they closed this screen for good or ended the program: the
   // screen may be deleted by then and must not be touched.
-  bool LetEventsRun();
+  bool letEventsRun();
   // Leaves the screen for good: the timer stops and later keys find nothing to do.
-  void UnloadSelf();
+  void unloadSelf();
 
   Problem problem_;
   ProblemSequence sequence_;

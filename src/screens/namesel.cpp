@@ -106,7 +106,7 @@ void namesel::Form_Load() {
   Picture5->showOver(rect());
   screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
   screens_.Show<namesel>();
-  if (!ShowRoster()) return;
+  if (!showRoster()) return;
   Label4->setText(Q(state.ProgramTitle));
   Label4->setFont(ProportionalFont(48, true));
   List1->setCurrentRow(0);
@@ -129,7 +129,7 @@ void namesel::Form_Activate() {
   List1->setFocus();
 }
 
-bool namesel::ShowRoster() {
+bool namesel::showRoster() {
   if (!screens_.RefreshCounts()) return false;
   名簿表示();
   return true;
@@ -157,17 +157,17 @@ void namesel::名簿表示() {
 void namesel::Combo1_Click() {
   screens_.state.GradeFilter = S(Combo1->currentText());
   Picture5->showOver(rect());
-  if (ShowRoster()) Picture5->hide();
+  if (showRoster()) Picture5->hide();
   List1->setFocus();
 }
 
 void namesel::Option1_Click(int index) {
   displayChoice_ = index;
   Picture5->showOver(rect());
-  if (ShowRoster()) Picture5->hide();
+  if (showRoster()) Picture5->hide();
 }
 
-void namesel::ShowChoice(int row, bool doubleClick) {
+void namesel::showChoice(int row, bool doubleClick) {
   if (row <= 0) {
     Label1->setText(Q(kChooseYourName));
     Label2->clear();
@@ -178,10 +178,10 @@ void namesel::ShowChoice(int row, bool doubleClick) {
   Label2->setText(QString::number(List1->lines().key(row)));
 }
 
-void namesel::List1_Click() { ShowChoice(List1->currentRow(), false); }
+void namesel::List1_Click() { showChoice(List1->currentRow(), false); }
 
 void namesel::List1_DblClick() {
-  ShowChoice(List1->currentRow(), true);
+  showChoice(List1->currentRow(), true);
   if (List1->currentRow() > 0) Command14_Click();
 }
 

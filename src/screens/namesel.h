@@ -40,10 +40,10 @@ class namesel : public Form {
   void Form_KeyPress(char32_t& KeyAscii) override;
 
  private:
-  void ShowChoice(int row, bool doubleClick);
+  void showChoice(int row, bool doubleClick);
   // Runs the roster display unless the counts cannot be had (the program ends, or a wait for the
   // results file already under way fills the list when it ends).
-  bool ShowRoster();
+  bool showRoster();
 
   int displayChoice_ = 0;
   ClickableLabel* Label4;          // program title; a click opens the version screen
