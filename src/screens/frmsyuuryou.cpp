@@ -274,10 +274,15 @@ void FrmSyuuryou::Timer1_Timer() {
   Label2->setVisible(choices.levelLabelVisible);
 }
 
-void FrmSyuuryou::Command4_Click() {
-  // Leaving already (either button): a second press must not open a second screen.
-  if (!Command4->isEnabled()) return;
+// Leaving already (either button): a second press must not open a second screen.
+bool FrmSyuuryou::startLeaving() {
+  if (!Command4->isEnabled()) return false;
   Command4->setEnabled(false);
+  return true;
+}
+
+void FrmSyuuryou::Command4_Click() {
+  if (!startLeaving()) return;
   Screens& screens = screens_;
   screens.Show<seisekitime1>();
   screens.Unload(this);
@@ -289,8 +294,7 @@ void FrmSyuuryou::Form_QueryUnload() {
 }
 
 void FrmSyuuryou::Command5_Click() {
-  if (!Command4->isEnabled()) return;
-  Command4->setEnabled(false);
+  if (!startLeaving()) return;
   Screens& screens = screens_;
   screens.Show<BASEFRM>();
   screens.Unload(this);

@@ -29,6 +29,7 @@ class FrmSyuuryou : public Form {
 
  private:
   void playRecordSound(CompletionSound sound);
+  bool startLeaving();
 
   bool levelCleared_ = false;  // the judgement of this activation, which the first tick reuses
 

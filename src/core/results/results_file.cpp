@@ -192,14 +192,18 @@ std::optional<RecordBytes> ResultsFile::ReadOne(int64_t n) const {
   return bytes;
 }
 
+std::optional<SharedFile> ResultsFile::LockRecord(int64_t n, const char* lost,
+                                                  const LockWaitStep& step) const {
+  if (n < 1) return std::nullopt;
+  std::optional<SharedFile> locked = LockCurrentFile(path_, !school_, lost, step);
+  if (!locked) RequireNewSchool();
+  return locked;
+}
+
 EditOutcome ResultsFile::RewriteOne(int64_t n, const RecordBytes& asRead, const ResultRecord& replacement,
                                     const LockWaitStep& step) {
-  if (n < 1) return EditOutcome::Missing;
-  std::optional<SharedFile> locked = LockCurrentFile(path_, !school_, "the record was not changed", step);
-  if (!locked) {
-    RequireNewSchool();
-    return EditOutcome::Missing;
-  }
+  std::optional<SharedFile> locked = LockRecord(n, "the record was not changed", step);
+  if (!locked) return EditOutcome::Missing;
   SharedFile& file = *locked;
   const int64_t offset = (n - 1) * kRecordBytes;
   RecordBytes current;
@@ -221,12 +225,8 @@ EditOutcome ResultsFile::RewriteOne(int64_t n, const RecordBytes& asRead, const 
 }
 
 EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead, const LockWaitStep& step) {
-  if (n < 1) return EditOutcome::Missing;
-  std::optional<SharedFile> locked = LockCurrentFile(path_, !school_, "the record was not deleted", step);
-  if (!locked) {
-    RequireNewSchool();
-    return EditOutcome::Missing;
-  }
+  std::optional<SharedFile> locked = LockRecord(n, "the record was not deleted", step);
+  if (!locked) return EditOutcome::Missing;
   SharedFile& file = *locked;
   std::string contents(static_cast<size_t>(file.Size() / kRecordBytes * kRecordBytes), '\0');
   size_t got = file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size()));

@@ -94,6 +94,9 @@ class ResultsFile {
   // Throws the FileReadError of a share that is away unless a missing file means a school without
   // drills yet.
   void RequireNewSchool() const;
+  // The file locked for a change of record `n`, or nothing when there is no such record (no file yet,
+  // or n below 1).
+  std::optional<SharedFile> LockRecord(int64_t n, const char* lost, const LockWaitStep& step) const;
   void MarkSeen() const;
 
   std::string path_;

@@ -104,12 +104,7 @@ StandardsTable ParseStandards(ItemReader& reader, const StandardsTable& current)
                           "there are more than " + std::to_string(kMaxLevel) +
                               " level lines; the table holds " + std::to_string(kMaxLevel) + " levels");
     }
-    if (items.size() != static_cast<size_t>(kStandardColumns)) {
-      throw DataFileError(reader.name(), line,
-                          "the standards of level " + std::to_string(level) + " have " +
-                              std::to_string(items.size()) + " items instead of " +
-                              std::to_string(kStandardColumns));
-    }
+    RequireStandardColumns(reader.name(), line, level, items.size());
     table[level] = ParseLevel(reader.name(), items);
   }
   return table;
@@ -172,6 +167,13 @@ std::string WholeContents(const SharedFile& file) {
 
 std::string StandardsPath(const AppState& state) {
   return state.ProgramDataFolder + "タイム回数データ" + state.ContentNumber + ".txt";
+}
+
+void RequireStandardColumns(const std::string& file, int line, int level, size_t items) {
+  if (items == static_cast<size_t>(kStandardColumns)) return;
+  throw DataFileError(file, line,
+                      "the standards of level " + std::to_string(level) + " have " + std::to_string(items) +
+                          " items instead of " + std::to_string(kStandardColumns));
 }
 
 void LoadStandards(AppState& state) {

@@ -24,6 +24,9 @@ std::string StandardsPath(const AppState& state);
 // not fit its column; the standards in memory are then unchanged.
 void LoadStandards(AppState& state);
 
+// Throws the DataFileError of a level line of `file` whose item count is not kStandardColumns.
+void RequireStandardColumns(const std::string& file, int line, int level, size_t items);
+
 enum class SaveOutcome {
   Saved,
   ChangedElsewhere,  // the file no longer holds what the editor read: another PC saved; nothing written

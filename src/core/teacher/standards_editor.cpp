@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/app_state.h"
+#include "core/setup/standards.h"
 #include "platform/errors.h"
 #include "platform/item_reader.h"
 #include "platform/paths.h"
@@ -53,12 +54,7 @@ StandardsGrid ReadStandardsGrid(const AppState& state, std::string* fileBytes) {
       throw DataFileError(reader.name(), line,
                           "there are more than " + std::to_string(kMaxLevel) + " level lines");
     }
-    if (items.size() != static_cast<size_t>(kStandardColumns)) {
-      throw DataFileError(reader.name(), line,
-                          "the standards of level " + std::to_string(level) + " have " +
-                              std::to_string(items.size()) + " items instead of " +
-                              std::to_string(kStandardColumns));
-    }
+    RequireStandardColumns(reader.name(), line, level, items.size());
     std::vector<std::string> row{std::to_string(level)};
     for (const Item& item : items) row.push_back(item.text);
     grid.push_back(std::move(row));
