@@ -17,9 +17,9 @@ class WaitCover : public QFrame {
  public:
   struct Look {
     QString caption;
-    double points = 24;       // bold
-    QString captionName;      // an unnamed caption when empty
-    QString progressName;     // no progress bar when empty
+    double points = 24;    // bold
+    QString captionName;   // an unnamed caption when empty
+    QString progressName;  // no progress bar when empty
   };
   WaitCover(QWidget* parent, const QString& name, const QColor& colour, const Look& look);
 
