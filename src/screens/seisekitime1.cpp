@@ -287,7 +287,7 @@ void seisekitime1::Form_Load() {
 
   Columns.resize(count + 1);
   for (int i = 1; i <= count; ++i) {
-    auto* column = new LevelColumn(this, i, PixelsFromTwips(LevelColumnWidth) - 8, kColumnsHeight);
+    auto* column = new LevelColumn(this, i, LevelColumnWidth - 120, TwipsFromPixels(kColumnsHeight));
     connect(column, &LevelColumn::startRequested, this, &seisekitime1::Command4_Click);
     connect(column, &LevelColumn::nameClicked, this, &seisekitime1::Label3_Click);
     connect(column, &LevelColumn::rankRequested, this, &seisekitime1::Command3_Click);
