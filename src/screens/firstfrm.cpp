@@ -44,23 +44,23 @@ QPixmap SplashPicture() {
 
 Firstfrm::Firstfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowFlag(Qt::FramelessWindowHint);
-  setFixedSize(640, 600);
+  FixedSizeTwips(this, 9600, 9000);
   SetBackground(this, kDrillColour);
   Picture1 = new QFrame(this);
   Picture1->setObjectName(QStringLiteral("Picture1"));
-  Picture1->setGeometry(0, 0, 640, 480);
+  PlaceTwips(Picture1, 0, 0, 9600, 7200);
   Image1 = MakeLabel(Picture1, QStringLiteral("Image1"));
-  Image1->setGeometry(0, 0, 640, 480);
+  PlaceTwips(Image1, 0, 0, 9600, 7200);
   Image1->setPixmap(SplashPicture());
   Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("Just a moment, please."));
   Label1->setFont(ProportionalFont(16, true));
-  Label1->setGeometry(20, 490, 600, 36);
+  PlaceTwips(Label1, 300, 7350, 9000, 540);
   Label5 = MakeLabel(this, QStringLiteral("Label5"));
   Label5->setFont(ProportionalFont(14));
-  Label5->setGeometry(20, 528, 600, 30);
+  PlaceTwips(Label5, 300, 7920, 9000, 450);
   Label2 = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("bardrill 学習塾のためのバー図ドリル"));
   Label2->setFont(ProportionalFont(10));
-  Label2->setGeometry(20, 564, 600, 26);
+  PlaceTwips(Label2, 300, 8460, 9000, 390);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(100);

@@ -29,8 +29,20 @@ namespace {
 constexpr int kTimerInterval = 500;
 constexpr double kSmallestPoints = 12;
 
-// The card behind the results, in window pixels; the backdrop draws it so the labels stay transparent.
-const QRect kCard(72, 100, 880, 470);
+// The card behind the results, in twips; the backdrop draws it so the labels stay transparent.
+constexpr int kCardLeftTwips = 1080;
+constexpr int kCardTopTwips = 1500;
+constexpr int kCardWidthTwips = 13200;
+constexpr int kCardHeightTwips = 7050;
+// The same card in the backdrop's pixels, where it is drawn.
+const QRect kCardPx(PixelsFromTwips(kCardLeftTwips), PixelsFromTwips(kCardTopTwips),
+                    PixelsFromTwips(kCardWidthTwips), PixelsFromTwips(kCardHeightTwips));
+
+// Places a widget across the card, `insetTwips` in from either side, `topTwips` below the card's top.
+void PlaceOnCard(QWidget* w, int insetTwips, int topTwips, int heightTwips) {
+  PlaceTwips(w, kCardLeftTwips + insetTwips, kCardTopTwips + topTwips, kCardWidthTwips - 2 * insetTwips,
+             heightTwips);
+}
 
 QPolygonF Star(QPointF centre, double outer) {
   QPolygonF star;
@@ -81,7 +93,7 @@ QPixmap PaintBackdrop(QSize size) {
 
   p.setBrush(QColor(255, 255, 255, 225));
   p.setPen(QPen(QColor(120, 180, 230), 4));
-  p.drawRoundedRect(kCard, 28, 28);
+  p.drawRoundedRect(kCardPx, 28, 28);
   return pixmap;
 }
 
@@ -98,8 +110,8 @@ QLabel* MakeTextLabel(QWidget* parent, const char* name, const QColor& colour, Q
 // or level name is made smaller instead of being cut off.
 void SetFittedText(QLabel* label, const QString& text, double points) {
   QFont font = ProportionalFont(points, true);
-  const int room = label->contentsRect().width() - 8;
-  while (font.pointSizeF() > kSmallestPoints && QFontMetrics(font).horizontalAdvance(text) > room) {
+  const int roomPx = label->contentsRect().width() - 8;
+  while (font.pointSizeF() > kSmallestPoints && QFontMetrics(font).horizontalAdvance(text) > roomPx) {
     font.setPointSizeF(font.pointSizeF() - 1);
   }
   label->setFont(font);
@@ -131,35 +143,35 @@ QPushButton* MakeBigButton(QWidget* parent, const char* name, const QString& cap
 
 FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(QStringLiteral("終了"));
-  resize(1024, 740);
+  SizeTwips(this, 15360, 11100);
   // The colour halfway between the backdrop's sky and its ground, for the window's margins beside it.
   SetBackground(this, QColor(219, 236, 235));
 
   Image1 = MakeLabel(this, QStringLiteral("Image1"));
 
   Label15 = MakeTextLabel(this, "Label15", Qt::white, Qt::AlignHCenter);
-  Label15->setGeometry(24, 16, 200, 68);
+  PlaceTwips(Label15, 360, 240, 3000, 1020);
   Label15->setStyleSheet(QStringLiteral("background: rgb(0, 128, 128); border-radius: 16px;"));
   Label16 = MakeTextLabel(this, "Label16", QColor(0, 90, 90), Qt::AlignHCenter);
-  Label16->setGeometry(236, 16, 240, 68);
+  PlaceTwips(Label16, 3540, 240, 3600, 1020);
   Label16->setStyleSheet(QStringLiteral("background: rgb(255, 255, 255); border-radius: 16px;"));
   Label17 = MakeTextLabel(this, "Label17", QColor(30, 30, 80), Qt::AlignRight);
-  Label17->setGeometry(488, 16, 512, 68);
+  PlaceTwips(Label17, 7320, 240, 7680, 1020);
 
   Label18 = MakeTextLabel(this, "Label18", QColor(20, 60, 170), Qt::AlignHCenter);
-  Label18->setGeometry(kCard.left() + 20, kCard.top() + 16, kCard.width() - 40, 100);
+  PlaceOnCard(Label18, 300, 240, 1500);
   Label19 = MakeTextLabel(this, "Label19", QColor(60, 40, 20), Qt::AlignHCenter);
-  Label19->setGeometry(kCard.left() + 20, kCard.top() + 122, kCard.width() - 40, 72);
+  PlaceOnCard(Label19, 300, 1830, 1080);
   Label20 = MakeTextLabel(this, "Label20", QColor(220, 30, 60), Qt::AlignHCenter);
-  Label20->setGeometry(kCard.left() + 20, kCard.top() + 198, kCard.width() - 40, 76);
+  PlaceOnCard(Label20, 300, 2970, 1140);
   Label20->hide();
 
   // Today's counts read as one line, centred whatever the figures' widths.
   auto* todayRow = new QWidget(this);
-  todayRow->setGeometry(kCard.left() + 20, kCard.top() + 280, kCard.width() - 40, 60);
+  PlaceOnCard(todayRow, 300, 4200, 900);
   auto* row = new QHBoxLayout(todayRow);
   row->setContentsMargins(0, 0, 0, 0);
-  row->setSpacing(8);
+  row->setSpacing(PixelsFromTwips(120));
   Label13 = MakeTextLabel(todayRow, "Label13", QColor(60, 60, 60), Qt::AlignLeft);
   Label14 = MakeTextLabel(todayRow, "Label14", QColor(60, 60, 60), Qt::AlignLeft);
   for (QLabel* label : {Label13, Label14}) label->setFont(ProportionalFont(24, true));
@@ -169,7 +181,10 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
   row->addStretch();
 
   Label2 = MakeTextLabel(this, "Label2", QColor(200, 60, 0), Qt::AlignHCenter);
-  Label2->setGeometry(kCard.center().x() - 320, kCard.top() + 360, 640, 84);
+  // Centred on the card, then a pixel to the left: on the pixel centre QRect::center() gives the card.
+  constexpr int kLevelClearedWidthTwips = 9600;
+  PlaceTwips(Label2, kCardLeftTwips + (kCardWidthTwips - kLevelClearedWidthTwips) / 2 - kTwipsPerPixel,
+             kCardTopTwips + 5400, kLevelClearedWidthTwips, 1260);
   Label2->setStyleSheet(QStringLiteral("background: rgb(255, 232, 120); border-radius: 20px;"));
   Label2->setFont(ProportionalFont(30, true));
   Label2->setText(QStringLiteral("このレベルクリア"));
@@ -177,20 +192,26 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
 
   Command4 = MakeBigButton(this, "Command4", QStringLiteral("メニューへ"), QColor(200, 230, 255),
                            QColor(70, 140, 220));
-  Command4->setGeometry(152, 610, 320, 100);
+  PlaceTwips(Command4, 2280, 9150, 4800, 1500);
   connect(Command4, &QPushButton::clicked, this, &FrmSyuuryou::Command4_Click);
   Command5 =
       MakeBigButton(this, "Command5", QStringLiteral("もう一度"), QColor(210, 245, 200), QColor(80, 170, 80));
-  Command5->setGeometry(552, 610, 320, 100);
+  PlaceTwips(Command5, 8280, 9150, 4800, 1500);
   connect(Command5, &QPushButton::clicked, this, &FrmSyuuryou::Command5_Click);
 
   Picture1 = MakePanel(this, QStringLiteral("Picture1"), QColor(255, 246, 150));
-  Picture1->setGeometry(kCard.left() + 40, kCard.top() + 110, kCard.width() - 80, 240);
+  constexpr int kBannerInsetTwips = 600;
+  constexpr int kBannerHeightTwips = 3600;
+  PlaceOnCard(Picture1, kBannerInsetTwips, 1650, kBannerHeightTwips);
   Picture1->setStyleSheet(
       QStringLiteral("#Picture1 { background: rgb(255, 246, 150); border: 8px solid rgb(255, 150, 0);"
                      " border-radius: 32px; }"));
   Label1 = MakeTextLabel(Picture1, "Label1", QColor(210, 30, 30), Qt::AlignHCenter);
-  Label1->setGeometry(Picture1->rect().adjusted(12, 12, -12, -12));
+  // Inside the banner's border.
+  constexpr int kBannerMarginTwips = 180;
+  PlaceTwips(Label1, kBannerMarginTwips, kBannerMarginTwips,
+             kCardWidthTwips - 2 * kBannerInsetTwips - 2 * kBannerMarginTwips,
+             kBannerHeightTwips - 2 * kBannerMarginTwips);
   SetFittedText(Label1, QStringLiteral("目標レベルクリア。おめでとう！"), 36);
   Picture1->hide();
 

@@ -13,15 +13,15 @@
 namespace bardrill::screens {
 
 namespace {
-constexpr int kSideWidth = 180;
-constexpr int kMonthlyHeight = 72;  // the month box and its button, above "戻る"
+constexpr int kSideWidthTwips = 2700;
+constexpr int kMonthlyHeightTwips = 1080;  // the month box and its button, above "戻る"
 }  // namespace
 
 HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
   setObjectName(QStringLiteral("Picture11"));
   SetBackground(this, kPanelColour);
   setFrameShape(QFrame::Box);
-  resize(1008, 560);
+  SizeTwips(this, 15120, 8400);
   Picture12 = new ChartView(this);
   Picture12->setObjectName(QStringLiteral("Picture12"));
 
@@ -46,15 +46,17 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
   Command18 = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"));
   Command18->setFont(ProportionalFont(13, true));
 
-  const int side = width() - kSideWidth - 4;
-  Picture12->setGeometry(4, 4, side - 8, height() - 8);
-  levelsCaption->setGeometry(side, 4, kSideWidth, 22);
-  List3->setGeometry(side, 28, kSideWidth, 120);
-  Command25->setGeometry(side, 154, kSideWidth, 32);
-  List2->setGeometry(side, 190, kSideWidth, height() - 190 - 48 - kMonthlyHeight);
-  Combo3->setGeometry(side, height() - 44 - kMonthlyHeight, kSideWidth, 32);
-  Command26->setGeometry(side, height() - 44 - kMonthlyHeight + 34, kSideWidth, 32);
-  Command18->setGeometry(side, height() - 44, kSideWidth, 40);
+  const int widthTwips = TwipsFromPixels(width());
+  const int heightTwips = TwipsFromPixels(height());
+  const int sideTwips = widthTwips - kSideWidthTwips - 60;
+  PlaceTwips(Picture12, 60, 60, sideTwips - 120, heightTwips - 120);
+  PlaceTwips(levelsCaption, sideTwips, 60, kSideWidthTwips, 330);
+  PlaceTwips(List3, sideTwips, 420, kSideWidthTwips, 1800);
+  PlaceTwips(Command25, sideTwips, 2310, kSideWidthTwips, 480);
+  PlaceTwips(List2, sideTwips, 2850, kSideWidthTwips, heightTwips - 2850 - 720 - kMonthlyHeightTwips);
+  PlaceTwips(Combo3, sideTwips, heightTwips - 660 - kMonthlyHeightTwips, kSideWidthTwips, 480);
+  PlaceTwips(Command26, sideTwips, heightTwips - 660 - kMonthlyHeightTwips + 510, kSideWidthTwips, 480);
+  PlaceTwips(Command18, sideTwips, heightTwips - 660, kSideWidthTwips, 600);
   List2->hide();
   showMonthly(false);
 

@@ -14,33 +14,38 @@ namespace bardrill::screens {
 namespace {
 const QColor kTargetGrey(224, 224, 224);
 const char* const kBannedText = "やりすぎ禁止";
-constexpr int kNarrowPx = 300;
+constexpr int kNarrowTwips = 4500;
+// The column's border, kept clear on each side.
+constexpr int kInsetTwips = 60;
 }  // namespace
 
-LevelColumn::LevelColumn(QWidget* parent, int level, int widthPx, int heightPx)
+LevelColumn::LevelColumn(QWidget* parent, int level, int widthTwips, int heightTwips)
     : QFrame(parent), level_(level) {
   SetBackground(this, kPanelColour);
   setFrameShape(QFrame::StyledPanel);
-  resize(widthPx, heightPx);
-  const int width = widthPx - 8;
-  const bool narrow = width < kNarrowPx;
-  auto place = [](QWidget* w, int x, int y, int wide, int high) { w->setGeometry(4 + x, 4 + y, wide, high); };
+  SizeTwips(this, widthTwips, heightTwips);
+  const int innerWidthTwips = widthTwips - 2 * kInsetTwips;
+  const bool narrow = innerWidthTwips < kNarrowTwips;
+  // All in twips, from the corner inside the border.
+  auto place = [](QWidget* w, int x, int y, int wide, int high) {
+    PlaceTwips(w, kInsetTwips + x, kInsetTwips + y, wide, high);
+  };
 
   Label1 = MakeLabel(this, ElementName("Label1", level), QString::number(level));
   Label1->setFont(ProportionalFont(18, true));
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setFrameShape(QFrame::Box);
   SetBackground(Label1, kPaperColour);
-  place(Label1, 0, 0, 40, 40);
+  place(Label1, 0, 0, 600, 600);
   Label3 = MakeClickableLabel(this, ElementName("Label3", level));
   Label3->setFont(ProportionalFont(narrow ? 15 : 18, true));
   Label3->setCursor(Qt::PointingHandCursor);
-  place(Label3, 48, 0, width - 48, 40);
+  place(Label3, 720, 0, innerWidthTwips - 720, 600);
   connect(Label3, &ClickableLabel::clicked, this, [this] { Q_EMIT nameClicked(level_); });
 
   Command4 = MakeButton(this, ElementName("Command4", level), {});
   Command4->setFont(ProportionalFont(20, true));
-  place(Command4, 0, 44, width, 54);
+  place(Command4, 0, 660, innerWidthTwips, 810);
   connect(Command4, &QPushButton::clicked, this, [this] { Q_EMIT startRequested(level_); });
   Text1 = new QLineEdit(this);
   Text1->setObjectName(ElementName("Text1", level));
@@ -49,31 +54,31 @@ LevelColumn::LevelColumn(QWidget* parent, int level, int widthPx, int heightPx)
   Text1->setAlignment(Qt::AlignCenter);
   Text1->setFont(ProportionalFont(14, true));
   Text1->setStyleSheet(QStringLiteral("QLineEdit { color: rgb(255, 0, 0); background: rgb(255, 255, 0); }"));
-  place(Text1, 0, 102, width, 30);
+  place(Text1, 0, 1530, innerWidthTwips, 450);
   Text1->hide();
 
   const QFont small = ProportionalFont(narrow ? 10 : 12);
   auto figure = [&](const char* array, const QString& text, int x, int y, int w) {
     QLabel* label = MakeLabel(this, ElementName(array, level), text);
     label->setFont(small);
-    place(label, x, y, w, 24);
+    place(label, x, y, w, 360);
     return label;
   };
-  Label7 = figure("Label7", {}, 0, 136, width);
-  Label8 = figure("Label8", {}, 0, 162, width);
+  Label7 = figure("Label7", {}, 0, 2040, innerWidthTwips);
+  Label8 = figure("Label8", {}, 0, 2430, innerWidthTwips);
   SetBackground(Label7, kTargetGrey);
   SetBackground(Label8, kTargetGrey);
-  Label9 = figure("Label9", QStringLiteral("今日"), 0, 190, 60);
-  Label14 = figure("Label14", {}, 64, 190, width - 64);
-  Label10 = figure("Label10", QStringLiteral("今まで"), 0, 216, 60);
-  Label15 = figure("Label15", {}, 64, 216, width - 64);
+  Label9 = figure("Label9", QStringLiteral("今日"), 0, 2850, 900);
+  Label14 = figure("Label14", {}, 960, 2850, innerWidthTwips - 960);
+  Label10 = figure("Label10", QStringLiteral("今まで"), 0, 3240, 900);
+  Label15 = figure("Label15", {}, 960, 3240, innerWidthTwips - 960);
 
   List5 = MakeLineList(this, ElementName("List5", level));
   List5->setFont(FixedFont(narrow ? 11 : 14));
-  place(List5, 0, 244, width, heightPx - 294);
+  place(List5, 0, 3660, innerWidthTwips, heightTwips - 4410);
   Command3 = MakeButton(this, ElementName("Command3", level), QStringLiteral("成績表示"));
   Command3->setFont(ProportionalFont(12));
-  place(Command3, 0, heightPx - 46, width, 38);
+  place(Command3, 0, heightTwips - 690, innerWidthTwips, 570);
   connect(Command3, &QPushButton::clicked, this, [this] { Q_EMIT rankRequested(level_); });
 }
 

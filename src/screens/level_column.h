@@ -19,8 +19,8 @@ class LineList;
 class LevelColumn : public QFrame {
   Q_OBJECT
  public:
-  // `widthPx` by the hub's column width; narrow columns get smaller fonts.
-  LevelColumn(QWidget* parent, int level, int widthPx, int heightPx);
+  // `widthTwips` by the hub's column width; narrow columns get smaller fonts.
+  LevelColumn(QWidget* parent, int level, int widthTwips, int heightTwips);
 
   // Puts the column's texts on its labels; a practice level hides everything but its number, name
   // and start button.

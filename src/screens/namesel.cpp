@@ -29,37 +29,37 @@ const char* const kDisplayCaptions[4] = {"回数(今日／今まで）", "ポイ
 namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   AppState& state = screens.state;
   setWindowTitle(Q(state.ProgramTitle) + QStringLiteral(" 名前選び"));
-  resize(1024, 740);
+  SizeTwips(this, 15360, 11100);
   const QColor panel(255, 255, 224);
 
   Label4 = MakeClickableLabel(this, QStringLiteral("Label4"));
-  Label4->setGeometry(24, 8, 560, 84);
+  PlaceTwips(Label4, 360, 120, 8400, 1260);
   Label4->setCursor(Qt::PointingHandCursor);
   connect(Label4, &ClickableLabel::clicked, this, &namesel::Label4_Click);
 
   Picture3 = MakePanel(this, QStringLiteral("Picture3"), kBandColour);
-  Picture3->setGeometry(600, 16, 400, 68);
+  PlaceTwips(Picture3, 9000, 240, 6000, 1020);
   Image1 = MakeLabel(Picture3, QStringLiteral("Image1"), QStringLiteral("なまえを えらんで O.K."));
   Image1->setFont(ProportionalFont(18, true));
   Image1->setAlignment(Qt::AlignCenter);
-  Image1->setGeometry(0, 0, 400, 68);
+  PlaceTwips(Image1, 0, 0, 6000, 1020);
 
   List1 = MakeLineList(this, QStringLiteral("List1"));
   List1->setFont(FixedFont(14));
-  List1->setGeometry(24, 100, 600, 620);
+  PlaceTwips(List1, 360, 1500, 9000, 9300);
   connect(List1, &LineList::currentRowChanged, this, [this] { List1_Click(); });
   connect(List1, &LineList::rowActivated, this, [this] { List1_DblClick(); });
 
   Label1 = MakeLabel(this, QStringLiteral("Label1"), Q(kChooseYourName));
   Label1->setFont(ProportionalFont(20, true));
-  Label1->setGeometry(644, 100, 360, 56);
+  PlaceTwips(Label1, 9660, 1500, 5400, 840);
   SetBackground(Label1, panel);
   Label2 = MakeLabel(this, QStringLiteral("Label2"));
   Label2->hide();
 
   Command14 = MakeButton(this, QStringLiteral("Command14"), QStringLiteral("O.K."));
   Command14->setFont(ProportionalFont(20, true));
-  Command14->setGeometry(644, 168, 360, 64);
+  PlaceTwips(Command14, 9660, 2520, 5400, 960);
   connect(Command14, &QPushButton::clicked, this, &namesel::Command14_Click);
 
   Combo1 = new QComboBox(this);
@@ -67,16 +67,16 @@ namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   Combo1->setFont(ProportionalFont(14));
   Combo1->setToolTip(QStringLiteral("表示する学年を選びなさい"));
   Combo1->addItem(QStringLiteral("全学年"));
-  Combo1->setGeometry(644, 252, 360, 40);
+  PlaceTwips(Combo1, 9660, 3780, 5400, 600);
   connect(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
 
   Picture7 = MakePanel(this, QStringLiteral("Picture7"), panel);
-  Picture7->setGeometry(644, 306, 360, 176);
+  PlaceTwips(Picture7, 9660, 4590, 5400, 2640);
   for (int i = 0; i < 4; ++i) {
     auto* option = new QRadioButton(QString::fromUtf8(kDisplayCaptions[i]), Picture7);
     option->setObjectName(ElementName("Option1", i));
     option->setFont(ProportionalFont(13));
-    option->setGeometry(12, 8 + 42 * i, 340, 36);
+    PlaceTwips(option, 180, 120 + 630 * i, 5100, 540);
     connect(option, &QRadioButton::toggled, this, [this, i](bool on) {
       if (on) Option1_Click(i);
     });
@@ -85,13 +85,13 @@ namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
 
   Command7 = MakeButton(this, QStringLiteral("Command7"), QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"));
   Command7->setFont(ProportionalFont(14));
-  Command7->setGeometry(644, 660, 360, 56);
+  PlaceTwips(Command7, 9660, 9900, 5400, 840);
   connect(Command7, &QPushButton::clicked, this, &namesel::Command7_Click);
 
   Picture8 = MakePanel(this, QStringLiteral("Picture8"), QColor(255, 192, 192));
-  Picture8->setGeometry(644, 500, 360, 60);
+  PlaceTwips(Picture8, 9660, 7500, 5400, 900);
   Label8 = MakeLabel(Picture8, QStringLiteral("Label8"), QStringLiteral("開発中"));
-  Label8->setGeometry(8, 8, 340, 44);
+  PlaceTwips(Label8, 120, 120, 5100, 660);
   Picture8->hide();
 
   Picture5 = new WaitCover(this, QStringLiteral("Picture5"), FromBgr(state.SeasonColour),

@@ -302,8 +302,8 @@ void seisekitime1::Form_Load() {
 
   Columns.resize(count + 1);
   for (int i = 1; i <= count; ++i) {
-    auto* column =
-        new LevelColumn(this, i, PixelsFromTwips(LevelColumnWidth) - 8, PixelsFromTwips(kColumnsHeightTwips));
+    // The column's frame takes 120 twips (8 pixels) off the share of the list area.
+    auto* column = new LevelColumn(this, i, LevelColumnWidth - 120, kColumnsHeightTwips);
     connect(column, &LevelColumn::startRequested, this, &seisekitime1::Command4_Click);
     connect(column, &LevelColumn::nameClicked, this, &seisekitime1::Label3_Click);
     connect(column, &LevelColumn::rankRequested, this, &seisekitime1::Command3_Click);

@@ -17,6 +17,14 @@ void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
                  PixelsFromTwips(height));
 }
 
+void SizeTwips(QWidget* w, int width, int height) {
+  w->resize(PixelsFromTwips(width), PixelsFromTwips(height));
+}
+
+void FixedSizeTwips(QWidget* w, int width, int height) {
+  w->setFixedSize(PixelsFromTwips(width), PixelsFromTwips(height));
+}
+
 void SetBackground(QWidget* w, const QColor& colour) {
   QPalette p = w->palette();
   p.setColor(QPalette::Window, colour);

@@ -24,6 +24,9 @@ constexpr int TwipsFromPixels(int pixels) { return pixels * kTwipsPerPixel; }
 
 // Places a widget by its geometry in twips.
 void PlaceTwips(QWidget* w, int left, int top, int width, int height);
+// Resizes a widget (or fixes its size) to a width and height in twips.
+void SizeTwips(QWidget* w, int width, int height);
+void FixedSizeTwips(QWidget* w, int width, int height);
 void SetBackground(QWidget* w, const QColor& colour);
 
 // The Windows fonts the screens were designed with (substituted by IPA fonts).
