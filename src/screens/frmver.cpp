@@ -12,7 +12,7 @@ namespace bardrill::screens {
 frmver::frmver(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
   becomeDialog();
-  setFixedSize(PixelsFromTwips(5400), PixelsFromTwips(3300));
+  FixedSizeTwips(this, 5400, 3300);
   Label1 = MakeLabel(this, QStringLiteral("Label1"));
   Label1->setFont(ProportionalFont(20, true));
   PlaceTwips(Label1, 300, 240, 4800, 600);

@@ -14,7 +14,7 @@ namespace bardrill::screens {
 
 ProgramWindow::ProgramWindow() : QWidget(nullptr) {
   setObjectName(QStringLiteral("ProgramWindow"));
-  resize(kLargestPage);
+  resize(kLargestPagePx);
 }
 
 void ProgramWindow::showPage(Form* page) {
@@ -69,8 +69,8 @@ void ScaleToFitScreen(QApplication& app) {
   const QScreen* screen = app.primaryScreen();
   if (!screen) return;
   const QSize available = screen->geometry().size();
-  const double factor = std::min(double(available.width()) / kLargestPage.width(),
-                                 double(available.height()) / kLargestPage.height());
+  const double factor = std::min(double(available.width()) / kLargestPagePx.width(),
+                                 double(available.height()) / kLargestPagePx.height());
   if (factor > 0) QHighDpiScaling::setGlobalFactor(factor);
 }
 

@@ -38,7 +38,7 @@ class ProgramWindow : public QWidget {
 
 // The largest design among the pages, in logical pixels: the drill is the widest, the records
 // screen the tallest.
-inline constexpr QSize kLargestPage{1026, 768};
+inline constexpr QSize kLargestPagePx{1026, 768};
 
 // Scales everything the program draws so that the largest page fills as much of the primary screen as
 // it can without being cut, text and lines drawn at that size. One scale for every page, so that a
