@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -104,8 +105,24 @@ int HighestLevelFor(int grade) { return grade >= 5 ? 3 : grade >= 3 ? 2 : 1; }
 
 // Roughly eight weeks of drills: each child comes on some afternoons (not on Sundays), does one to
 // three drills, mostly at the highest level their grade allows, and gets slowly faster. About a third
-// of the children come today. A fixed seed makes reruns identical for the same today.
-std::vector<Drill> History(const LevelTable<LevelStandard>& standards, int64_t today) {
+// of the children come today, before `nowSecond`, the time of day it is. A fixed seed makes reruns
+// identical for the same today and time.
+// Today's afternoon has not happened yet early in the day: today's drills keep their order and move
+// into the part of the day that has passed, so that no list shows a drill later than the clock.
+void FitTodayBefore(std::vector<Drill>& drills, int64_t today, int nowSecond) {
+  constexpr int kMarginSeconds = 60;
+  int latest = 0;
+  for (const Drill& d : drills)
+    if (d.date == today) latest = std::max(latest, d.secondOfDay);
+  const int room = nowSecond - kMarginSeconds;
+  if (latest <= room) return;
+  for (Drill& d : drills) {
+    if (d.date == today)
+      d.secondOfDay = static_cast<int>(int64_t{d.secondOfDay} * std::max(room, 0) / latest);
+  }
+}
+
+std::vector<Drill> History(const LevelTable<LevelStandard>& standards, int64_t today, int nowSecond) {
   SystemRandom random;
   random.Seed(kSeed);
   std::vector<Drill> drills;
@@ -135,6 +152,7 @@ std::vector<Drill> History(const LevelTable<LevelStandard>& standards, int64_t t
       }
     }
   }
+  FitTodayBefore(drills, today, nowSecond);
   // The file grows in the order drills end, across all children.
   std::stable_sort(drills.begin(), drills.end(), [](const Drill& a, const Drill& b) {
     return a.date != b.date ? a.date < b.date : a.secondOfDay < b.secondOfDay;
@@ -142,8 +160,9 @@ std::vector<Drill> History(const LevelTable<LevelStandard>& standards, int64_t t
   return drills;
 }
 
-size_t WriteResults(const fs::path& dataFolder, const LevelTable<LevelStandard>& standards, int64_t today) {
-  std::vector<Drill> drills = History(standards, today);
+size_t WriteResults(const fs::path& dataFolder, const LevelTable<LevelStandard>& standards, int64_t today,
+                    int nowSecond) {
+  std::vector<Drill> drills = History(standards, today, nowSecond);
   std::string bytes;
   bytes.reserve(drills.size() * kRecordSize);
   for (const Drill& d : drills) {
@@ -158,16 +177,29 @@ size_t WriteResults(const fs::path& dataFolder, const LevelTable<LevelStandard>&
 
 // ---- command line ------------------------------------------------------------------------------------
 
+constexpr int kSecondsPerDay = 86400;
+
+// "HH:MM" as seconds since midnight.
+std::optional<int> SecondOfDay(const std::string& text) {
+  int hours = 0, minutes = 0;
+  char colon = 0;
+  std::istringstream in(text);
+  if (!(in >> hours >> colon >> minutes) || colon != ':' || !in.eof() || hours < 0 || hours > 23 ||
+      minutes < 0 || minutes > 59)
+    return std::nullopt;
+  return hours * 3600 + minutes * 60;
+}
+
 int Usage(const std::string& why) {
   std::cerr << "bardrill-demo-gen: " << why << "\n"
-            << "usage: bardrill-demo-gen ROOT [--today YYYY-MM-DD]\n"
+            << "usage: bardrill-demo-gen ROOT [--today YYYY-MM-DD] [--time HH:MM]\n"
             << "Lays out a demo installation of the program under ROOT (whose parent folder must exist).\n";
   return 2;
 }
 
 // A school laid out as `bardrill-school init` lays one out, with the demo's children and their history.
 // The program folder is left to the build, which puts the program there.
-void Generate(const fs::path& root, int64_t today) {
+void Generate(const fs::path& root, int64_t today, int nowSecond) {
   std::error_code ec;
   fs::create_directory(root, ec);
   if (!fs::is_directory(root)) throw std::runtime_error(paths::FromFs(root) + ": cannot be made a folder");
@@ -178,7 +210,8 @@ void Generate(const fs::path& root, int64_t today) {
   WriteRoster(common, SchoolYearOf(today));
   AppState state;
   LoadDataConfiguration(state, paths::FromFs(root / paths::ToFs(school::kProgramFolder)));
-  size_t records = WriteResults(common / paths::ToFs(school::kProgramFolder), state.Standards, today);
+  size_t records =
+      WriteResults(common / paths::ToFs(school::kProgramFolder), state.Standards, today, nowSecond);
   std::cout << "Demo installation in " << paths::FromFs(root) << ": " << kStudents.size() << " roster lines, "
             << records << " results up to " << calendar::FormatDate(today) << "\n";
 }
@@ -190,11 +223,16 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::optional<std::string> root;
   std::optional<int64_t> today;
+  std::optional<int> nowSecond;
   for (size_t i = 0; i < args.size(); ++i) {
     if (args[i] == "--today") {
       if (i + 1 >= args.size()) return Usage("--today needs a date");
       today = calendar::ParseIsoDate(args[++i]);
       if (!today) return Usage("not a date of the form YYYY-MM-DD: " + args[i]);
+    } else if (args[i] == "--time") {
+      if (i + 1 >= args.size()) return Usage("--time needs a time of day");
+      nowSecond = SecondOfDay(args[++i]);
+      if (!nowSecond) return Usage("not a time of day of the form HH:MM: " + args[i]);
     } else if (!args[i].empty() && args[i][0] == '-') {
       return Usage("unknown option " + args[i]);
     } else if (root) {
@@ -211,7 +249,13 @@ int main(int argc, char** argv) {
       throw std::runtime_error(paths::FromFs(absolute.parent_path()) +
                                ": the folder that should hold ROOT does not exist");
     }
-    Generate(absolute, today ? *today : SystemClock().Today());
+    SystemClock clock;
+    const int64_t realToday = clock.Today();
+    if (!today) today = realToday;
+    // A day other than today is over, or has not begun: it keeps its whole afternoon.
+    if (!nowSecond)
+      nowSecond = *today == realToday ? static_cast<int>(clock.SecondsSinceMidnight()) : kSecondsPerDay;
+    Generate(absolute, *today, *nowSecond);
   } catch (const std::exception& e) {
     std::cerr << "bardrill-demo-gen: " << e.what() << "\n";
     return 1;

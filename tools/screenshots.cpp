@@ -88,7 +88,7 @@ QWidget* Focused(QWidget* form) { return form->focusWidget() ? form->focusWidget
 
 int main(int argc, char** argv) {
   screens::Application app(argc, argv);
-  screens::ScaleToFitScreen(app);
+  screens::ScaleToFitScreen();
   screens::ApplyJapaneseFonts(app);
   if (argc != 3) {
     std::fprintf(stderr, "usage: bardrill-screenshots PROGRAM_FOLDER OUTPUT_FOLDER\n");

@@ -1,3 +1,4 @@
+#include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -60,8 +61,11 @@ constexpr const char* kNoSchoolHere =
 int main(int argc, char** argv) {
   using namespace bardrill;
   const bool windowed = WantsWindow(argc, argv);
+  // Integral device pixels only: the program scales its pages itself, and a fractional factor on top
+  // of ours would blur borders again.
+  QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
   screens::Application app(argc, argv);
-  if (!windowed) screens::ScaleToFitScreen(app);
+  if (!windowed) screens::ScaleToFitScreen();
   screens::ApplyJapaneseFonts(app);
   // Standard buttons read はい / いいえ / キャンセル.
   QTranslator qtJapanese;

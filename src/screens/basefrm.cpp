@@ -9,7 +9,7 @@ namespace bardrill::screens {
 BASEFRM::BASEFRM(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(Q(screens.state.ProgramTitle));
   SetBackground(this, FromBgr(screens.state.SeasonColour));
-  resize(kLargestPagePx);
+  SizeTwips(this, kLargestPageTwips.width(), kLargestPageTwips.height());
 }
 
 }  // namespace bardrill::screens

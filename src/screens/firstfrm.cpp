@@ -16,12 +16,14 @@
 namespace bardrill::screens {
 
 namespace {
-// Two bars and their total, the picture of what the program drills.
-QPixmap SplashPicture() {
-  QPixmap pixmap(640, 480);
+// Two bars and their total, the picture of what the program drills, drawn in the design's 640 x 480
+// pixels at the page scale.
+QPixmap SplashPicture(QSize shownSize) {
+  QPixmap pixmap(shownSize);
   pixmap.fill(kDrillColour);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
+  ScalePainter(p);
   p.setPen(QPen(Qt::black, 2));
   p.setBrush(kBandColour);
   p.drawRect(120, 240, 240, 60);
@@ -31,11 +33,11 @@ QPixmap SplashPicture() {
   p.drawRect(270, 120, 100, 50);
   p.drawLine(120, 240, 270, 145);
   p.drawLine(520, 240, 370, 145);
-  p.setFont(ProportionalFont(28, true));
+  p.setFont(ExactProportionalFont(28, true));
   p.drawText(QRect(270, 120, 100, 50), Qt::AlignCenter, QStringLiteral("15"));
   p.drawText(QRect(120, 240, 240, 60), Qt::AlignCenter, QStringLiteral("9"));
   p.drawText(QRect(360, 240, 160, 60), Qt::AlignCenter, QStringLiteral("6"));
-  p.setFont(ProportionalFont(40, true));
+  p.setFont(ExactProportionalFont(40, true));
   p.setPen(QColor(0, 96, 96));
   p.drawText(QRect(0, 340, 640, 100), Qt::AlignCenter, QStringLiteral("バー図ドリル"));
   return pixmap;
@@ -51,7 +53,7 @@ Firstfrm::Firstfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName))
   PlaceTwips(Picture1, 0, 0, 9600, 7200);
   Image1 = MakeLabel(Picture1, QStringLiteral("Image1"));
   PlaceTwips(Image1, 0, 0, 9600, 7200);
-  Image1->setPixmap(SplashPicture());
+  Image1->setPixmap(SplashPicture(Image1->size()));
   Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("Just a moment, please."));
   Label1->setFont(ProportionalFont(16, true));
   PlaceTwips(Label1, 300, 7350, 9000, 540);

@@ -53,6 +53,9 @@ Form* FormOf(QWidget* widget) {
   for (QWidget* w = widget; w; w = w->parentWidget()) {
     if (auto* form = qobject_cast<Form*>(w)) return form;
     if (auto* window = qobject_cast<ProgramWindow*>(w)) return window->page();
+    // A dialog over a page (a message box, the print dialog) keeps its keys: a digit typed into a
+    // file name must not start a drill on the page beneath it.
+    if (w->isWindow()) return nullptr;
   }
   return nullptr;
 }

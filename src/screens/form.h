@@ -48,8 +48,9 @@ class Form : public QWidget {
   int activations_ = 0;
 };
 
-// The form that `widget` belongs to: the page or dialog it sits on, or the page shown when the key
-// went to the program's window itself. Null for a widget that is no part of a screen.
+// The form that `widget` belongs to: the page or dialog form it sits on, or the page shown when the key
+// went to the program's window itself. Null for a widget that is no part of a screen, such as a
+// message box or the print dialog over a page.
 Form* FormOf(QWidget* widget);
 
 }  // namespace bardrill::screens

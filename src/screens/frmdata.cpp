@@ -47,7 +47,7 @@ constexpr double kPrintPoints = 10;
 // widest of the `count` lines that `line` makes whole, fit into `area`.
 QFont PrintFont(const QPaintDevice* device, const QRectF& area, int count,
                 const std::function<QString(int)>& line) {
-  QFont font = FixedFont(kPrintPoints);
+  QFont font = ExactFixedFont(kPrintPoints);
   const QFontMetricsF metrics(font, device);
   double widest = 1;
   for (int i = 0; i < count; ++i) widest = std::max(widest, metrics.horizontalAdvance(line(i)));

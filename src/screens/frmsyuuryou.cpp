@@ -29,14 +29,16 @@ namespace {
 constexpr int kTimerInterval = 500;
 constexpr double kSmallestPoints = 12;
 
+constexpr int kFormWidthTwips = 15360;
+constexpr int kFormHeightTwips = 11100;
 // The card behind the results, in twips; the backdrop draws it so the labels stay transparent.
 constexpr int kCardLeftTwips = 1080;
 constexpr int kCardTopTwips = 1500;
 constexpr int kCardWidthTwips = 13200;
 constexpr int kCardHeightTwips = 7050;
-// The same card in the backdrop's pixels, where it is drawn.
-const QRect kCardPx(PixelsFromTwips(kCardLeftTwips), PixelsFromTwips(kCardTopTwips),
-                    PixelsFromTwips(kCardWidthTwips), PixelsFromTwips(kCardHeightTwips));
+// The same card in the backdrop's design pixels, where it is drawn.
+constexpr QRect kCardPx(kCardLeftTwips / kTwipsPerPixel, kCardTopTwips / kTwipsPerPixel,
+                        kCardWidthTwips / kTwipsPerPixel, kCardHeightTwips / kTwipsPerPixel);
 
 // Places a widget across the card, `insetTwips` in from either side, `topTwips` below the card's top.
 void PlaceOnCard(QWidget* w, int insetTwips, int topTwips, int heightTwips) {
@@ -54,15 +56,18 @@ QPolygonF Star(QPointF centre, double outer) {
   return star;
 }
 
-// A soft sky with bubbles, stars and hills, and a light card where the results are read.
-QPixmap PaintBackdrop(QSize size) {
-  QPixmap pixmap(size);
+// A soft sky with bubbles, stars and hills, and a light card where the results are read, drawn in the
+// design's pixels at the page scale.
+QPixmap PaintBackdrop(QSize shownSize) {
+  QPixmap pixmap(shownSize);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
+  ScalePainter(p);
+  const QSizeF size = QSizeF(shownSize) / PageScale();
   QLinearGradient sky(0, 0, 0, size.height());
   sky.setColorAt(0, QColor(186, 226, 255));
   sky.setColorAt(1, QColor(255, 246, 214));
-  p.fillRect(pixmap.rect(), sky);
+  p.fillRect(QRectF(QPointF(0, 0), size), sky);
 
   p.setPen(Qt::NoPen);
   const struct {
@@ -110,9 +115,10 @@ QLabel* MakeTextLabel(QWidget* parent, const char* name, const QColor& colour, Q
 // or level name is made smaller instead of being cut off.
 void SetFittedText(QLabel* label, const QString& text, double points) {
   QFont font = ProportionalFont(points, true);
-  const int roomPx = label->contentsRect().width() - 8;
-  while (font.pointSizeF() > kSmallestPoints && QFontMetrics(font).horizontalAdvance(text) > roomPx) {
-    font.setPointSizeF(font.pointSizeF() - 1);
+  const int roomPx = label->contentsRect().width() - ScaledPx(8);
+  while (points > kSmallestPoints && QFontMetrics(font).horizontalAdvance(text) > roomPx) {
+    points -= 1;
+    font = ProportionalFont(points, true);
   }
   label->setFont(font);
   label->setText(text);
@@ -120,12 +126,21 @@ void SetFittedText(QLabel* label, const QString& text, double points) {
 
 QString ButtonStyle(const QColor& face, const QColor& edge) {
   return QStringLiteral(
-             "QPushButton { background: %1; color: rgb(40, 40, 60); border: 4px solid %2; border-radius: "
-             "24px; }"
-             "QPushButton:focus { border: 8px solid rgb(255, 140, 0); }"
+             "QPushButton { background: %1; color: rgb(40, 40, 60); border: %3px solid %2; border-radius: "
+             "%4px; }"
+             "QPushButton:focus { border: %5px solid rgb(255, 140, 0); }"
              "QPushButton:pressed { background: %2; }"
              "QPushButton:disabled { color: rgb(150, 150, 150); }")
-      .arg(face.name(), edge.name());
+      .arg(face.name(), edge.name())
+      .arg(ScaledPx(4))
+      .arg(ScaledPx(24))
+      .arg(ScaledPx(8));
+}
+
+QString RoundedBackground(const char* rgb, int radiusPx) {
+  return QStringLiteral("background: %1; border-radius: %2px;")
+      .arg(QLatin1String(rgb))
+      .arg(ScaledPx(radiusPx));
 }
 
 QPushButton* MakeBigButton(QWidget* parent, const char* name, const QString& caption, const QColor& face,
@@ -143,7 +158,7 @@ QPushButton* MakeBigButton(QWidget* parent, const char* name, const QString& cap
 
 FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(QStringLiteral("終了"));
-  SizeTwips(this, 15360, 11100);
+  SizeTwips(this, kFormWidthTwips, kFormHeightTwips);
   // The colour halfway between the backdrop's sky and its ground, for the window's margins beside it.
   SetBackground(this, QColor(219, 236, 235));
 
@@ -151,10 +166,10 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
 
   Label15 = MakeTextLabel(this, "Label15", Qt::white, Qt::AlignHCenter);
   PlaceTwips(Label15, 360, 240, 3000, 1020);
-  Label15->setStyleSheet(QStringLiteral("background: rgb(0, 128, 128); border-radius: 16px;"));
+  Label15->setStyleSheet(RoundedBackground("rgb(0, 128, 128)", 16));
   Label16 = MakeTextLabel(this, "Label16", QColor(0, 90, 90), Qt::AlignHCenter);
   PlaceTwips(Label16, 3540, 240, 3600, 1020);
-  Label16->setStyleSheet(QStringLiteral("background: rgb(255, 255, 255); border-radius: 16px;"));
+  Label16->setStyleSheet(RoundedBackground("rgb(255, 255, 255)", 16));
   Label17 = MakeTextLabel(this, "Label17", QColor(30, 30, 80), Qt::AlignRight);
   PlaceTwips(Label17, 7320, 240, 7680, 1020);
 
@@ -185,7 +200,7 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
   constexpr int kLevelClearedWidthTwips = 9600;
   PlaceTwips(Label2, kCardLeftTwips + (kCardWidthTwips - kLevelClearedWidthTwips) / 2 - kTwipsPerPixel,
              kCardTopTwips + 5400, kLevelClearedWidthTwips, 1260);
-  Label2->setStyleSheet(QStringLiteral("background: rgb(255, 232, 120); border-radius: 20px;"));
+  Label2->setStyleSheet(RoundedBackground("rgb(255, 232, 120)", 20));
   Label2->setFont(ProportionalFont(30, true));
   Label2->setText(QStringLiteral("このレベルクリア"));
   Label2->hide();
@@ -204,8 +219,10 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
   constexpr int kBannerHeightTwips = 3600;
   PlaceOnCard(Picture1, kBannerInsetTwips, 1650, kBannerHeightTwips);
   Picture1->setStyleSheet(
-      QStringLiteral("#Picture1 { background: rgb(255, 246, 150); border: 8px solid rgb(255, 150, 0);"
-                     " border-radius: 32px; }"));
+      QStringLiteral("#Picture1 { background: rgb(255, 246, 150); border: %1px solid rgb(255, 150, 0);"
+                     " border-radius: %2px; }")
+          .arg(ScaledPx(8))
+          .arg(ScaledPx(32)));
   Label1 = MakeTextLabel(Picture1, "Label1", QColor(210, 30, 30), Qt::AlignHCenter);
   // Inside the banner's border.
   constexpr int kBannerMarginTwips = 180;
@@ -222,7 +239,7 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
 }
 
 void FrmSyuuryou::Form_Load() {
-  PlaceTwips(Image1, 0, 0, 15360, 11520);
+  PlaceTwips(Image1, 0, 0, kFormWidthTwips, kFormHeightTwips);
   Image1->setPixmap(PaintBackdrop(Image1->size()));
   Image1->lower();
 }

@@ -37,6 +37,8 @@ const QColor kChangedColour = FromBgr(0xFFFF);  // yellow
 const QColor kRejectedColour = FromBgr(0x0000FF);
 const QColor kCellColour(Qt::white);
 const QColor kFixedColour(224, 224, 224);
+constexpr char kCurrentCellFrameRgb[] = "0, 90, 200";
+constexpr char kCurrentCellRgb[] = "230, 242, 255";
 
 const char* const kLeaveTitle = "注意";
 const char* const kLeaveQuestion = "データが変更されています。記録しますか？";
@@ -94,8 +96,9 @@ void FrmTimeData::buildGrid() {
   MSFlexGrid1 = new QTableWidget(this);
   MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
   MSFlexGrid1->setFont(ProportionalFont(9));
-  // The titles are wider than their columns: they wrap onto a second line instead of being cut short.
-  MSFlexGrid1->setWordWrap(true);
+  // The titles are wider than their columns: they stand on two lines, broken between their words. Qt's
+  // own wrapping would break them inside a word ("ｸﾘｱﾎﾟｲ|ﾝﾄ").
+  MSFlexGrid1->setWordWrap(false);
   MSFlexGrid1->setTextElideMode(Qt::ElideNone);
   MSFlexGrid1->setColumnCount(kGridColumns);
   MSFlexGrid1->horizontalHeader()->hide();
@@ -113,6 +116,11 @@ void FrmTimeData::buildGrid() {
   Gridinputtext->setObjectName(QStringLiteral("Gridinputtext"));
   Gridinputtext->setFont(ProportionalFont(9));
   Gridinputtext->setFrame(false);
+  // The current cell is marked as in a spreadsheet: a thick frame in the selection's colour.
+  Gridinputtext->setStyleSheet(
+      QStringLiteral("QLineEdit { border: %1px solid rgb(%2); background: rgb(%3); }")
+          .arg(ScaledPx(2))
+          .arg(QLatin1String(kCurrentCellFrameRgb), QLatin1String(kCurrentCellRgb)));
   Gridinputtext->installEventFilter(this);
   connect(Gridinputtext, &QLineEdit::textChanged, this, [this] { TextToGrid転送(); });
 }
@@ -226,7 +234,8 @@ void FrmTimeData::fillGrid(const StandardsGrid& grid) {
   for (int r = 0; r < static_cast<int>(grid.size()); ++r) {
     for (int c = 0; c < kGridColumns; ++c) {
       const auto& cells = grid[static_cast<size_t>(r)];
-      auto* item = new QTableWidgetItem(c < static_cast<int>(cells.size()) ? Q(cells[c]) : QString());
+      const std::string text = c < static_cast<int>(cells.size()) ? cells[c] : std::string();
+      auto* item = new QTableWidgetItem(Q(r == 0 ? TitleInLines(text) : text));
       if (r == 0 || c == 0) {
         item->setFlags(Qt::NoItemFlags);
         item->setForeground(QColor(Qt::black));
@@ -239,6 +248,7 @@ void FrmTimeData::fillGrid(const StandardsGrid& grid) {
     }
   }
   MSFlexGrid1->setRowHeight(0, 2 * PixelsFromTwips(kRowHeightTwips));
+  titles_ = grid.empty() ? std::vector<std::string>() : grid.front();
   LastRow = static_cast<int>(grid.size()) - 1;
   sizeGrid();
 }
@@ -251,7 +261,9 @@ void FrmTimeData::sizeGrid() {
 
 StandardsGrid FrmTimeData::gridContents() const {
   StandardsGrid grid;
-  for (int r = 0; r <= LastRow; ++r) {
+  // The title row as read: the cells show it broken onto two lines.
+  if (LastRow >= 0) grid.push_back(titles_);
+  for (int r = 1; r <= LastRow; ++r) {
     std::vector<std::string> cells;
     for (int c = 0; c < kGridColumns; ++c) cells.push_back(S(cell(r, c)->text()));
     grid.push_back(std::move(cells));

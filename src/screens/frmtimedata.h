@@ -96,8 +96,9 @@ class FrmTimeData : public Form {
   int selectionEnd_ = 0;  // last row of the Shift+Down copy
   bool entered_ = false;  // the entry procedure ran for this showing
   TimeHistograms histograms_;
-  StandardsGrid loadedGrid_;  // the grid as the file held it when last read
-  std::string loadedBytes_;   // ...and the file's bytes then: a save over anything else is refused
+  StandardsGrid loadedGrid_;         // the grid as the file held it when last read
+  std::vector<std::string> titles_;  // the title row shown, as the file holds it
+  std::string loadedBytes_;          // ...and the file's bytes then: a save over anything else is refused
 };
 
 }  // namespace bardrill::screens

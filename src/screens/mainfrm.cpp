@@ -159,7 +159,7 @@ void Mainfrm::buildInstruction() {
   Label2 = MakeCaption(this, QStringLiteral("Label2"), QStringLiteral("に数字を入れなさい"),
                        ProportionalFont(20.25, true), Qt::AlignRight);
   // The legend square must sit right before the words, so the label is as wide as its text.
-  const int width = QFontMetrics(Label2->font()).horizontalAdvance(Label2->text()) + 12;
+  const int width = QFontMetrics(Label2->font()).horizontalAdvance(Label2->text()) + ScaledPx(12);
   const int height = PixelsFromTwips(600);
   Label2->setGeometry(PixelsFromTwips(kTopBarRightTwips) - width, PixelsFromTwips(960), width, height);
   Text4 = new QLineEdit(this);

@@ -32,7 +32,7 @@ bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pag
 
   QPainter painter;
   if (!painter.begin(&printer)) return false;
-  const QFont font = ProportionalFont(kHeaderPoints);
+  const QFont font = ExactProportionalFont(kHeaderPoints);
   const QFontMetricsF metrics(font, &printer);
   const QString school = Q(screens.state.SchoolName);
   const QString date = Q(calendar::FormatDate(screens.services.clock.Today()));

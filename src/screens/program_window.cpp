@@ -1,20 +1,21 @@
 #include "screens/program_window.h"
 
-#include <QtGui/private/qhighdpiscaling_p.h>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
 #include <algorithm>
 
 #include "screens/form.h"
+#include "screens/widgets.h"
 
 namespace bardrill::screens {
 
 ProgramWindow::ProgramWindow() : QWidget(nullptr) {
   setObjectName(QStringLiteral("ProgramWindow"));
-  resize(kLargestPagePx);
+  SizeTwips(this, kLargestPageTwips.width(), kLargestPageTwips.height());
 }
 
 void ProgramWindow::showPage(Form* page) {
@@ -28,6 +29,16 @@ void ProgramWindow::showPage(Form* page) {
   page->show();
   if (before) before->hide();
   update();
+}
+
+void ProgramWindow::showOnWholeScreen() {
+  wholeScreen_ = true;
+  // No minimise button and no minimise entry in the window manager's menu; a close request still comes
+  // to closeEvent, where the page shown decides what it means.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  // Sized by hand as well: without a window manager nobody acts on the full-screen request.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+  showFullScreen();
 }
 
 bool ProgramWindow::eventFilter(QObject* watched, QEvent* e) {
@@ -65,13 +76,32 @@ void ProgramWindow::closeEvent(QCloseEvent* e) {
   page_->Form_QueryUnload();
 }
 
-void ScaleToFitScreen(QApplication& app) {
-  const QScreen* screen = app.primaryScreen();
+void ProgramWindow::changeEvent(QEvent* e) {
+  QWidget::changeEvent(e);
+  if (e->type() != QEvent::WindowStateChange || !wholeScreen_ || !(windowState() & Qt::WindowMinimized))
+    return;
+  // Queued: the window manager is still in the middle of iconifying the window.
+  QTimer::singleShot(0, this, &ProgramWindow::comeBack);
+}
+
+void ProgramWindow::comeBack() {
+  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen | Qt::WindowActive);
+  showFullScreen();
+  raise();
+  activateWindow();
+}
+
+double PageScaleToFit(QSize available) {
+  const double widthPx = double(kLargestPageTwips.width()) / kTwipsPerPixel;
+  const double heightPx = double(kLargestPageTwips.height()) / kTwipsPerPixel;
+  return std::min(available.width() / widthPx, available.height() / heightPx);
+}
+
+void ScaleToFitScreen() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return;
-  const QSize available = screen->geometry().size();
-  const double factor = std::min(double(available.width()) / kLargestPagePx.width(),
-                                 double(available.height()) / kLargestPagePx.height());
-  if (factor > 0) QHighDpiScaling::setGlobalFactor(factor);
+  const double scale = PageScaleToFit(screen->geometry().size());
+  if (scale > 0) SetPageScale(scale);
 }
 
 }  // namespace bardrill::screens

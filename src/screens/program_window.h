@@ -2,7 +2,6 @@
 #include <QSize>
 #include <QWidget>
 
-class QApplication;
 class QCloseEvent;
 
 namespace bardrill::screens {
@@ -10,9 +9,10 @@ namespace bardrill::screens {
 class Form;
 
 // The program's one top-level window. Every screen is a page of it and only one page is shown at a
-// time, centred at its design size; the rest of the window takes the page's background colour. A close
-// request from the window manager or the task bar never closes the window: the page shown decides
-// what it means.
+// time, centred at its size at the page scale; the rest of the window takes the page's background
+// colour. A close request from the window manager or the task bar never closes the window: the page
+// shown decides what it means. A full-screen window offers no minimising, and one minimised anyway
+// comes straight back, so that a child never faces a black screen while a drill's time runs on.
 class ProgramWindow : public QWidget {
   Q_OBJECT
 
@@ -24,25 +24,32 @@ class ProgramWindow : public QWidget {
   // The page leaves the window (it is being unloaded).
   void removePage(Form* page);
   Form* page() const { return page_; }
+  // Covers the whole screen without a frame or a way to minimise it.
+  void showOnWholeScreen();
 
  protected:
   void resizeEvent(QResizeEvent* e) override;
   void paintEvent(QPaintEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
 
  private:
   void centrePage();
+  void comeBack();
   Form* page_ = nullptr;  // cleared by removePage before the form goes
+  bool wholeScreen_ = false;
 };
 
-// The largest design among the pages, in logical pixels: the drill is the widest, the records
-// screen the tallest.
-inline constexpr QSize kLargestPagePx{1026, 768};
+// The largest design among the pages, in twips: the drill is the widest, the records screen the
+// tallest.
+inline constexpr QSize kLargestPageTwips{15390, 11520};
 
-// Scales everything the program draws so that the largest page fills as much of the primary screen as
-// it can without being cut, text and lines drawn at that size. One scale for every page, so that a
-// button keeps its size and place from one screen to the next. Call before the first window is made.
-void ScaleToFitScreen(QApplication& app);
+// The page scale at which the largest page fills as much of a screen of `available` pixels as it can
+// without being cut: below 1 on a small screen, fractional in between.
+double PageScaleToFit(QSize available);
+
+// Sets the page scale for the primary screen. Call before the first page is made.
+void ScaleToFitScreen();
 
 }  // namespace bardrill::screens

@@ -1,5 +1,6 @@
 #include "screens/screens.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
@@ -103,10 +104,7 @@ void Screens::Present(Form* form) {
     window_->showPage(form);
     if (!window_->isVisible()) {
       if (fullScreen_) {
-        // Sized by hand as well: without a window manager nobody acts on the full-screen request.
-        if (const QScreen* screen = QGuiApplication::primaryScreen())
-          window_->setGeometry(screen->geometry());
-        window_->showFullScreen();
+        window_->showOnWholeScreen();
       } else {
         window_->show();
       }
@@ -127,8 +125,30 @@ void Screens::Unload(Form* form) {
   loaded_.erase(it);
   window_->removePage(form);
   form->hide();
-  // A form often unloads itself from one of its own handlers: delete it once that handler has returned.
-  form->deleteLater();
+  DeleteWhenFree(form);
+}
+
+namespace {
+constexpr int kDialogWaitMs = 50;
+
+// True while a dialog of `form`'s own (a print dialog, a message box over it) is open.
+bool DialogOpenOver(const Form* form) {
+  for (QWidget* w = QApplication::activeModalWidget(); w; w = w->parentWidget())
+    if (w == form) return true;
+  return false;
+}
+}  // namespace
+
+void Screens::DeleteWhenFree(Form* form) {
+  // A form often unloads itself from one of its own handlers, and such a handler may still be waiting
+  // in a dialog over the form: delete it once the handler has returned and no dialog of its own is open.
+  if (!DialogOpenOver(form)) {
+    form->deleteLater();
+    return;
+  }
+  QTimer::singleShot(kDialogWaitMs, window_.get(), [this, page = QPointer<Form>(form)] {
+    if (page) DeleteWhenFree(page);
+  });
 }
 
 void Screens::DoEvents() { QCoreApplication::processEvents(); }

@@ -100,6 +100,7 @@ class Screens {
 
  private:
   void Present(Form* form);
+  void DeleteWhenFree(Form* form);
   std::unique_ptr<ProgramWindow> window_;
   bool fullScreen_ = false;
   std::vector<Form*> loaded_;

@@ -93,7 +93,7 @@ void SetFittedText(QLabel* label, const QString& text, double points, bool bold)
   QFont font = ProportionalFont(points, bold);
   while (points > 8 && QFontMetrics(font).horizontalAdvance(text) > label->contentsRect().width()) {
     points -= 1;
-    font.setPointSizeF(points);
+    font = ProportionalFont(points, bold);
   }
   label->setFont(font);
   label->setText(text);

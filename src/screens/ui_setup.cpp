@@ -3,7 +3,13 @@
 #include <QApplication>
 #include <QFont>
 
+#include "screens/widgets.h"
+
 namespace bardrill::screens {
+
+namespace {
+constexpr double kDialogPoints = 11;
+}  // namespace
 
 void SubstituteJapaneseFonts() {
   QFont::insertSubstitution(QStringLiteral("ＭＳ ゴシック"), QStringLiteral("IPAGothic"));
@@ -14,8 +20,9 @@ void SubstituteJapaneseFonts() {
 
 void ApplyJapaneseFonts(QApplication& app) {
   SubstituteJapaneseFonts();
+  // Message boxes and the print dialog take this font: their text grows and shrinks with the pages.
   QFont font(QStringLiteral("IPAPGothic"));
-  font.setPointSize(11);
+  font.setPointSizeF(kDialogPoints * PageScale());
   app.setFont(font);
 }
 

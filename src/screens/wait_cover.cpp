@@ -9,6 +9,7 @@
 namespace bardrill::screens {
 
 namespace {
+// In the design's pixels.
 constexpr int kMarginPx = 16;
 constexpr int kGapPx = 8;           // between the caption and the bar
 constexpr int kLongestBarPx = 400;  // on a large cover the bar keeps to the middle
@@ -47,12 +48,13 @@ void WaitCover::resizeEvent(QResizeEvent* event) {
 void WaitCover::layOut() {
   const int captionHeight = caption_->sizeHint().height();
   const int barHeight = progress_ ? progress_->sizeHint().height() : 0;
-  const int block = captionHeight + (progress_ ? kGapPx + barHeight : 0);
+  const int margin = ScaledPx(kMarginPx), gap = ScaledPx(kGapPx);
+  const int block = captionHeight + (progress_ ? gap + barHeight : 0);
   const int top = (height() - block) / 2;
-  caption_->setGeometry(kMarginPx, top, std::max(width() - 2 * kMarginPx, 0), captionHeight);
+  caption_->setGeometry(margin, top, std::max(width() - 2 * margin, 0), captionHeight);
   if (!progress_) return;
-  const int barWidth = std::clamp(width() - 2 * kMarginPx, 0, kLongestBarPx);
-  progress_->setGeometry((width() - barWidth) / 2, top + captionHeight + kGapPx, barWidth, barHeight);
+  const int barWidth = std::clamp(width() - 2 * margin, 0, ScaledPx(kLongestBarPx));
+  progress_->setGeometry((width() - barWidth) / 2, top + captionHeight + gap, barWidth, barHeight);
 }
 
 }  // namespace bardrill::screens

@@ -2,7 +2,10 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <algorithm>
+#include <cmath>
 
 namespace bardrill::screens {
 
@@ -12,9 +15,25 @@ QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 std::string S(const QString& text) { return text.toStdString(); }
 
+namespace {
+double pageScale = 1.0;
+}  // namespace
+
+void SetPageScale(double scale) { pageScale = scale > 0 ? scale : 1.0; }
+
+double PageScale() { return pageScale; }
+
+int PixelsFromTwips(int twips) { return static_cast<int>(std::lround(twips * pageScale / kTwipsPerPixel)); }
+
+int TwipsFromPixels(int pixels) { return static_cast<int>(std::lround(pixels * kTwipsPerPixel / pageScale)); }
+
+int ScaledPx(double designPx) { return std::max(1, static_cast<int>(std::lround(designPx * pageScale))); }
+
+void ScalePainter(QPainter& painter) { painter.scale(pageScale, pageScale); }
+
 void PlaceTwips(QWidget* w, int left, int top, int width, int height) {
-  w->setGeometry(PixelsFromTwips(left), PixelsFromTwips(top), PixelsFromTwips(width),
-                 PixelsFromTwips(height));
+  const int x = PixelsFromTwips(left), y = PixelsFromTwips(top);
+  w->setGeometry(x, y, PixelsFromTwips(left + width) - x, PixelsFromTwips(top + height) - y);
 }
 
 void SizeTwips(QWidget* w, int width, int height) {
@@ -32,14 +51,18 @@ void SetBackground(QWidget* w, const QColor& colour) {
   w->setAutoFillBackground(true);
 }
 
-QFont ProportionalFont(double points, bool bold) {
+QFont ProportionalFont(double points, bool bold) { return ExactProportionalFont(points * pageScale, bold); }
+
+QFont FixedFont(double points, bool bold) { return ExactFixedFont(points * pageScale, bold); }
+
+QFont ExactProportionalFont(double points, bool bold) {
   QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
   f.setPointSizeF(points);
   f.setBold(bold);
   return f;
 }
 
-QFont FixedFont(double points, bool bold) {
+QFont ExactFixedFont(double points, bool bold) {
   QFont f(QStringLiteral("ＭＳ ゴシック"));
   f.setStyleHint(QFont::Monospace);
   f.setFixedPitch(true);

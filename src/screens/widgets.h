@@ -5,6 +5,7 @@
 #include <QString>
 #include <string>
 
+class QPainter;
 class QWidget;
 class QPushButton;
 class QFrame;
@@ -16,11 +17,23 @@ QColor FromBgr(uint32_t bgr);
 QString Q(const std::string& utf8);
 std::string S(const QString& text);
 
-// The screens are laid out in twips, 15 to a logical pixel; Qt scales logical pixels for high-DPI
-// screens.
+// The screens are designed in twips, 15 to a pixel at the design size. Every page is shown at one page
+// scale, the largest at which the largest page fits the screen, so a button keeps its size and place
+// from one screen to the next. Geometry, fonts and painters all go through this scale (never Qt's own
+// global factor, whose fractional values leave borders undrawn and old edges on the screen).
 inline constexpr int kTwipsPerPixel = 15;
-constexpr int PixelsFromTwips(int twips) { return twips / kTwipsPerPixel; }
-constexpr int TwipsFromPixels(int pixels) { return pixels * kTwipsPerPixel; }
+// Set once at start-up, before the first page is built; 1 until then (tests, a windowed program).
+void SetPageScale(double scale);
+double PageScale();
+// Whole pixels at the page scale. Positions are rounded, and a size is the distance between its two
+// rounded edges, so that controls that touch in the design touch on the screen at any scale.
+int PixelsFromTwips(int twips);
+int TwipsFromPixels(int pixels);
+// A length drawn in pixels at the design size (a pen, a rounded corner), at the page scale.
+int ScaledPx(double designPx);
+// Scales a painter whose drawing is given in the design's pixels to the page scale: vector drawing at
+// the size shown, not a stretched bitmap.
+void ScalePainter(QPainter& painter);
 
 // Places a widget by its geometry in twips.
 void PlaceTwips(QWidget* w, int left, int top, int width, int height);
@@ -29,9 +42,13 @@ void SizeTwips(QWidget* w, int width, int height);
 void FixedSizeTwips(QWidget* w, int width, int height);
 void SetBackground(QWidget* w, const QColor& colour);
 
-// The Windows fonts the screens were designed with (substituted by IPA fonts).
+// The Windows fonts the screens were designed with (substituted by IPA fonts), at the design's point
+// size times the page scale.
 QFont ProportionalFont(double points, bool bold = false);  // "ＭＳ Ｐゴシック"
 QFont FixedFont(double points, bool bold = false);         // "ＭＳ ゴシック": list lines line up
+// The same fonts at exactly `points`: for paper, and for painters that are given their size.
+QFont ExactProportionalFont(double points, bool bold = false);
+QFont ExactFixedFont(double points, bool bold = false);
 
 // Child controls named as the forms name them (objectName = name).
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text = {});

@@ -230,6 +230,26 @@ TEST_F(Installation, GeneratorWritesEightWeeksOfHistoryUpToToday) {
   EXPECT_GE(students.size(), 30u);
 }
 
+TEST_F(Installation, GeneratorPutsTodaysDrillsBeforeTheTimeOfDay) {
+  Outcome early = RunProgram(BARDRILL_DEMO_GEN_EXE, {root(), "--today", kReportDayText, "--time", "04:00"},
+                             scratch_.path());
+  ASSERT_EQ(early.status, 0) << early.err;
+  const std::string bytes = ReadBytes(results());
+  int todays = 0;
+  double lastMoment = -1;
+  for (size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
+    RecordBytes raw;
+    std::memcpy(raw.data(), bytes.data() + at, kRecordSize);
+    const ResultRecord r = ResultRecord::Decode(raw);
+    EXPECT_GE(r.date + r.time, lastMoment) << "still in the order the drills ended";
+    lastMoment = r.date + r.time;
+    if (r.date != kReportDay) continue;
+    ++todays;
+    EXPECT_LT(r.time * 86400, 4 * 3600) << "a drill of today after 04:00";
+  }
+  EXPECT_GT(todays, 0) << "the morning keeps today's drills, earlier";
+}
+
 TEST_F(Installation, GeneratorRerunIsIdenticalAndLeavesTheProgramAndOtherFilesAlone) {
   const std::string before = ReadBytes(results());
   WriteBytes(programFolder() + "/bardrill", "the program");
@@ -252,8 +272,12 @@ TEST_F(Installation, GeneratorRerunIsIdenticalAndLeavesTheProgramAndOtherFilesAl
 
 TEST_F(Installation, GeneratorRejectsBadUsageWithoutWritingAnything) {
   const std::string target = dir_.path() + "new";
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {}, {target, "--today", "2024-02-30"}, {target, "--today"}, {target, "--bogus"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{},
+                                             {target, "--today", "2024-02-30"},
+                                             {target, "--today"},
+                                             {target, "--bogus"},
+                                             {target, "--time", "25:00"}}) {
     Outcome o = RunProgram(BARDRILL_DEMO_GEN_EXE, args, scratch_.path());
     EXPECT_EQ(o.status, 2) << o.err;
     EXPECT_NE(o.err.find("usage"), std::string::npos);

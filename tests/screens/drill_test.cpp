@@ -74,9 +74,10 @@ class DrillScreen : public ScreenTest {
     return static_cast<size_t>(std::count_if(fakes.sound.played.begin(), fakes.sound.played.end(),
                                              [&](const std::string& path) { return path.ends_with(sound); }));
   }
+  // Edge by edge, so that shapes that touch in twips touch in pixels.
   static QRect Pixels(const TwipRect& r) {
-    return QRect(PixelsFromTwips(r.left), PixelsFromTwips(r.top), PixelsFromTwips(r.width),
-                 PixelsFromTwips(r.height));
+    return QRect(QPoint(PixelsFromTwips(r.left), PixelsFromTwips(r.top)),
+                 QPoint(PixelsFromTwips(r.left + r.width) - 1, PixelsFromTwips(r.top + r.height) - 1));
   }
 };
 
@@ -383,7 +384,7 @@ TEST_F(DrillScreen, DiagramIsPlacedWhereTheLayoutSays) {
                                              form->frameGeometry().height() * 15);
   // Bars centred in 15390 twips: 4 x 800 and 9 x 800 wide, from x = 2495.
   EXPECT_EQ(Element(form, "Picture4", 1)->geometry(),
-            QRect(166, PixelsFromTwips(layout.bars[1].top), 213, 57));
+            QRect(166, PixelsFromTwips(layout.bars[1].top), 214, 57));
   EXPECT_EQ(Element(form, "Picture4", 2)->geometry(), Pixels(layout.bars[2]));
   EXPECT_EQ(Element(form, "Picture4", 2)->width(), 480);
   EXPECT_EQ(Element(form, "Picture5", 0)->x(), PixelsFromTwips((10400 - 1335) / 2 + 2495));
@@ -415,7 +416,7 @@ TEST_F(DrillScreen, DiagramIsPlacedWhereTheLayoutSays) {
   form->Command2_Click();
   EXPECT_EQ(form->ExpectedAnswer(), 60);
   // An 8000 x 4800 rectangle centred across, pushed down by two box heights.
-  EXPECT_EQ(Element(form, "Picture4", 1)->geometry(), QRect(246, 282, 533, 320));
+  EXPECT_EQ(Element(form, "Picture4", 1)->geometry(), QRect(246, 282, 534, 320));
   EXPECT_FALSE(Element(form, "Picture4", 2)->isVisible());
   EXPECT_EQ(Element(form, "Picture5", 2)->x(), PixelsFromTwips(3695 - 1335 - 615));
   EXPECT_EQ(Element(form, "Picture5", 0)->palette().color(QPalette::Window), QColor(0, 255, 0));
@@ -438,7 +439,7 @@ TEST_F(DrillScreen, MixedLevelAlternatesPartWholeAndAreaProblems) {
     EXPECT_EQ(form->problem().ProblemKind, AreaProblem);
     EXPECT_FALSE(Element(form, "Picture4", 2)->isVisible());
     EXPECT_FALSE(Element(form, "Line1", 5)->isVisible());
-    EXPECT_EQ(Element(form, "Picture4", 1)->height(), PixelsFromTwips(2 * 800));
+    EXPECT_NEAR(Element(form, "Picture4", 1)->height(), 2 * 800 / 15.0, 1) << "two bar heights high";
     AnswerRight(form);
   }
 }

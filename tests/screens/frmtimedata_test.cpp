@@ -64,7 +64,8 @@ TEST_F(StandardsEditor, ShowsATitleRowAndOneRowPerLevelAndSavesThemUnchanged) {
   ASSERT_EQ(Grid()->rowCount(), 4);
   EXPECT_EQ(form->lastRow(), 3);
   EXPECT_EQ(Cell(0, 0), QStringLiteral("レベル"));
-  EXPECT_EQ(Cell(0, 5), QStringLiteral("ﾎﾟｲﾝﾄ倍率"));
+  EXPECT_EQ(Cell(0, 5), QStringLiteral("ﾎﾟｲﾝﾄ\n倍率")) << "two lines, broken between the words";
+  EXPECT_EQ(Cell(0, 6), QStringLiteral("禁回")) << "one word stays whole";
   EXPECT_EQ(Cell(3, 0), QStringLiteral("3"));
   EXPECT_EQ(Cell(3, 5), QStringLiteral("1.5"));
   EXPECT_EQ(Box()->text(), QStringLiteral("60"));
@@ -77,6 +78,22 @@ TEST_F(StandardsEditor, ShowsATitleRowAndOneRowPerLevelAndSavesThemUnchanged) {
   Click("Command3");
   EXPECT_EQ(ReadBytes(File()), original);
   EXPECT_TRUE(fakes.prompts.messages.empty());
+}
+
+TEST_F(StandardsEditor, TheCurrentCellIsFramedAsInASpreadsheetAndTheFrameFollowsTheKeys) {
+  Open();
+  // The frame's colour on the cell's left edge, as the grid is drawn.
+  auto framed = [&](int row, int column) {
+    const QRect cell = Grid()->visualItemRect(Grid()->item(row, column));
+    const QImage drawn = Grid()->viewport()->grab().toImage();
+    return drawn.pixelColor(cell.left(), cell.center().y()) == QColor(0, 90, 200);
+  };
+  EXPECT_TRUE(framed(1, 1));
+  EXPECT_FALSE(framed(1, 2));
+  Key(Qt::Key_Right);
+  Key(Qt::Key_Down);
+  EXPECT_TRUE(framed(2, 2));
+  EXPECT_FALSE(framed(1, 1)) << "the frame left the cell it was on";
 }
 
 TEST_F(StandardsEditor, ArrowsStayInsideTheLevelsAndTheTwelveColumns) {

@@ -1,6 +1,7 @@
 #include "core/teacher/standards_editor.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "core/app_state.h"
 #include "core/setup/standards.h"
@@ -32,6 +33,9 @@ const char* const kExplanations[kGridColumns] = {
     "",
     "",
 };
+
+// The words that end the standards' titles; what stands before one is a word of its own.
+constexpr const char* kTitleLastWords[] = {"Time", "ﾎﾟｲﾝﾄ", "回数", "倍率", "期間"};
 
 std::vector<std::string> TitleRow() {
   std::vector<std::string> row{kLevelTitle};
@@ -122,6 +126,14 @@ std::vector<std::vector<std::string>> StandardsRowsOf(const StandardsGrid& grid)
     rows.emplace_back(cells.begin() + std::min<size_t>(1, cells.size()), cells.end());
   }
   return rows;
+}
+
+std::string TitleInLines(const std::string& title) {
+  for (std::string_view word : kTitleLastWords) {
+    if (title.size() > word.size() && title.ends_with(word))
+      return title.substr(0, title.size() - word.size()) + "\n" + std::string(word);
+  }
+  return title;
 }
 
 std::string ColumnExplanation(int column) {

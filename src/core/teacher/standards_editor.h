@@ -24,6 +24,10 @@ StandardsGrid ReadStandardsGrid(const AppState& state, std::string* fileBytes = 
 // The rows SaveStandards writes: the titles and every level row, without the level column.
 std::vector<std::vector<std::string>> StandardsRowsOf(const StandardsGrid& grid);
 
+// A column title as the grid's title row shows it: broken onto two lines between its words ("ｸﾘｱ" over
+// "ﾎﾟｲﾝﾄ"), never inside one; a title of one word stays whole.
+std::string TitleInLines(const std::string& title);
+
 // The explanation of a grid column shown under the grid, lines separated by CR LF; empty for the level
 // column and the three spare ones.
 std::string ColumnExplanation(int column);
