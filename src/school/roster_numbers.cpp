@@ -131,9 +131,9 @@ class Planner {
       const int to = list_[i].entry.number;
       if (!was || was->entry.number == to || !use_.recorded[static_cast<size_t>(was->entry.number)]) continue;
       plan_.moves[was->entry.number] = to;
-      plan_.notes.push_back(
-          "the " + Drills(use_.drills[static_cast<size_t>(was->entry.number)]) + " of " + NameOf(list_[i].entry) +
-          " move from the number " + std::to_string(was->entry.number) + " to " + std::to_string(to));
+      plan_.notes.push_back("the " + Drills(use_.drills[static_cast<size_t>(was->entry.number)]) + " of " +
+                            NameOf(list_[i].entry) + " move from the number " +
+                            std::to_string(was->entry.number) + " to " + std::to_string(to));
     }
   }
 
@@ -155,12 +155,12 @@ class Planner {
           owner && NameKey(owner->entry.name) == NameKey(row.entry.name) && (!match || match == owner);
       if (!same) {
         ++historyProblems_;
-        plan_.problems.push_back(Problem(
-            file_, row,
-            "the number " + std::to_string(n) + " carries " + Drills(use_.drills[n]) +
-                (owner ? " of " + NameOf(owner->entry) : " of a child no longer on the roster") +
-                " in the results file; the list gives it to " + NameOf(row.entry) +
-                ", who would get those drills"));
+        plan_.problems.push_back(
+            Problem(file_, row,
+                    "the number " + std::to_string(n) + " carries " + Drills(use_.drills[n]) +
+                        (owner ? " of " + NameOf(owner->entry) : " of a child no longer on the roster") +
+                        " in the results file; the list gives it to " + NameOf(row.entry) +
+                        ", who would get those drills"));
       }
     }
     // A child leaving their drills behind under a number nobody gets (one given to another child is
@@ -221,7 +221,8 @@ NumberUse ReadNumberUse(const ResultsFile& results) {
       const int n = record_field::Bangou(r);
       if (n < 0 || n > kMaxStudent) continue;
       use.recorded[static_cast<size_t>(n)] = true;
-      if (ResultRecord::IsValidResult(n, record_field::Level(r), record_field::Seconds(r), record_field::Date(r)))
+      if (ResultRecord::IsValidResult(n, record_field::Level(r), record_field::Seconds(r),
+                                      record_field::Date(r)))
         ++use.drills[static_cast<size_t>(n)];
     }
   });
