@@ -52,7 +52,8 @@ std::optional<std::string> ProgramFolder(int argc, char** argv) {
   return std::nullopt;
 }
 
-// Started from the desktop's menu (or /usr/bin) rather than from a school's folder: say how to get one.
+// Started from the desktop's menu (or /usr/bin) rather than from a school's folder: say how to get one,
+// in Japanese only, as the rest of what a teacher reads at the PC.
 constexpr const char* kNoSchoolHere =
     "このプログラムは学校のフォルダーから起動します（学校のフォルダー/ソネタ/bardrill）。\n"
     "学校のフォルダーがまだなければ、端末で「bardrill-school init フォルダー」を実行して作ってください。\n\n";
@@ -91,7 +92,7 @@ int main(int argc, char** argv) {
 
   const std::string pathFile = paths::Native(state.ExeFolder + "..\\パスデータ.txt");
   if (!programFolder && !paths::Exists(pathFile)) {
-    screens.Fail(kNoSchoolHere + pathFile + ": not found");
+    screens.Fail(std::string(kNoSchoolHere) + "見つからないファイル：" + pathFile);
     return 2;
   }
   try {

@@ -79,6 +79,13 @@ std::invalid_argument NotStorable(std::string_view utf8) {
 
 std::string Cp932ToUtf8(std::string_view bytes) { return system::LenientCp932ToUtf8(BeforeCtrlZ(bytes)); }
 
+bool ReadsAsUtf8(std::string_view bytes) {
+  bytes = BeforeCtrlZ(bytes);
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  return bytes.substr(0, kBom.size()) == kBom ||
+         (InvalidUtf8At(bytes) == std::string_view::npos && HasNonAscii(bytes));
+}
+
 std::string TextFileToUtf8(std::string_view bytes) {
   bytes = BeforeCtrlZ(bytes);
   constexpr std::string_view kBom = "\xEF\xBB\xBF";

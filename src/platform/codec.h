@@ -25,6 +25,8 @@ class UndecodableText : public std::runtime_error {
 // Ctrl-Z ends the text as in Cp932ToUtf8. Bytes the chosen encoding cannot read throw UndecodableText
 // rather than turning into replacement characters.
 std::string TextFileToUtf8(std::string_view bytes);
+// Whether TextFileToUtf8 reads these bytes as UTF-8 rather than as CP932.
+bool ReadsAsUtf8(std::string_view bytes);
 
 // Encodes UTF-8 text. Throws std::invalid_argument naming the first character that CP932 cannot hold,
 // so that nothing is silently written as a question mark.

@@ -52,6 +52,19 @@ lxw_error WriteCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t col, const Ce
   return LXW_NO_ERROR;
 }
 
+// Printed, a sheet is as wide as its columns: the summary's fourteen would otherwise be split across
+// portrait pages with the header on the first only. Landscape A4 one page wide, as long as it takes, the
+// header row on every page, narrow margins so that the scale stays readable, and the page numbers.
+lxw_error SetUpPages(lxw_worksheet* sheet) {
+  constexpr uint8_t kA4 = 9;
+  worksheet_set_landscape(sheet);
+  worksheet_set_paper(sheet, kA4);
+  worksheet_fit_to_pages(sheet, 1, 0);
+  worksheet_set_margins(sheet, 0.25, 0.25, 0.5, 0.5);  // inches: left, right, top, bottom
+  if (lxw_error e = worksheet_set_footer(sheet, "&C&P / &N")) return e;
+  return worksheet_repeat_rows(sheet, 0, 0);
+}
+
 lxw_error WriteSheet(lxw_workbook* workbook, const Table& table, const Formats& f) {
   lxw_worksheet* sheet =
       workbook_add_worksheet(workbook, table.sheet.empty() ? nullptr : table.sheet.c_str());
@@ -75,7 +88,7 @@ lxw_error WriteSheet(lxw_workbook* workbook, const Table& table, const Formats& 
   if (!table.headers.empty())
     worksheet_autofilter(sheet, 0, 0, static_cast<lxw_row_t>(table.rows.size()),
                          static_cast<lxw_col_t>(table.headers.size() - 1));
-  return LXW_NO_ERROR;
+  return SetUpPages(sheet);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "core/app_state.h"
+#include "core/hub/hub.h"
 #include "core/results/results_file.h"
 #include "core/setup/config.h"
 #include "core/setup/roster.h"
@@ -72,17 +73,32 @@ void Add(std::vector<std::string>& problems, const std::vector<DataFileError>& f
   for (const DataFileError& e : found) problems.push_back(e.what());
 }
 
-// A listed child numbered 0 can drill, but the results file takes number 0 for no child: none of their
-// drills would ever count. The program reads such a roster, so only a check can say it.
-void CheckZeroNumbers(const std::string& roster, int32_t listOnLeave, std::vector<std::string>& problems) {
-  for (const RosterLine& line : ReadRosterLines(roster)) {
-    if (line.entry.number != 0 || !(line.status == 0 || (line.status == 2 && listOnLeave == 1))) continue;
+bool Listed(const RosterLine& line, int32_t listOnLeave) {
+  return line.status == 0 || (line.status == 2 && listOnLeave == 1);
+}
+
+// What the program reads without a word but cannot work with. A listed child numbered 0 can drill, but
+// the results file takes number 0 for no child: none of their drills would ever count. A roster that
+// lists no teacher leaves the teacher's screens (standards, record fixes, monthly reports) unreachable.
+void CheckListedLines(const std::string& roster, int32_t listOnLeave, std::vector<std::string>& problems) {
+  const std::vector<RosterLine> lines = ReadRosterLines(roster);
+  bool teacher = false;
+  for (const RosterLine& line : lines) {
+    if (!Listed(line, listOnLeave)) continue;
+    teacher = teacher || IsTeacher(line.entry.name);
+    if (line.entry.number != 0) continue;
     problems.push_back(
         DataFileError(roster, line.line, 1,
                       "the student number 0 is listed, but no drill of number 0 is ever counted; "
                       "give the child a number from 1 to 5000")
             .what());
   }
+  if (!teacher)
+    problems.push_back(
+        roster +
+        ": no listed line names a teacher (a name with 先生 or ★), so nobody can open the "
+        "teacher's screens (データ処理: the standards, the records, 月報印刷); add a line such "
+        "as 5000,1958,0,0,\"先生\",0,\"\",\"\"");
 }
 
 }  // namespace
@@ -107,7 +123,7 @@ CheckReport CheckSchool(const std::string& dir, int64_t today) {
   const std::string roster = paths::Native(RosterPath(*state));
   const std::vector<DataFileError> rosterProblems = RosterProblems(roster, state->ListOnLeaveStudents);
   Add(problems, rosterProblems);
-  if (rosterProblems.empty()) CheckZeroNumbers(roster, state->ListOnLeaveStudents, problems);
+  if (rosterProblems.empty()) CheckListedLines(roster, state->ListOnLeaveStudents, problems);
   const std::string results = paths::Native(ResultsPath(*state));
   const std::string unwritable = WriteProblem(results);
   if (!unwritable.empty())

@@ -12,8 +12,8 @@ struct CheckReport {
 
 // `bardrill-school check`: reads every file of the installation at `dir` as the program does at start-up,
 // and checks what the program finds only later: the program and the menu program are there, every sound
-// it plays decodes, the roster's lines each on their own (every number used twice), the results file can
-// be written. Writes nothing.
+// it plays decodes, the roster's lines each on their own (every number used twice) and a teacher among
+// them, the results file can be written. Writes nothing.
 CheckReport CheckSchool(const std::string& dir, int64_t today);
 
 }  // namespace bardrill::school

@@ -17,12 +17,15 @@ const char* const kUsage =
     "usage: bardrill-school init DIR [--school-code CODE] [--school-name NAME] [--password PASSWORD]\n"
     "                                [--start-month MONTH]\n"
     "       bardrill-school check DIR\n"
-    "       bardrill-school roster import DIR FILE.csv [--today YYYY-MM-DD]\n"
+    "       bardrill-school roster import DIR FILE.csv [--today YYYY-MM-DD] [--keep-numbers | "
+    "--move-history]\n"
     "       bardrill-school roster export DIR FILE.csv [--today YYYY-MM-DD]\n"
     "init:   lays out a new school in DIR (new or empty), with relative paths only.\n"
     "check:  reads every file of the school in DIR as the program does and lists every problem.\n"
     "import: the class list in FILE.csv (UTF-8 or Shift-JIS; columns 番号, 生年度 or 学年, 名前, 状態)\n"
-    "        becomes the roster; the old one is kept as a dated copy beside it.\n"
+    "        becomes the roster; the old one is kept as a dated copy beside it. A list that would give\n"
+    "        a number's drills to another child is refused, unless --keep-numbers (children on the\n"
+    "        roster keep their numbers) or --move-history (the drills follow the list's numbers).\n"
     "export: writes the roster as FILE.csv (UTF-8 with a byte-order mark) for a spreadsheet.\n"
     "Exit status: 0 done, 2 refused (every reason named), 1 a write that failed.\n";
 
@@ -38,7 +41,9 @@ struct Arguments {
   std::vector<std::pair<std::string, std::string>> options;
 };
 
-Arguments Split(const std::vector<std::string>& args, const std::vector<std::string>& known) {
+// `flags` are the options that take no value.
+Arguments Split(const std::vector<std::string>& args, const std::vector<std::string>& known,
+                const std::vector<std::string>& flags = {}) {
   Arguments parsed;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -48,6 +53,10 @@ Arguments Split(const std::vector<std::string>& args, const std::vector<std::str
     }
     std::string name = arg, value;
     const size_t equals = arg.find('=');
+    if (std::find(flags.begin(), flags.end(), arg) != flags.end()) {
+      parsed.options.emplace_back(name, value);
+      continue;
+    }
     if (equals != std::string::npos) {
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
@@ -129,6 +138,20 @@ int Check(const Arguments& args, std::ostream& out, std::ostream& err, Clock& cl
   return 0;
 }
 
+NumberRule RuleOf(const Arguments& args) {
+  NumberRule rule = NumberRule::Refuse;
+  for (const auto& [name, value] : args.options) {
+    const NumberRule named = name == "--keep-numbers"   ? NumberRule::KeepNumbers
+                             : name == "--move-history" ? NumberRule::MoveHistory
+                                                        : NumberRule::Refuse;
+    if (named == NumberRule::Refuse) continue;
+    if (rule != NumberRule::Refuse && rule != named)
+      throw UsageError("--keep-numbers and --move-history are two ways: choose one");
+    rule = named;
+  }
+  return rule;
+}
+
 int Roster(const Arguments& args, std::ostream& out, Clock& clock) {
   if (args.words.size() != 4 || (args.words[1] != "import" && args.words[1] != "export"))
     throw UsageError("roster import DIR FILE.csv, or roster export DIR FILE.csv");
@@ -138,13 +161,18 @@ int Roster(const Arguments& args, std::ostream& out, Clock& clock) {
     out << args.words[3] << ": " << lines << " roster lines written (UTF-8 CSV)\n";
     return 0;
   }
-  ImportOutcome outcome = ImportRoster(args.words[2], args.words[3], today);
-  out << outcome.roster << ": " << outcome.students << " students written, " << outcome.listed
-      << " of them listed on the name selection screen\n";
+  ImportOutcome outcome = ImportRoster(args.words[2], args.words[3], today, RuleOf(args));
+  out << outcome.roster << ": " << outcome.students << (outcome.students == 1 ? " student" : " students")
+      << " written, " << outcome.listed << " of them listed on the name selection screen\n";
   for (const std::string& teacher : outcome.keptTeachers)
     out << "  kept from the old roster, since the list names no teacher: " << teacher << "\n";
   for (const std::string& column : outcome.ignoredColumns) out << "  column not used: " << column << "\n";
+  for (const std::string& number : outcome.numbers) out << "  " << number << "\n";
   if (!outcome.backup.empty()) out << "  the old roster is kept as " << outcome.backup << "\n";
+  if (outcome.movedRecords > 0)
+    out << "  " << outcome.movedRecords << (outcome.movedRecords == 1 ? " record" : " records")
+        << " renumbered in the results file; the results file as it was is kept as " << outcome.resultsCopy
+        << "\n";
   return 0;
 }
 
@@ -160,7 +188,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     if (command == "init")
       return Init(Split(args, {"--school-code", "--school-name", "--password", "--start-month"}), out, clock);
     if (command == "check") return Check(Split(args, {}), out, err, clock);
-    if (command == "roster") return Roster(Split(args, {"--today"}), out, clock);
+    if (command == "roster")
+      return Roster(Split(args, {"--today"}, {"--keep-numbers", "--move-history"}), out, clock);
     throw UsageError(command.empty() ? "no command given" : "unknown command " + command);
   } catch (const UsageError& e) {
     err << "bardrill-school: " << e.what() << "\n" << kUsage;

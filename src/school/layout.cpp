@@ -65,7 +65,8 @@ std::string ShellQuoted(const std::string& text) {
 
 constexpr const char* kLauncherMark = "# bardrill-school: starts the installed program on this school";
 constexpr const char* kLauncherExec = "exec ";
-constexpr const char* kLauncherTail = " --program-folder \"$(dirname \"$0\")\" \"$@\"";
+// The folder of the file itself, not of a link to it: a desktop shortcut is often a symbolic link.
+constexpr const char* kLauncherTail = " --program-folder \"$(dirname \"$(readlink -f \"$0\")\")\" \"$@\"";
 
 void WritePathFile(const fs::path& root) {
   std::vector<std::string> lines = {Quote(std::string("..\\") + kCommonFolder + "\\")};
@@ -127,7 +128,7 @@ void WriteMenuStandIn(const fs::path& root) {
                  std::string("#!/bin/sh\n"
                              "# Stand-in for the school's menu program (started with the "
                              "argument 001).\n"
-                             "cd \"$(dirname \"$0\")/../") +
+                             "cd \"$(dirname \"$(readlink -f \"$0\")\")/../") +
                      kProgramFolder + "\" && exec ./" + kProgramFile + "\n");
   MakeRunnable(menu);
 }

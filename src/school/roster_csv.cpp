@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 
 #include "core/app_state.h"
 #include "core/hub/hub.h"
+#include "core/results/results_file.h"
 #include "core/setup/config.h"
 #include "platform/calendar.h"
 #include "platform/codec.h"
@@ -236,10 +238,19 @@ void ReadNumber(RowReader& r, RosterLine& out) {
   out.entry.number = static_cast<int32_t>(*n);
 }
 
-void ReadName(RowReader& r, RosterLine& out) {
+// `shiftJis`: the file was read as Shift-JIS, where a spreadsheet writes "?" for each character that
+// Shift-JIS cannot hold (𠮷 of 𠮷田 among them), so the child's real name is lost.
+void ReadName(RowReader& r, RosterLine& out, bool shiftJis) {
   std::optional<std::string> cell = r.Required(kName);
   if (!cell) return;
   const std::string& name = *cell;
+  if (shiftJis && name.find('?') != std::string::npos) {
+    r.Fault(kName, "the name " + Quoted(name) +
+                       " holds \"?\": the spreadsheet wrote it for a character that Shift-JIS cannot hold; "
+                       "save the list as \"CSV UTF-8\" to keep that character, or write the name in other "
+                       "characters");
+    return;
+  }
   for (unsigned char c : name) {
     if (c < 0x20 || c == 0x7F || c == '"') {
       r.Fault(kName,
@@ -420,6 +431,22 @@ std::vector<RosterLine> OldRoster(const std::string& path) {
   }
 }
 
+// The roster could not follow renumbered drills: the drills go back to the numbers the roster still has.
+void UndoMoves(ResultsFile& results, const std::map<int, int>& moves, const std::string& copy,
+               const std::string& why) {
+  std::map<int, int> back;
+  for (const auto& [from, to] : moves) back[to] = from;
+  try {
+    results.Renumber(back, "");
+  } catch (const std::exception& e) {
+    throw FileWriteError(why +
+                         "; and the drills renumbered for the new roster could not be given back "
+                         "their old numbers (" +
+                         e.what() + "): copy " + copy + " over " + results.path() +
+                         " while no PC is drilling");
+  }
+}
+
 }  // namespace
 
 std::vector<std::string> RosterFileLines(const std::vector<RosterLine>& lines) {
@@ -452,6 +479,7 @@ ClassList ParseClassList(std::string_view bytes, const std::string& file, int sc
                       std::string("the file is neither UTF-8 nor Shift-JIS (CP932) text: ") + e.what())
             .what());
   }
+  const bool shiftJis = !codec::ReadsAsUtf8(bytes);
   const std::string firstLine = text.substr(0, text.find('\n'));
   const char separator =
       firstLine.find(',') == std::string::npos && firstLine.find('\t') != std::string::npos ? '\t' : ',';
@@ -475,7 +503,7 @@ ClassList ParseClassList(std::string_view bytes, const std::string& file, int sc
     line.line = row.line;
     ReadNumber(reader, line);
     ReadBirthYear(reader, line, schoolYear);
-    ReadName(reader, line);
+    ReadName(reader, line, shiftJis);
     ReadStatus(reader, line);
     if (line.entry.number > 0) {
       int& earlier = lineOfNumber[static_cast<size_t>(line.entry.number)];
@@ -513,7 +541,8 @@ std::string ClassListCsv(const std::vector<RosterLine>& lines, int schoolYear) {
   return csv;
 }
 
-ImportOutcome ImportRoster(const std::string& dir, const std::string& csvPath, int64_t today) {
+ImportOutcome ImportRoster(const std::string& dir, const std::string& csvPath, int64_t today,
+                           NumberRule rule) {
   AppState state;
   LocateDataFolders(state, ProgramFolderOf(dir));
   LoadSchoolConfiguration(state);
@@ -525,6 +554,10 @@ ImportOutcome ImportRoster(const std::string& dir, const std::string& csvPath, i
   outcome.ignoredColumns = list.ignoredColumns;
   std::vector<RosterLine> lines = std::move(list.rows);
   const std::vector<RosterLine> old = OldRoster(outcome.roster);
+  ResultsFile results = ResultsFileOf(state);
+  NumberPlan plan = PlanNumbers(lines, old, ReadNumberUse(results), rule, csvPath);
+  if (!plan.problems.empty()) throw Refusal(plan.problems);
+  outcome.numbers = std::move(plan.notes);
   std::vector<const RosterLine*> oldByNumber(kMaxStudent + 1, nullptr);
   for (const RosterLine& line : old) oldByNumber[static_cast<size_t>(line.entry.number)] = &line;
   bool namesTeacher = false;
@@ -551,15 +584,26 @@ ImportOutcome ImportRoster(const std::string& dir, const std::string& csvPath, i
   const std::string bytes = codec::Utf8ToCp932(utf8);
 
   std::optional<SharedFile> file = LockCurrentFile(outcome.roster, true, "the roster is left as it was");
-  if (file->Size() > 0) {
-    outcome.backup = BackupName(outcome.roster, today);
-    std::error_code ec;
-    fs::copy_file(paths::ToFs(outcome.roster), paths::ToFs(outcome.backup), fs::copy_options::none, ec);
-    if (ec)
-      throw FileWriteError(outcome.backup + ": the old roster cannot be kept here (" + ec.message() +
-                           "); the roster is left as it was");
+  // The drills first: a results file locked too long by a drilling PC then stops the import before
+  // anything is written.
+  if (!plan.moves.empty()) {
+    outcome.resultsCopy = BackupName(results.path(), today);
+    outcome.movedRecords = results.Renumber(plan.moves, outcome.resultsCopy);
   }
-  ReplaceFileContents(*file, outcome.roster + ".tmp", bytes);
+  try {
+    if (file->Size() > 0) {
+      outcome.backup = BackupName(outcome.roster, today);
+      std::error_code ec;
+      fs::copy_file(paths::ToFs(outcome.roster), paths::ToFs(outcome.backup), fs::copy_options::none, ec);
+      if (ec)
+        throw FileWriteError(outcome.backup + ": the old roster cannot be kept here (" + ec.message() +
+                             "); the roster is left as it was");
+    }
+    ReplaceFileContents(*file, outcome.roster + ".tmp", bytes);
+  } catch (const std::exception& e) {
+    if (outcome.movedRecords > 0) UndoMoves(results, plan.moves, outcome.resultsCopy, e.what());
+    throw;
+  }
   outcome.students = lines.size();
   for (const RosterLine& line : lines) outcome.listed += line.status == 0;
   return outcome;

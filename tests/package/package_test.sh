@@ -30,15 +30,25 @@ for path in /usr/bin/bardrill /usr/bin/bardrill-report /usr/bin/bardrill-school 
   /usr/share/applications/org.bardrill.bardrill.desktop \
   /usr/share/icons/hicolor/scalable/apps/org.bardrill.bardrill.svg \
   /usr/share/metainfo/org.bardrill.bardrill.metainfo.xml /usr/share/bardrill/sounds/新音ファイル.txt \
-  /usr/share/bardrill/sounds/合格.wav /usr/share/bardrill/sounds/最高1.wav /usr/share/doc/bardrill/README.md; do
+  /usr/share/bardrill/sounds/合格.wav /usr/share/bardrill/sounds/最高1.wav /usr/share/doc/bardrill/README.md \
+  /usr/share/doc/bardrill/copyright; do
   grep -qxF "$path" "$work/contents" || fail "the package lacks $path"
 done
 if grep -vE '^/usr/(bin|share)/' "$work/contents" | grep -v '^/usr/$' | grep -q .; then
   fail "the package installs outside /usr/bin and /usr/share: $(grep -vE '^/usr/(bin|share)/' "$work/contents")"
 fi
 
+# The long description: each line after the summary starts with one blank, so that apt wraps them as
+# one paragraph (two blanks would print a line as it stands).
+field Description | tail -n +2 >"$work/description"
+if grep -qv '^ [^ ]' "$work/description"; then fail "description lines not wrapped: $(cat "$work/description")"; fi
+grep -q 'workbook' "$work/description" || fail "the description leaves out the workbook: $(cat "$work/description")"
+
 tree="$work/unpacked"
 dpkg-deb -x "$deb" "$tree"
+head -1 "$tree/usr/share/doc/bardrill/copyright" |
+  grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+  fail "the copyright file is not in the machine-readable format"
 desktop-file-validate "$tree/usr/share/applications/org.bardrill.bardrill.desktop" ||
   fail "desktop-file-validate refused the desktop entry"
 grep -q '^Name\[ja\]=' "$tree/usr/share/applications/org.bardrill.bardrill.desktop" || fail "no Japanese name"

@@ -244,6 +244,28 @@ TEST_F(Exports, TheWorkbookHoldsTypedCellsUnderAFrozenHeaderInASummaryAndARecord
   EXPECT_NE(Shell("xlsx2csv -n 記録 '" + out("records.xlsx") + "'").find(",01234,"), std::string::npos);
 }
 
+// How openpyxl finds each sheet set up for printing (a fitToWidth left out of the file means 1).
+const char* const kReadPageSetup = R"(
+import sys, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+for s in book.worksheets:
+    p, m = s.page_setup, s.page_margins
+    width = 1 if p.fitToWidth is None else p.fitToWidth
+    print(s.title, p.orientation, p.paperSize, s.sheet_properties.pageSetUpPr.fitToPage, width, p.fitToHeight, s.print_title_rows, m.left, m.right, m.top, m.bottom, s.oddFooter.center.text)
+)";
+
+TEST_F(Exports, EveryWorkbookSheetPrintsLandscapeOnePageWideWithItsHeaderRowOnEveryPage) {
+  WriteTwoDrills();
+  const Outcome o = Report({"summary", "--format", "xlsx", "-o", out("school.xlsx")});
+  if (!Available(o)) GTEST_SKIP() << o.err;
+  ASSERT_EQ(o.status, 0) << o.err;
+  WriteBytes(out("pages.py"), kReadPageSetup);
+  // Fit to one page wide and any number of pages long (0); A4 is paper size 9.
+  EXPECT_EQ(Shell(kPython + " '" + out("pages.py") + "' '" + out("school.xlsx") + "'"),
+            "集計 landscape 9 True 1 0 $1:$1 0.25 0.25 0.5 0.5 &P / &N\n"
+            "記録 landscape 9 True 1 0 $1:$1 0.25 0.25 0.5 0.5 &P / &N\n");
+}
+
 // ---- the monthly report ------------------------------------------------------------------------------
 
 TEST_F(Exports, TheMonthlyReportHasAPagePerChildWhoDrilledWithTheMonthsFiguresAndCharts) {

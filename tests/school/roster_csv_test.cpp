@@ -92,6 +92,28 @@ TEST_F(Import, RefusesTheWholeFileListingEveryBadRowAndLeavesEveryFileAsItWas) {
   }
 }
 
+TEST_F(Import, AQuestionMarkInAShiftJisNameIsACharacterTheSpreadsheetCouldNotSave) {
+  // A spreadsheet saving 𠮷田 健太 as Shift-JIS writes ?田 健太.
+  WriteBytes(dir / "class.csv",
+             codec::Utf8ToCp932("番号,学年,名前\r\n1,小3,山田 太郎\r\n2,小3,?田 健太\r\n"));
+  const auto before = Snapshot(dir.path());
+  ToolRun run = Tool({"roster", "import", root, dir / "class.csv"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(
+      run.err.find("class.csv: line 3, column 3: the name \"?田 健太\" holds \"?\": the spreadsheet wrote "
+                   "it for a character that Shift-JIS cannot hold; save the list as \"CSV UTF-8\""),
+      std::string::npos)
+      << run.err;
+  EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  EXPECT_EQ(Snapshot(dir.path()), before);
+
+  // In UTF-8 a "?" is what was typed; and one line written is one student.
+  WriteBytes(dir / "class.csv", kBom + "番号,生年度,名前\r\n5000,1958,先生?\r\n");
+  run = Tool({"roster", "import", root, dir / "class.csv"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find(": 1 student written, 1 of them listed"), std::string::npos) << run.out;
+}
+
 TEST_F(Import, KeepsTheOldRosterDatedAndWhatSiblingProgramsKeepInIt) {
   WriteCp932(roster(), "1,1995,7,8,\"山田\",0,\"ﾒﾓ\",\"x\"\r\n5000,1958,0,0,\"先生\",0,\"\",\"\"\r\n");
   const std::string kept = ReadBytes(roster());

@@ -82,6 +82,32 @@ TEST_F(Init, TheDemoIsASchoolLaidOutByInitWithItsOwnRosterAndHistory) {
   EXPECT_EQ(Tool({"roster", "export", dir / "demo", dir / "demo.csv"}).status, 0);
 }
 
+TEST_F(Init, TheLauncherStartsTheProgramOnItsSchoolThroughALinkALinkToALinkAndACopiedLink) {
+  // A stand-in for the installed program: it writes down the arguments it was given.
+  const std::string given = dir / "given.txt";
+  const std::string standIn = dir / "stand-in";
+  WriteBytes(standIn, "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + given + "'\n");
+  fs::permissions(standIn, fs::perms::owner_all);
+  const std::string launcher = root + "ソネタ/bardrill";
+  WriteBytes(launcher, school::LauncherText(standIn));
+  fs::permissions(launcher, fs::perms::owner_all);
+
+  fs::create_directories(dir / "デスクトップ");
+  fs::create_symlink(launcher, dir / "デスクトップ/ドリル");
+  fs::create_symlink(dir / "デスクトップ/ドリル", dir / "link-to-link");
+  fs::copy_symlink(dir / "デスクトップ/ドリル", dir / "デスクトップ/ドリル2");
+  TempDir scratch;
+  for (const std::string& start :
+       {launcher, dir / "デスクトップ/ドリル", dir / "link-to-link", dir / "デスクトップ/ドリル2"}) {
+    SCOPED_TRACE(start);
+    fs::remove(given);
+    Outcome run = RunProgram(start, {"--window"}, scratch.path());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadBytes(given),
+              "--program-folder\n" + fs::canonical(root + "ソネタ").string() + "\n--window\n");
+  }
+}
+
 // ---- check ---------------------------------------------------------------------------------------------
 
 struct Fault {
@@ -199,12 +225,18 @@ TEST_F(Check, FindsWhatTheProgramMeetsOnlyLaterAndAFolderThatIsNoSchool) {
   EXPECT_NE(problems[0].find("its result could not be recorded"), std::string::npos) << problems[0];
 
   fs::permissions(common() + "ソネタ", fs::perms::owner_all);
-  WriteCp932(roster(), "0,1995,0,0,\"山田\",0,\"\",\"\"\r\n");
+  WriteCp932(roster(), "0,1995,0,0,\"山田\",0,\"\",\"\"\r\n5000,1958,0,0,\"先生\",0,\"\",\"\"\r\n");
   problems = school::CheckSchool(root, clock.today).problems;
-  ASSERT_EQ(problems.size(), 1u);
+  ASSERT_EQ(problems.size(), 1u) << problems.back();
   EXPECT_NE(problems[0].find("新名簿.txt: line 1, column 1: the student number 0 is listed"),
             std::string::npos)
       << problems[0];
+  // No teacher listed (hidden is not listed): nobody reaches the teacher's screens.
+  WriteCp932(roster(), "1,1995,0,0,\"山田\",0,\"\",\"\"\r\n5000,1958,0,0,\"先生\",1,\"\",\"\"\r\n");
+  ToolRun teacherless = Tool({"check", root});
+  EXPECT_EQ(teacherless.status, 2);
+  EXPECT_NE(teacherless.err.find("新名簿.txt: no listed line names a teacher"), std::string::npos)
+      << teacherless.err;
 
   ToolRun elsewhere = Tool({"check", dir / "nothing"});
   EXPECT_EQ(elsewhere.status, 2);

@@ -244,6 +244,39 @@ EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead, const L
   return EditOutcome::Done;
 }
 
+int64_t ResultsFile::Renumber(const std::map<int, int>& moves, const std::string& copyPath,
+                              const LockWaitStep& step) {
+  std::optional<SharedFile> locked = LockRecord(1, "no drill was renumbered", step);
+  if (!locked) return 0;
+  SharedFile& file = *locked;
+  std::string contents(static_cast<size_t>(file.Size()), '\0');
+  contents.resize(
+      file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size())));
+  const std::string asRead = contents;
+  int64_t changed = 0;
+  for (size_t at = 0; at + kRecordSize <= contents.size(); at += kRecordSize) {
+    auto* record = reinterpret_cast<unsigned char*>(contents.data()) + at;
+    const auto move = moves.find(record_field::Bangou(record));
+    if (move == moves.end()) continue;
+    const auto number = static_cast<uint16_t>(move->second);
+    record[record_field::kBangouOffset] = static_cast<unsigned char>(number & 0xFF);
+    record[record_field::kBangouOffset + 1] = static_cast<unsigned char>(number >> 8);
+    ++changed;
+  }
+  if (changed == 0) return 0;
+  if (!copyPath.empty()) {
+    // A copy of its own: an older copy of the same name is never written over.
+    SharedFile copy(copyPath);
+    if (copy.Size() != 0)
+      throw FileWriteError(copyPath + ": a file of this name is already there; no drill was renumbered");
+    copy.WriteAt(0, std::span(reinterpret_cast<const unsigned char*>(asRead.data()), asRead.size()));
+    copy.Sync();
+  }
+  ReplaceFileContents(file, TempPath(path_), contents);
+  file.Unlock();
+  return changed;
+}
+
 void OpenResultsFile(const AppState& state) { ResultsFile(ResultsPath(state)).Open(); }
 
 std::string ResultsWriteProblem(const AppState& state) { return ResultsFileOf(state).WriteProblem(); }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -88,6 +89,12 @@ class ResultsFile {
   // Removes record n under the lock, if it still holds `asRead`; later records move down by one. The
   // compacted file is written beside the original and renamed over it.
   EditOutcome DeleteOne(int64_t n, const RecordBytes& asRead, const LockWaitStep& step = {});
+  // Gives every record of a student number in `moves` the number it maps to, in one replacement of the
+  // whole file under the lock; every other byte stays as it was. First, under the same lock, the file as
+  // it is is copied to `copyPath` (a new file; none when empty). Returns how many records changed; the
+  // file is left alone, and no copy made, when none did.
+  int64_t Renumber(const std::map<int, int>& moves, const std::string& copyPath,
+                   const LockWaitStep& step = {});
 
  private:
   std::optional<FileReader> OpenForReading() const;
