@@ -33,8 +33,10 @@ class Layout {
          {ChartTextRole::Name, ChartTextRole::Title, ChartTextRole::Statistic, ChartTextRole::AxisLabel})
       ForEachText(role, [this](size_t c, size_t i) { PlaceFixed(c, i); });
     for (size_t c = 0; c < surface_.charts.size(); ++c) PlaceLegend(c);
-    for (ChartTextRole role : {ChartTextRole::RecordTime, ChartTextRole::RunNumber, ChartTextRole::RecordDate})
-      ForEachRecordText(role, [this, role](size_t c, size_t i, bool first) { PlaceRecordText(c, i, role, first); });
+    for (ChartTextRole role :
+         {ChartTextRole::RecordTime, ChartTextRole::RunNumber, ChartTextRole::RecordDate})
+      ForEachRecordText(role,
+                        [this, role](size_t c, size_t i, bool first) { PlaceRecordText(c, i, role, first); });
     return std::move(placed_);
   }
 
@@ -116,9 +118,8 @@ class Layout {
     if (entries.empty()) return;
     const ChartText& first = Text(chart, entries.front());
     const auto title = titles_.find(chart);
-    const TextBox anchor = title != titles_.end()
-                               ? title->second
-                               : TextBox{first.x * area_.width, first.y * area_.height, 0, 0};
+    const TextBox anchor =
+        title != titles_.end() ? title->second : TextBox{first.x * area_.width, first.y * area_.height, 0, 0};
     const double gap = kLegendGapEms * TextEm(area_, first.size);
     if (PlaceLegendRow(chart, entries, anchor.left - gap, anchor.top)) return;
     PlaceLegendRow(chart, entries, surface_.charts[chart].plot.right * area_.width, anchor.Bottom());
@@ -163,9 +164,9 @@ class Layout {
     const double dx = dot.x * area_.width, dy = dot.y * area_.height;
     const double gap = kBesideGapEms * TextEm(area_, t.size);
     if (role == ChartTextRole::RunNumber) {
-      // Centred under its dot, or shifted by a quarter of its width where that makes room.
+      // Centred under its dot, or shifted by up to half its width where that makes room.
       const TextBox centred = AtAnchor(t);
-      for (double shift : {0.0, 0.25, -0.25}) {
+      for (double shift : {0.0, 0.25, -0.25, 0.5, -0.5}) {
         TextBox box = centred;
         box.left += shift * box.width;
         if (Inside(box, 0, 0, area_.width, area_.height) && Free(box, gap)) {
