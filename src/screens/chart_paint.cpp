@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 
 #include "screens/palette.h"
 #include "screens/widgets.h"
@@ -62,13 +64,20 @@ void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRe
     }
   }
   painter.setBrush(Qt::NoBrush);
+  // A surface's texts come in a few sizes: each font and its ascent is made once.
+  std::map<double, std::pair<QFont, double>> fonts;
   for (const PlacedText& placed : ChartTextsIn(surface, area, basePoints, painter.device())) {
     const ChartText& t = surface.charts[placed.chart].texts[placed.text];
-    const QFont font = ChartFont(placed.em);
-    painter.setFont(font);
+    auto font = fonts.find(placed.em);
+    if (font == fonts.end()) {
+      const QFont made = ChartFont(placed.em);
+      font = fonts.emplace(placed.em, std::make_pair(made, QFontMetricsF(made, painter.device()).ascent()))
+                 .first;
+    }
+    painter.setFont(font->second.first);
     painter.setPen(FromBgr(t.colour));
-    const QPointF topLeft(area.left() + placed.box.left, area.top() + placed.box.top);
-    painter.drawText(topLeft + QPointF(0, QFontMetricsF(font, painter.device()).ascent()), Q(t.text));
+    painter.drawText(
+        QPointF(area.left() + placed.box.left, area.top() + placed.box.top + font->second.second), Q(t.text));
   }
   painter.restore();
 }
