@@ -11,9 +11,11 @@ namespace bardrill {
 
 namespace {
 
-// How far a record's texts keep from the centre of its dot, in base ems: clear of the dot the painter
-// draws (5 pixels wide at the base size of 6 points, 8 pixels an em).
-constexpr double kDotClearEms = 0.4;
+// How far a record's texts keep from the centre of its dot, in base ems, and the half width of the
+// square a dot covers: the painter draws it 5 pixels wide at the base size of 6 points (8 pixels an
+// em). The square is smaller than the distance so that a text set next to a dot never meets it by a
+// rounding error.
+constexpr double kDotClearEms = 0.4, kDotEms = 0.35;
 // Between the legend's last entry and the title, and between the entries, in the legend's ems.
 constexpr double kLegendGapEms = 1.0, kLegendEntryGapEms = 0.5;
 // A record's texts keep a half-width blank from the texts beside them, so that "87秒" and "79秒" never
@@ -71,12 +73,15 @@ class Layout {
                         [&wider](const PlacedText& p) { return p.box.Intersects(wider); });
   }
 
+  TextBox DotBox(const ChartDot& d) const {
+    const double r = kDotEms * area_.em;
+    return {d.x * area_.width - r, d.y * area_.height - r, 2 * r, 2 * r};
+  }
+
   // Whether `box` covers one of the chart's dots.
   bool OverDot(const HistoryChart& chart, const TextBox& box) const {
-    const double g = kDotClearEms * area_.em;
-    return std::any_of(chart.dots.begin(), chart.dots.end(), [&](const ChartDot& d) {
-      return box.Intersects({d.x * area_.width - g, d.y * area_.height - g, 2 * g, 2 * g});
-    });
+    return std::any_of(chart.dots.begin(), chart.dots.end(),
+                       [&](const ChartDot& d) { return box.Intersects(DotBox(d)); });
   }
 
   void Place(size_t chart, size_t index, const TextBox& box) {
@@ -186,7 +191,7 @@ class Layout {
     }
     // Right of the time axis, above the run axis, inside the chart's band, clear of its own dot.
     const double g = kDotClearEms * area_.em;
-    const TextBox ownDot{dx - g, dy - g, 2 * g, 2 * g};
+    const TextBox ownDot = DotBox(dot);
     for (bool overDots : {false, true}) {
       if (overDots && !first) return;
       for (const TextBox& box : candidates) {

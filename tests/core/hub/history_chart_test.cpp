@@ -303,6 +303,30 @@ TEST(ChartLayout, AMonthlyChartMovesATimeThatWouldPrintInsideTheTitle) {
   }
 }
 
+TEST(ChartLayout, ARecordsTimeStandsOffTheRecordLineWhereTheTitleTakesTheRoomAboveIt) {
+  // Two records just under the axis top of the second chart: above each dot are the title and legend.
+  School s;
+  s.Add(1, 1995, "山本 結衣");
+  s.Record(1, 2, 86, kToday - 3);
+  s.Record(1, 2, 76);
+  const ChartSurface surface = s.Charts(1, {1, 2}).at(0);
+  const HistoryChart& chart = surface.charts[1];
+  ASSERT_EQ(chart.segments.size(), 3u);
+  const ChartArea area{816, 552, 8};
+  const std::vector<PlacedText> placed = ExpectTextsApart(surface, area);
+  EXPECT_EQ(Drawn(surface, placed, 1, ChartTextRole::RecordTime), (std::vector<std::string>{"76秒", "86秒"}));
+  const ChartSegment& line = chart.segments[2];
+  for (const PlacedText& p : placed) {
+    if (p.chart != 1 || chart.texts[p.text].role != ChartTextRole::RecordTime) continue;
+    for (double f = 0; f <= 1; f += 0.01) {
+      const double x = (line.x1 + f * (line.x2 - line.x1)) * area.width;
+      const double y = (line.y1 + f * (line.y2 - line.y1)) * area.height;
+      EXPECT_FALSE(x > p.box.left && x < p.box.Right() && y > p.box.top && y < p.box.Bottom())
+          << chart.texts[p.text].text << " over the record line";
+    }
+  }
+}
+
 TEST(ChartLayout, TextsAreMeasuredInHalfAndFullWidthColumnsAtWholeUnits) {
   const ChartArea area{800, 600, 8};
   const ChartText time{0.5, 0.5, "87秒", 2};
