@@ -31,6 +31,21 @@ size_t Length(std::string_view s) {
   return n;
 }
 
+size_t Columns(std::string_view s) {
+  size_t columns = 0;
+  for (size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (IsContinuation(c)) continue;
+    // U+FF61..U+FF9F, the half-width katakana, are EF BD A1..EF BD BF and EF BE 80..EF BE 9F.
+    const bool halfKana =
+        c == 0xEF && i + 2 < s.size() &&
+        ((static_cast<unsigned char>(s[i + 1]) == 0xBD && static_cast<unsigned char>(s[i + 2]) >= 0xA1) ||
+         (static_cast<unsigned char>(s[i + 1]) == 0xBE && static_cast<unsigned char>(s[i + 2]) <= 0x9F));
+    columns += c < 0x80 || halfKana ? 1 : 2;
+  }
+  return columns;
+}
+
 std::string Left(std::string_view s, size_t n) { return std::string(s.substr(0, OffsetOf(s, n))); }
 
 std::string Right(std::string_view s, size_t n) {

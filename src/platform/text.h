@@ -15,6 +15,9 @@ std::string TrimRight(std::string_view s);
 std::string FitLeft(std::string_view s, size_t width);     // cut or pad with blanks to exactly width chars
 std::string AlignRight(std::string_view s, size_t width);  // blanks before s up to width chars; never cut
 bool Contains(std::string_view s, std::string_view part);
+// Width in half-width columns of a fixed-pitch font, where the list lines line up: a half-width
+// character (ASCII, half-width katakana) takes one column, every other character two.
+size_t Columns(std::string_view s);
 
 // Full-width digits, plus, minus, point and blank (what a Japanese input method types) as their ASCII
 // twins; every other character is kept as it is. HalfWidthDigits turns the digits alone.

@@ -63,7 +63,7 @@ std::string WriteMonthlyPdf(const std::string& path, const MonthlyReport& report
   const int count = screens::MonthlyPageCount(report);
   for (int index = 0; index < count; ++index) {
     if (index > 0 && !writer.newPage()) return "the PDF cannot be written";
-    screens::PaintMonthlyPage(painter, report, index, page, made);
+    screens::PaintMonthlyPage(painter, report, index, page, made, screens::kMonthlyTablePoints);
   }
   if (!painter.end()) return "the PDF cannot be written whole (is the disk full?)";
   if (QFile(QString::fromStdString(path)).size() == 0) return "the PDF cannot be written";

@@ -3,6 +3,10 @@
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <utility>
 
 #include "screens/palette.h"
 #include "screens/widgets.h"
@@ -12,69 +16,73 @@ namespace bardrill::screens {
 namespace {
 
 constexpr double kScreenDpi = 96;
-constexpr double kDotWidthPx = 5;  // the screen's draw width for the run dots
+constexpr double kPointsPerInch = 72;
+constexpr double kDotWidthPx = 5;  // the screen's draw width for the run dots at the base size
 
 QPointF At(const QRectF& area, double x, double y) {
   return {area.left() + x * area.width(), area.top() + y * area.height()};
 }
 
-QFont TextFont(const ChartText& t, double basePoints) { return FixedFont(basePoints * t.size); }
+ChartArea AreaOn(const QRectF& area, double basePoints, const QPaintDevice* device) {
+  const double dpi = device ? device->logicalDpiY() : kScreenDpi;
+  return {area.width(), area.height(), basePoints * dpi / kPointsPerInch};
+}
 
 }  // namespace
 
-std::vector<bool> DrawnTexts(const HistoryChart& chart, const QRectF& area, double basePoints,
-                             QPaintDevice* device) {
-  std::vector<bool> drawn(chart.texts.size(), true);
-  QRectF lastCrowdable;
-  for (size_t i = 0; i < chart.texts.size(); ++i) {
-    const ChartText& t = chart.texts[i];
-    if (!t.crowdable) continue;
-    const QFontMetricsF metrics(TextFont(t, basePoints), device);
-    const QRectF box(At(area, t.x, t.y), QSizeF(metrics.horizontalAdvance(Q(t.text)), metrics.height()));
-    if (!lastCrowdable.isNull() && box.intersects(lastCrowdable)) {
-      drawn[i] = false;
-    } else {
-      lastCrowdable = box;
-    }
-  }
-  return drawn;
+QFont ChartFont(double pixels) {
+  QFont f(QStringLiteral("ＭＳ ゴシック"));
+  f.setStyleHint(QFont::Monospace);
+  f.setFixedPitch(true);
+  f.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
+  return f;
+}
+
+std::vector<PlacedText> ChartTextsIn(const ChartSurface& surface, const QRectF& area, double basePoints,
+                                     const QPaintDevice* device) {
+  return LayOutChartTexts(surface, AreaOn(area, basePoints, device));
 }
 
 void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRectF& area,
                        double basePoints) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing);
-  // Pen widths are given in screen pixels: a printer at 600 dpi draws them as thick as on the screen.
-  const double scale = painter.device() ? painter.device()->logicalDpiX() / kScreenDpi : 1.0;
+  // Pen widths and dots are given in screen pixels at the base size: they grow with the font, and a
+  // printer at 600 dpi draws them as thick as the screen.
+  const double dpi = painter.device() ? painter.device()->logicalDpiX() : kScreenDpi;
+  const double scale = basePoints / kChartBasePoints * dpi / kScreenDpi;
   for (const HistoryChart& chart : surface.charts) {
     for (const ChartSegment& s : chart.segments) {
       painter.setPen(QPen(FromBgr(s.colour), s.width * scale, Qt::SolidLine, Qt::RoundCap));
       painter.drawLine(At(area, s.x1, s.y1), At(area, s.x2, s.y2));
     }
+    painter.setPen(Qt::NoPen);
     for (const ChartDot& d : chart.dots) {
-      const QColor colour = d.record ? QColor(255, 0, 0) : QColor(0, 0, 255);
-      painter.setPen(Qt::NoPen);
-      painter.setBrush(colour);
+      painter.setBrush(d.record ? QColor(255, 0, 0) : QColor(0, 0, 255));
       const double r = kDotWidthPx * scale / 2;
       painter.drawEllipse(At(area, d.x, d.y), r, r);
     }
-    painter.setBrush(Qt::NoBrush);
-    const std::vector<bool> drawn = DrawnTexts(chart, area, basePoints, painter.device());
-    for (size_t i = 0; i < chart.texts.size(); ++i) {
-      if (!drawn[i]) continue;
-      const ChartText& t = chart.texts[i];
-      QFont font = TextFont(t, basePoints);
-      painter.setFont(font);
-      painter.setPen(FromBgr(t.colour));
-      const QPointF topLeft = At(area, t.x, t.y);
-      painter.drawText(QPointF(topLeft.x(), topLeft.y() + QFontMetricsF(font, painter.device()).ascent()),
-                       Q(t.text));
+  }
+  painter.setBrush(Qt::NoBrush);
+  // A surface's texts come in a few sizes: each font and its ascent is made once.
+  std::map<double, std::pair<QFont, double>> fonts;
+  for (const PlacedText& placed : ChartTextsIn(surface, area, basePoints, painter.device())) {
+    const ChartText& t = surface.charts[placed.chart].texts[placed.text];
+    auto font = fonts.find(placed.em);
+    if (font == fonts.end()) {
+      const QFont made = ChartFont(placed.em);
+      font = fonts.emplace(placed.em, std::make_pair(made, QFontMetricsF(made, painter.device()).ascent()))
+                 .first;
     }
+    painter.setFont(font->second.first);
+    painter.setPen(FromBgr(t.colour));
+    painter.drawText(
+        QPointF(area.left() + placed.box.left, area.top() + placed.box.top + font->second.second), Q(t.text));
   }
   painter.restore();
 }
 
-ChartView::ChartView(QWidget* parent) : QWidget(parent) {
+ChartView::ChartView(QWidget* parent) : QWidget(parent), basePoints_(kChartBasePoints) {
   setAutoFillBackground(true);
   SetBackground(this, kPaperColour);
 }
@@ -86,9 +94,14 @@ void ChartView::showSurface(ChartSurface surface) {
 
 void ChartView::clear() { showSurface({}); }
 
+void ChartView::setBasePoints(double points) {
+  basePoints_ = points;
+  update();
+}
+
 void ChartView::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  PaintChartSurface(painter, surface_, rect(), kChartBasePoints);
+  PaintChartSurface(painter, surface_, rect(), basePoints_);
 }
 
 }  // namespace bardrill::screens

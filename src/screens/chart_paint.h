@@ -1,22 +1,32 @@
 #pragma once
+#include <QFont>
 #include <QRectF>
 #include <QWidget>
 #include <vector>
 
+#include "core/hub/chart_layout.h"
 #include "core/hub/history_chart.h"
 
 class QPainter;
 
 namespace bardrill::screens {
 
+inline constexpr double kChartBasePoints = 6;
+
 // Paints one surface of history charts into `area` of any painter: the screen's chart box, an image
-// in a test and a printed page share this one drawing. `basePoints` is the base font size in points.
+// in a test and a printed page share this one drawing. `basePoints` is the base font size in points on
+// the painter's device (kChartBasePoints on paper; on the screen times its page scale); the pens and
+// dots grow with it.
 void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRectF& area, double basePoints);
 
-// Which of `chart`'s texts are drawn into `area` on `device`: all but the crowdable ones that would
-// overlap the crowdable text drawn before them.
-std::vector<bool> DrawnTexts(const HistoryChart& chart, const QRectF& area, double basePoints,
-                             QPaintDevice* device);
+// The texts PaintChartSurface draws into `area` on `device`, each with its box (from the area's top
+// left) and its size.
+std::vector<PlacedText> ChartTextsIn(const ChartSurface& surface, const QRectF& area, double basePoints,
+                                     const QPaintDevice* device);
+
+// The chart's fixed-pitch font at exactly `pixels` per em on the painter's device, apart from any page
+// scale of the screen's fonts: the layout has measured the chart's texts at that size.
+QFont ChartFont(double pixels);
 
 // The chart box of the hub's history panel (`Picture12`): shows one surface.
 class ChartView : public QWidget {
@@ -26,14 +36,16 @@ class ChartView : public QWidget {
   void showSurface(ChartSurface surface);
   void clear();
   const ChartSurface& surface() const { return surface_; }
+  // The base font size it paints with, in points.
+  void setBasePoints(double points);
+  double basePoints() const { return basePoints_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   ChartSurface surface_;
+  double basePoints_;
 };
-
-inline constexpr double kChartBasePoints = 6;
 
 }  // namespace bardrill::screens

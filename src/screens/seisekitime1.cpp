@@ -635,7 +635,7 @@ void seisekitime1::Command26_Click() {
   PrintPages(
       screens_, this, Q("月間成績表 " + report.monthLabel), MonthlyPageCount(report),
       [&](QPainter& painter, const QRectF& page, int index) {
-        PaintMonthlyPage(painter, report, index, page, madeOn);
+        PaintMonthlyPage(painter, report, index, page, madeOn, kMonthlyTablePoints);
       },
       PageSetup{QPageLayout::Portrait, false});
 }

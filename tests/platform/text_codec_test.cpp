@@ -100,6 +100,15 @@ TEST(Text, CountsCharactersNotBytes) {
   EXPECT_EQ(text::TrimRight("01   "), "01");
 }
 
+TEST(Text, AFullWidthCharacterTakesTwoColumnsAHalfWidthOneOne) {
+  EXPECT_EQ(text::Columns("87秒"), 4u);
+  EXPECT_EQ(text::Columns("ｸﾘｱﾎﾟｲﾝﾄ"), 8u) << "half-width katakana, U+FF61 to U+FF9F";
+  EXPECT_EQ(text::Columns("｡ﾟ"), 2u) << "both ends of that block";
+  EXPECT_EQ(text::Columns("１０／１６　～―"), 16u) << "full-width forms just outside it";
+  EXPECT_EQ(text::Columns("●Ⅲ①"), 6u);
+  EXPECT_EQ(text::Columns(""), 0u);
+}
+
 TEST(Text, FullWidthNumbersBecomeTheirAsciiTwinsAndNothingElseChanges) {
   EXPECT_EQ(text::HalfWidthNumber("－１２．５　＋０９"), "-12.5 +09");
   EXPECT_EQ(text::HalfWidthNumber("小３ｘ"), "小3ｘ") << "other full-width letters are kept";

@@ -2,6 +2,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -200,41 +201,98 @@ TEST_F(HubLists, ThePeriodBoxNeverOverlapsAnotherControlAndEveryHeadingFits) {
     EXPECT_LE(period->fontMetrics().horizontalAdvance(period->itemText(i)) + 24, period->width()) << i;
 }
 
-TEST(ChartPaint, DatesThatWouldPrintOverTheDateBeforeThemAreLeftOutTheTimesStay) {
-  // 25 record runs in two months: dates 0.028 apart, as a chart of a third of the panel spaces them.
+TEST_F(HubLists, TheChartsAxisLabelsAreAsTallAsTheListsBesideItAndTheDotsHaveALegend) {
+  seisekitime1* hub = Open(1);
+  Option(hub, "Option2(2)")->click();
+  Control<QPushButton>(hub, "Command17")->click();
+  auto* chart = Control<screens::ChartView>(hub, "Picture12");
+  const std::vector<PlacedText> placed =
+      screens::ChartTextsIn(chart->surface(), chart->rect(), chart->basePoints(), chart);
+  double listHeight = 0;
+  for (const char* list : {"List3", "List2"})
+    listHeight = std::max(listHeight, QFontMetricsF(Control<QWidget>(hub, list)->font(), chart).height());
+  QStringList labels, legend;
+  for (const PlacedText& p : placed) {
+    const ChartText& t = chart->surface().charts[p.chart].texts[p.text];
+    if (t.role == ChartTextRole::Legend && p.chart == 0) legend << QString::fromStdString(t.text);
+    if (t.role != ChartTextRole::AxisLabel && t.role != ChartTextRole::RunNumber) continue;
+    if (p.chart == 0) labels << QString::fromStdString(t.text);
+    EXPECT_GE(QFontMetricsF(screens::ChartFont(p.em), chart).height(), listHeight) << t.text;
+  }
+  EXPECT_EQ(labels, QStringList({"0秒", "40秒", "1回目"}));
+  EXPECT_EQ(legend, QStringList({"●記録の更新", "●ほかの回"}));
+}
+
+// A chart of every kind of text and many record points crowding each other, without lines.
+ChartSurface CrowdedTexts() {
   HistoryChart chart;
-  for (int run = 0; run < 25; ++run) {
-    const double x = 0.2 + 0.7 * run / 25;
-    chart.texts.push_back({x, 0.5, "9:59", 1, 0x0000FF});
-    chart.texts.push_back({x, 0.82, run % 2 ? "05/07" : "04/28", 1, 0, true});
+  chart.top = 0.05;
+  chart.plot = {0.1, 0.1, 0.45, 0.3};
+  chart.texts = {{0.005, 0.01, "山田 太郎", 3, 0, ChartTextRole::Name},
+                 {0.35, 0.06, "ソネタ ﾚﾍﾞﾙ１", 2, 0, ChartTextRole::Title},
+                 {0.35, 0.06, "●記録の更新", 1.5, 0x0000FF, ChartTextRole::Legend, 1},
+                 {0.35, 0.06, "●ほかの回", 1.5, 0xFF0000, ChartTextRole::Legend, 1},
+                 {0.095, 0.3, "0秒", 2, 0, ChartTextRole::AxisLabel, 1, 0.5},
+                 {0.095, 0.1, "1000秒", 2, 0, ChartTextRole::AxisLabel, 1, 0.5},
+                 {0.53, 0.07, "　　最高　　　　   50秒 /   40秒", 1.5, 0, ChartTextRole::Statistic}};
+  for (int run = 0; run < 30; ++run) {
+    const double x = 0.1 + 0.35 * (run + 1) / 30, y = 0.12 + 0.17 * run / 30;
+    chart.dots.push_back({x, y, true, 99 - run});
+    const std::string time = std::to_string(99 - run) + "秒";
+    chart.texts.push_back({x, y, time, 2, 0x0000FF, ChartTextRole::RecordTime, 0.5, 1, run});
+    chart.texts.push_back({x, y, "10/16", 1.5, 0, ChartTextRole::RecordDate, 0.5, 1, run});
+    chart.texts.push_back(
+        {x, 0.305, std::to_string(run + 1) + "回目", 2, 0, ChartTextRole::RunNumber, 0.5, 0, run});
   }
-  QImage image(336, 560, QImage::Format_RGB32);
-  const QRectF area(0, 0, 336, 187);
-  const std::vector<bool> drawn = screens::DrawnTexts(chart, area, screens::kChartBasePoints, &image);
-  ASSERT_EQ(drawn.size(), chart.texts.size());
-  std::vector<QRectF> dates;
-  int times = 0;
-  QFontMetricsF metrics(screens::FixedFont(screens::kChartBasePoints), &image);
-  for (size_t i = 0; i < drawn.size(); ++i) {
-    const ChartText& t = chart.texts[i];
-    if (!t.crowdable) {
-      times += drawn[i] ? 1 : 0;
-      continue;
+  ChartSurface surface;
+  surface.charts.push_back(chart);
+  return surface;
+}
+
+TEST(ChartPaint, EveryTextIsPaintedInsideTheBoxTheLayoutGaveIt) {
+  const ChartSurface surface = CrowdedTexts();
+  // The screen at three scales, and a page at 300 dpi.
+  const struct {
+    int width, height, dpi;
+    double points;
+  } cases[] = {{816, 552, 96, 6}, {490, 331, 96, 3.6}, {1224, 828, 96, 9}, {2400, 1600, 300, 6}};
+  for (const auto& c : cases) {
+    QImage image(c.width, c.height, QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(c.dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(c.dpi / 0.0254));
+    image.fill(Qt::white);
+    const QRectF area(0, 0, c.width, c.height);
+    const std::vector<PlacedText> placed = screens::ChartTextsIn(surface, area, c.points, &image);
+    {
+      QPainter painter(&image);
+      screens::PaintChartSurface(painter, surface, area, c.points);
     }
-    if (!drawn[i]) continue;
-    QRectF box(area.left() + t.x * area.width(), area.top() + t.y * area.height(),
-               metrics.horizontalAdvance(QString::fromStdString(t.text)), metrics.height());
-    for (const QRectF& before : dates) EXPECT_FALSE(box.intersects(before)) << "date of run " << i / 2;
-    dates.push_back(box);
+    // The dots are no texts: blanked out first (5 pixels wide at 6 points on the screen).
+    QPainter eraser(&image);
+    eraser.setPen(Qt::NoPen);
+    eraser.setBrush(Qt::white);
+    const double dot = 2.5 * c.points / 6 * c.dpi / 96 + 1.5;
+    for (const ChartDot& d : surface.charts[0].dots)
+      eraser.drawEllipse(QPointF(d.x * c.width, d.y * c.height), dot, dot);
+    ASSERT_GT(placed.size(), 20u);
+    EXPECT_LT(placed.size(), surface.charts[0].texts.size()) << "crowded texts are left out at " << c.width;
+    // Each box holds ink, and once the boxes are blanked out (a pixel of antialiasing around each
+    // allowed) no ink is left: nothing was painted outside them.
+    for (const PlacedText& p : placed) {
+      const QRect inside = QRectF(p.box.left, p.box.top, p.box.width, p.box.height).toAlignedRect();
+      int ink = 0;
+      for (int y = std::max(0, inside.top()); y <= std::min(inside.bottom(), c.height - 1); ++y)
+        for (int x = std::max(0, inside.left()); x <= std::min(inside.right(), c.width - 1); ++x)
+          ink += image.pixel(x, y) != qRgb(255, 255, 255);
+      EXPECT_GT(ink, 0) << surface.charts[0].texts[p.text].text;
+      eraser.fillRect(QRectF(p.box.left - 1, p.box.top - 1, p.box.width + 2, p.box.height + 2), Qt::white);
+    }
+    eraser.end();
+    int stray = 0;
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width; ++x) stray += image.pixel(x, y) != qRgb(255, 255, 255);
+    EXPECT_EQ(stray, 0) << "ink outside the boxes at " << c.width << "x" << c.height;
   }
-  EXPECT_EQ(times, 25) << "every run keeps its time";
-  EXPECT_TRUE(drawn[1]) << "the first date is drawn";
-  EXPECT_GT(dates.size(), 3u);
-  EXPECT_LT(dates.size(), 25u);
-  // Room for every date: all are drawn.
-  const std::vector<bool> wide =
-      screens::DrawnTexts(chart, QRectF(0, 0, 4000, 187), screens::kChartBasePoints, &image);
-  EXPECT_EQ(std::count(wide.begin(), wide.end(), false), 0);
 }
 
 }  // namespace

@@ -20,7 +20,10 @@ constexpr int kHistoryWindowDays = 3650;
 constexpr int kLargestScaleTop = 1000;
 constexpr int kChartsPerSurface = 3;
 constexpr double kFirstTop = 0.05, kTopStep = 0.3;
-constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF;
+constexpr uint32_t kBlack = 0x000000, kRed = 0x0000FF, kBlue = 0xFF0000;
+// Axis labels and a record's time and run number are as large as the hub's list text beside the chart
+// (12 points at the base size of 6); the legend and the dates as the statistics lines.
+constexpr double kLabelSize = 2, kSmallSize = 1.5;
 
 // The chart is laid out in fractions of W = width / 2 across and of H below its top. H is a third of
 // the height, not a half: the charts start 0.3 of the height apart, and a chart that reaches down to
@@ -69,7 +72,7 @@ void ReadRankings(const AppState& state, const ChartRequest& request, HistoryFig
   }
 }
 
-// Usable for the history: of the chart'student days and of a level the hub shows.
+// Usable for the history: of the chart's days and of a level the hub shows.
 bool Usable(const AppState& state, const ChartRequest& request, const ChartRecord& record, int level) {
   if (record.level != level || level > state.LevelCount) return false;
   return request.days ? request.days->Contains(record.date)
@@ -102,9 +105,9 @@ bool PassesGradeFilter(const AppState& state, const ChartRequest& request) {
          InGradeGroup(request.gradeFilter, GradeNumber(state, request.student));
 }
 
-// Dots for the viewed student'student runs in file order; each run faster than all before it is a record
-// point, joined to the previous one and annotated with its time and date. Returns the last record'student
-// time text.
+// Dots for the viewed student's runs in file order; each run faster than all before it is a record
+// point, joined to the previous one and annotated with its time, date and run number. Returns the last
+// record's time text.
 std::string PlotRuns(const AppState& state, const ChartRequest& request, std::span<const ChartRecord> records,
                      const Frame& frame, HistoryChart& chart) {
   const HistoryFigures& figures = chart.figures;
@@ -124,10 +127,15 @@ std::string PlotRuns(const AppState& state, const ChartRequest& request, std::sp
     if (lastRecord) chart.segments.push_back({lastRecord->x, lastRecord->y, dot.x, dot.y, 3, kRed});
     lastRecord = dot;
     lastRecordText = TimeText(seconds);
-    chart.texts.push_back({dot.x, dot.y - 0.025, lastRecordText, 1, kRed});
-    const auto date = static_cast<int64_t>(record.date);
+    // The runs stand evenly along the run axis, whatever the days between them: the axis counts runs,
+    // and a record's date goes with its time.
+    const int index = static_cast<int>(chart.dots.size()) - 1;
+    const std::string date = text::Right(calendar::FormatDate(static_cast<int64_t>(record.date)), 5);
     chart.texts.push_back(
-        {dot.x, frame.Y(0.82), text::Right(calendar::FormatDate(date), 5), 1, kBlack, true});
+        {dot.x, dot.y, lastRecordText, kLabelSize, kRed, ChartTextRole::RecordTime, 0.5, 1, index});
+    chart.texts.push_back({dot.x, dot.y, date, kSmallSize, kBlack, ChartTextRole::RecordDate, 0.5, 1, index});
+    chart.texts.push_back({dot.x, frame.Y(0.81), std::to_string(run) + "回目", kLabelSize, kBlack,
+                           ChartTextRole::RunNumber, 0.5, 0, index});
   }
   return lastRecordText;
 }
@@ -160,7 +168,7 @@ void AddStatistics(const Frame& frame, bool printer, HistoryChart& chart) {
   double y = 0.05;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (i + 1 == lines.size()) y += step / 2;  // the footnote stands apart
-    chart.texts.push_back({frame.X(1.05), frame.Y(y), lines[i], 1.5, kBlack});
+    chart.texts.push_back({frame.X(1.05), frame.Y(y), lines[i], 1.5, kBlack, ChartTextRole::Statistic});
     y += step;
   }
 }
@@ -175,17 +183,25 @@ HistoryChart ChartOfLevel(const AppState& state, const ChartRequest& request,
   if (!wide) ReadRankings(state, request, figures);
   CountRuns(state, request, records, figures);
 
+  chart.top = top;
+  chart.plot = {frame.X(0.2), frame.Y(0.1), frame.X(0.9), frame.Y(0.8)};
   if (firstOnSurface && !wide) {
     const std::string name = text::Trim(state.StudentNames[static_cast<size_t>(request.student)]);
-    chart.texts.push_back({frame.X(0.01), 0.02 * kHeightPerH, name, 3, kBlack});
+    chart.texts.push_back({frame.X(0.01), 0.02 * kHeightPerH, name, 3, kBlack, ChartTextRole::Name});
   }
-  chart.texts.push_back({frame.X(wide ? 0.6 : 0.7), frame.Y(0.01),
+  const double titleX = frame.X(wide ? 0.6 : 0.7);
+  chart.texts.push_back({titleX, frame.Y(0.01),
                          state.ProgramTitle + " " + state.LevelNames[static_cast<size_t>(level)],
-                         request.printer ? 3.0 : 2.0, kBlack});
+                         request.printer ? 3.0 : 2.0, kBlack, ChartTextRole::Title});
+  // The legend ends left of the title; the layout sets it there or under the title.
+  chart.texts.push_back({titleX, frame.Y(0.01), "●記録の更新", kSmallSize, kRed, ChartTextRole::Legend, 1});
+  chart.texts.push_back({titleX, frame.Y(0.01), "●ほかの回", kSmallSize, kBlue, ChartTextRole::Legend, 1});
   chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.2), frame.Y(0.1), 2, kBlack});
   chart.segments.push_back({frame.X(0.2), frame.Y(0.8), frame.X(0.9), frame.Y(0.8), 2, kBlack});
-  chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.77), "0秒", 1, kBlack});
-  chart.texts.push_back({frame.X(wide ? 0.15 : 0.1), frame.Y(0.08), TimeText(figures.scaleTop), 1, kBlack});
+  chart.texts.push_back(
+      {frame.X(0.19), frame.Y(0.8), "0秒", kLabelSize, kBlack, ChartTextRole::AxisLabel, 1, 0.5});
+  chart.texts.push_back({frame.X(0.19), frame.Y(0.1), TimeText(figures.scaleTop), kLabelSize, kBlack,
+                         ChartTextRole::AxisLabel, 1, 0.5});
 
   const std::string bestText = PlotRuns(state, request, records, frame, chart);
   if (wide) return chart;

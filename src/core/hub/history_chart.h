@@ -22,14 +22,32 @@ struct ChartDot {
   bool record = false;  // a new personal best: red; other runs blue
   int seconds = 0;
 };
+// What a text of a chart is. It decides where the text may stand and which texts give way where two
+// would meet (LayOutChartTexts).
+enum class ChartTextRole {
+  Name,        // the student's name heading the surface
+  Title,       // the program and the level, on the chart's first line
+  Statistic,   // a line of the statistics panel
+  AxisLabel,   // the time axis' foot and top, beside the axis
+  Legend,      // what a dot's colour means, on the title's line
+  RecordTime,  // a record point's time, next to its dot
+  RecordDate,  // its date, next to its time
+  RunNumber,   // its run number, under the run axis
+};
+
 struct ChartText {
-  double x = 0, y = 0;  // top left of the text
+  double x = 0, y = 0;  // the anchor
   std::string text;
   double size = 1;      // times the base font size
   uint32_t colour = 0;  // 0x00BBGGRR
-  // A run's date under the axis: left out where it would print over the date drawn before it, so that
-  // a chart of many runs stays readable (its dot and time stay).
-  bool crowdable = false;
+  ChartTextRole role = ChartTextRole::Title;
+  double alignX = 0, alignY = 0;  // the shares of the text's width left of x and of its height above y
+  int dot = -1;                   // the record point a record text annotates (index into the dots)
+};
+
+// A rectangle of the surface, in the same fractions as the positions.
+struct ChartBox {
+  double left = 0, top = 0, right = 0, bottom = 0;
 };
 
 // The figures behind one level's chart, for tests and for the statistics lines.
@@ -47,9 +65,11 @@ struct HistoryFigures {
 
 struct HistoryChart {
   HistoryFigures figures;
+  double top = 0;  // of the chart's band on the surface
+  ChartBox plot;   // the axes' box: the time axis is its left side, the run axis its bottom
   std::vector<ChartSegment> segments;  // axes and the line through the record points
   std::vector<ChartDot> dots;
-  std::vector<ChartText> texts;  // headings, axis labels, record annotations, statistics
+  std::vector<ChartText> texts;  // headings, axis labels, legend, record annotations, statistics
 };
 
 // One surface: the screen's chart panel or one printed page.

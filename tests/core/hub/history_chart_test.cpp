@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
+#include "core/hub/chart_layout.h"
 #include "support/fakes.h"
 
 namespace bardrill {
@@ -112,14 +113,19 @@ TEST(HistoryChart, FasterRunsAreRedRecordPointsJoinedInOrder) {
   EXPECT_EQ(last.width, 3);
   EXPECT_EQ(last.colour, kRed);
   EXPECT_EQ(std::make_pair(last.x1, last.y2), std::make_pair(chart.dots[1].x, chart.dots[4].y));
-  std::vector<std::string> labels, crowdable;
-  for (const ChartText& t : chart.texts) {
-    if (t.size == 1) labels.push_back(t.text);
-    if (t.crowdable) crowdable.push_back(t.text);
-  }
-  EXPECT_EQ(labels,
-            (std::vector<std::string>{"0秒", "90秒", "80秒", "05/07", "60秒", "05/07", "50秒", "05/07"}));
-  EXPECT_EQ(crowdable, (std::vector<std::string>{"05/07", "05/07", "05/07"})) << "only the dates give way";
+  // Each record point's time, date and run number name its dot; the runs stand evenly, so the run axis
+  // counts runs.
+  auto texts = [&chart](ChartTextRole role) {
+    std::vector<std::string> found;
+    for (const ChartText& t : chart.texts)
+      if (t.role == role) found.push_back(t.dot < 0 ? t.text : std::to_string(t.dot) + ":" + t.text);
+    return found;
+  };
+  EXPECT_EQ(texts(ChartTextRole::AxisLabel), (std::vector<std::string>{"0秒", "90秒"}));
+  EXPECT_EQ(texts(ChartTextRole::RecordTime), (std::vector<std::string>{"0:80秒", "1:60秒", "4:50秒"}));
+  EXPECT_EQ(texts(ChartTextRole::RecordDate), (std::vector<std::string>{"0:05/07", "1:05/07", "4:05/07"}));
+  EXPECT_EQ(texts(ChartTextRole::RunNumber), (std::vector<std::string>{"0:1回目", "1:2回目", "4:5回目"}));
+  EXPECT_EQ(texts(ChartTextRole::Legend), (std::vector<std::string>{"●記録の更新", "●ほかの回"}));
 }
 
 TEST(HistoryChart, AChildWithoutUsableRunsGetsAnEmptyChart) {
@@ -193,8 +199,8 @@ TEST(HistoryChart, ThreeChartsToASurfaceAndALevelBeyondTheCatalogueEndsThem) {
   const double tops[] = {0.05, 0.35, 0.65};
   for (size_t i = 0; i < 3; ++i) {
     EXPECT_NEAR(surfaces[0].charts[i].segments[0].y1 - 0.8 * kH, tops[i], 1e-12);
-    // Each chart, with its dates under the run axis, stays inside its band of the surface.
-    EXPECT_LT(surfaces[0].charts[i].texts.back().y, tops[i] + 0.3);
+    // Each chart, with its run numbers under the run axis, stays inside its band of the surface.
+    for (const ChartText& t : surfaces[0].charts[i].texts) EXPECT_LT(t.y, tops[i] + 0.3) << t.text;
     EXPECT_EQ(surfaces[0].charts[i].texts[0].text == "山田", i == 0);  // the name heads each surface
   }
   EXPECT_NEAR(surfaces[1].charts[0].segments[0].y1 - 0.8 * kH, 0.05, 1e-12);
@@ -208,7 +214,7 @@ TEST(HistoryChart, PrintedPagesUseLargerTitlesAndCloserStatistics) {
   auto statisticsYs = [](const HistoryChart& chart) {
     std::vector<double> ys;
     for (const ChartText& t : chart.texts)
-      if (t.size == 1.5) ys.push_back(t.y);
+      if (t.role == ChartTextRole::Statistic) ys.push_back(t.y);
     return ys;
   };
   const HistoryChart screen = s.Chart(1);
@@ -221,6 +227,115 @@ TEST(HistoryChart, PrintedPagesUseLargerTitlesAndCloserStatistics) {
   EXPECT_NEAR(a[1] - a[0], 0.08 * kH, 1e-12);
   EXPECT_NEAR(b[1] - b[0], 0.06 * kH, 1e-12);
   EXPECT_NEAR(a[9] - a[8], 0.12 * kH, 1e-12);  // the footnote half a line lower
+}
+
+// The surface's texts as drawn in `area`, after checking that no two drawn texts meet and that every
+// name, title, statistics line and axis label is drawn.
+std::vector<PlacedText> ExpectTextsApart(const ChartSurface& surface, const ChartArea& area) {
+  const std::vector<PlacedText> placed = LayOutChartTexts(surface, area);
+  auto text = [&surface](const PlacedText& p) { return surface.charts[p.chart].texts[p.text]; };
+  for (size_t i = 0; i < placed.size(); ++i)
+    for (size_t j = i + 1; j < placed.size(); ++j)
+      EXPECT_FALSE(placed[i].box.Intersects(placed[j].box))
+          << text(placed[i]).text << " meets " << text(placed[j]).text << " at " << area.width;
+  size_t fixed = 0, fixedDrawn = 0;
+  for (const HistoryChart& chart : surface.charts)
+    for (const ChartText& t : chart.texts) fixed += t.role <= ChartTextRole::AxisLabel ? 1 : 0;
+  for (const PlacedText& p : placed) fixedDrawn += text(p).role <= ChartTextRole::AxisLabel ? 1 : 0;
+  EXPECT_EQ(fixedDrawn, fixed) << "headings, statistics and axis labels are never left out";
+  return placed;
+}
+
+std::vector<std::string> Drawn(const ChartSurface& surface, const std::vector<PlacedText>& placed,
+                               size_t chart, ChartTextRole role) {
+  std::vector<std::string> texts;
+  for (const PlacedText& p : placed) {
+    const ChartText& t = surface.charts[p.chart].texts[p.text];
+    if (p.chart == chart && t.role == role) texts.push_back(t.text);
+  }
+  return texts;
+}
+
+TEST(ChartLayout, OnACrowdedChartNoTextMeetsAnotherAndTheNewestRecordKeepsItsTexts) {
+  // Three levels of 40 runs a day apart, nearly every one a new best by a second or two.
+  School s;
+  s.state.LevelCount = 3;
+  s.state.LevelNames[3] = "混合";
+  s.Add(1, 1995, "山田 太郎");
+  for (int level = 1; level <= 3; ++level)
+    for (int run = 0; run < 40; ++run)
+      s.Record(1, level, 87 - 2 * run + (run % 5 == 4 ? 9 : 0), kToday - 40 + run);
+  for (bool printer : {false, true}) {
+    const ChartSurface surface = s.Charts(1, {1, 2, 3}, "全学年", printer).at(0);
+    // The hub's chart box at its scales and a printed A4 page at 300 dpi.
+    const std::vector<ChartArea> areas =
+        printer ? std::vector<ChartArea>{{3300, 2250, 25}}
+                : std::vector<ChartArea>{{816, 552, 8}, {490, 331, 4.8}, {1224, 828, 12}};
+    for (const ChartArea& area : areas) {
+      const std::vector<PlacedText> placed = ExpectTextsApart(surface, area);
+      for (size_t chart = 0; chart < 3; ++chart) {
+        const std::vector<std::string> times = Drawn(surface, placed, chart, ChartTextRole::RecordTime);
+        ASSERT_FALSE(times.empty());
+        EXPECT_EQ(times.front(), "11秒") << "the newest best, at " << area.width;
+        EXPECT_LT(times.size(), 32u) << "crowded out, not printed over each other";
+        EXPECT_EQ(Drawn(surface, placed, chart, ChartTextRole::RunNumber).front(), "39回目");
+        EXPECT_EQ(Drawn(surface, placed, chart, ChartTextRole::Legend).size(), 2u) << area.width;
+      }
+    }
+  }
+}
+
+TEST(ChartLayout, AMonthlyChartMovesATimeThatWouldPrintInsideTheTitle) {
+  // The month of a child whose one run of level 1 stands at the top right, under the title, and whose
+  // first run of level 2 was the fastest of many.
+  School s;
+  s.Add(1, 1995, "山田 太郎");
+  s.Record(1, 1, 99);
+  for (int32_t seconds : {20, 95, 90, 99, 97, 93, 91, 96, 98, 92}) s.Record(1, 2, seconds);
+  ChartRequest request{1, {1, 2}, "全学年", kToday, false, DaySpan{kToday - 30, kToday}, ChartLayout::Wide};
+  const ChartSurface surface = HistoryCharts(s.state, request).at(0);
+  // The chart area of an A4 page at 300 dpi, and of the same page at 72.
+  for (const ChartArea& area : {ChartArea{2197, 1350, 25}, ChartArea{527, 324, 6}}) {
+    const std::vector<PlacedText> placed = ExpectTextsApart(surface, area);
+    EXPECT_EQ(Drawn(surface, placed, 0, ChartTextRole::RecordTime), std::vector<std::string>{"99秒"});
+    EXPECT_EQ(Drawn(surface, placed, 1, ChartTextRole::RecordTime), std::vector<std::string>{"20秒"});
+    EXPECT_EQ(Drawn(surface, placed, 1, ChartTextRole::RecordDate), std::vector<std::string>{"05/07"});
+  }
+}
+
+TEST(ChartLayout, ARecordsTimeStandsOffTheRecordLineWhereTheTitleTakesTheRoomAboveIt) {
+  // Two records just under the axis top of the second chart: above each dot are the title and legend.
+  School s;
+  s.Add(1, 1995, "山本 結衣");
+  s.Record(1, 2, 86, kToday - 3);
+  s.Record(1, 2, 76);
+  const ChartSurface surface = s.Charts(1, {1, 2}).at(0);
+  const HistoryChart& chart = surface.charts[1];
+  ASSERT_EQ(chart.segments.size(), 3u);
+  const ChartArea area{816, 552, 8};
+  const std::vector<PlacedText> placed = ExpectTextsApart(surface, area);
+  EXPECT_EQ(Drawn(surface, placed, 1, ChartTextRole::RecordTime), (std::vector<std::string>{"76秒", "86秒"}));
+  const ChartSegment& line = chart.segments[2];
+  for (const PlacedText& p : placed) {
+    if (p.chart != 1 || chart.texts[p.text].role != ChartTextRole::RecordTime) continue;
+    for (double f = 0; f <= 1; f += 0.01) {
+      const double x = (line.x1 + f * (line.x2 - line.x1)) * area.width;
+      const double y = (line.y1 + f * (line.y2 - line.y1)) * area.height;
+      EXPECT_FALSE(x > p.box.left && x < p.box.Right() && y > p.box.top && y < p.box.Bottom())
+          << chart.texts[p.text].text << " over the record line";
+    }
+  }
+}
+
+TEST(ChartLayout, TextsAreMeasuredInHalfAndFullWidthColumnsAtWholeUnits) {
+  const ChartArea area{800, 600, 8};
+  const ChartText time{0.5, 0.5, "87秒", 2};
+  const TextBox box = MeasureText(area, time, 10, 20);
+  EXPECT_DOUBLE_EQ(box.width, 32);  // two half-width digits and one full-width character at 16 units
+  EXPECT_NEAR(box.height, 16 * kChartLineEms, 1e-9);
+  EXPECT_EQ(TextEm({800, 600, 4.8}, 1.5), 7) << "7.2 units: a font of 7";
+  EXPECT_FALSE((TextBox{0, 0, 10, 10}.Intersects({10, 0, 5, 5}))) << "sharing an edge is not meeting";
+  EXPECT_TRUE((TextBox{0, 0, 10, 10}.Intersects({9.5, 9.5, 5, 5})));
 }
 
 }  // namespace
