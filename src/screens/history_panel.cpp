@@ -24,6 +24,8 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
   SizeTwips(this, 15120, 8400);
   Picture12 = new ChartView(this);
   Picture12->setObjectName(QStringLiteral("Picture12"));
+  // The chart's texts and lines grow and shrink with the page, as its lists do.
+  Picture12->setBasePoints(kChartBasePoints * PageScale());
 
   auto* levelsCaption = MakeLabel(this, {}, QStringLiteral("レベル"));
   levelsCaption->setFont(ProportionalFont(11, true));

@@ -1,60 +1,93 @@
 #!/usr/bin/env bash
-# The real program on a desktop with a real window manager (Xvfb + openbox at 1920x1080): one visible
-# window covering the screen at every step, and a drill that lives through another program taking the
-# focus and through close requests from the window manager and from Alt+F4.
+# The real program on a desktop with a real window manager (Xvfb + openbox) at the screen sizes schools
+# have, 800x600 to 1920x1080: one visible window covering the screen; the name screen, the hub and a
+# drill painted whole, with nothing left over from an earlier problem (what the X server shows equals
+# what the program draws when told to draw everything afresh); every number box of a drill with its
+# four borders. At 1024x768 also: a drill that lives through another program taking the focus, close
+# requests from the window manager and Alt+F4, and a minimise request; and a teacher who prints the
+# charts and a month to PDF files through the print dialog, typing file names with digits in them.
 # Usage: full_screen_test.sh BARDRILL DEMO_GEN
 set -euo pipefail
 bardrill=$1
 demo_gen=$2
-for tool in Xvfb openbox xdotool wmctrl xwininfo xmessage import compare; do
+here=$(cd "$(dirname "$0")" && pwd)
+for tool in Xvfb openbox xdotool wmctrl xwininfo xmessage xrefresh import compare convert python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/setup"; exit 1; }
 done
 
 work=$(mktemp -d)
 pids=()
+# DESKTOP_TEST_KEEP=DIR keeps the screenshots and PDFs there, to look at.
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  if [ -n "${DESKTOP_TEST_KEEP:-}" ]; then
+    mkdir -p "$DESKTOP_TEST_KEEP"
+    cp "$work"/*.png "$work"/*.pdf "$DESKTOP_TEST_KEEP"/ 2>/dev/null || true
+  fi
   rm -rf "$work"
 }
 trap cleanup EXIT
 fail() {
-  echo "FAILED: $*"
+  echo "FAILED at ${size:-?}: $*"
+  [ -n "${program:-}" ] && [ -f "$work/bardrill.log" ] && cat "$work/bardrill.log"
   exit 1
 }
 
 # A school laid out afresh, with this build's program in its program folder.
 "$demo_gen" "$work/school" >/dev/null
 cp "$bardrill" "$work/school/ソネタ/bardrill"
-
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
-
 echo 'pcm.!default { type null }' >"$work/alsa.conf"
-(cd "$work/school/ソネタ" && ALSA_CONFIG_PATH="$work/alsa.conf" ASAN_OPTIONS=detect_leaks=0 \
-  exec ./bardrill >"$work/bardrill.log" 2>&1) &
-program=$!
-pids+=($program)
+
+# Starts a desktop of `size` and the program on it.
+start() {
+  size=$1
+  width=${size%x*}
+  height=${size#*x}
+  rm -f "$work/display"
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb=$!
+  pids+=($xvfb)
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(cat "$work/display")"
+  openbox >"$work/openbox.log" 2>&1 &
+  wm=$!
+  pids+=($wm)
+  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+  wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+  (cd "$work/school/ソネタ" && ALSA_CONFIG_PATH="$work/alsa.conf" ASAN_OPTIONS=detect_leaks=0 \
+    exec ./bardrill >"$work/bardrill.log" 2>&1) &
+  program=$!
+  pids+=($program)
+  for _ in $(seq 300); do
+    xdotool search --onlyvisible --pid "$program" >/dev/null 2>&1 && break
+    kill -0 "$program" 2>/dev/null || fail "the program ended: $(cat "$work/bardrill.log")"
+    sleep 0.1
+  done
+  sleep 0.5
+  window=""
+  one_window "name selection"
+  wait_for_title "name selection" "ソネタ 名前選び"
+}
+
+stop() {
+  kill "$program" "$wm" "$xvfb" 2>/dev/null || true
+  wait "$program" "$wm" "$xvfb" 2>/dev/null || true
+  program=""
+}
 
 # Exactly one visible window of the program, at 0,0 and as large as the screen.
 one_window() {
-  local step=$1 windows
+  local step=$1 windows info
   windows=$(xdotool search --onlyvisible --pid "$program" 2>/dev/null || true)
   [ "$(echo "$windows" | grep -c .)" -eq 1 ] || fail "$step: visible windows: ${windows:-none}"
-  local info
   info=$(xwininfo -id "$windows")
-  for want in "Absolute upper-left X:  0" "Absolute upper-left Y:  0" "Width: 1920" "Height: 1080"; do
+  for want in "Absolute upper-left X:  0" "Absolute upper-left Y:  0" "Width: $width" "Height: $height"; do
     echo "$info" | grep -q "$want" || fail "$step: the window is not the whole screen: $info"
   done
   window=$windows
 }
-# Waits until the screen shows what `step` expects: the window's title reads `title`.
+# Waits until the window's title reads `title`.
 wait_for_title() {
   local step=$1 title=$2
   for _ in $(seq 200); do
@@ -63,37 +96,79 @@ wait_for_title() {
   done
   fail "$step: the window's title is '$(xdotool getwindowname "$window")', not '$title'"
 }
-# The screen without the drill's running time, to compare one moment with another.
-still() {
+# The screen as it is; on the drill less its running time (the top bar), which may tick between shots.
+shot() {
   import -window root "$work/$1.png"
-  convert "$work/$1.png" -fill black -draw "rectangle 1000,0 1350,150" "$work/$1.png"
+  [ "${2:-}" = drill ] || return 0
+  local bar
+  bar=$(python3 "$here/screen_geometry.py" "$width" "$height" 15390 10800 0 900 | cut -d' ' -f2)
+  convert "$work/$1.png" -fill black -draw "rectangle 0,0 $width,$bar" "$work/$1.png"
+}
+# What the X server shows equals what the program draws when every window is exposed afresh: an area
+# never painted, or edges of an earlier problem left standing, differ.
+painted_whole() {
+  local step=$1 difference
+  shot "$step-shown" "$step"
+  xrefresh
+  sleep 0.4
+  shot "$step-redrawn" "$step"
+  difference=$(compare -metric AE -fuzz 8% "$work/$step-shown.png" "$work/$step-redrawn.png" null: 2>&1 || true)
+  # A text caret may blink between the two shots; a stray edge is longer than a caret is tall.
+  [ "${difference%% *}" -le 24 ] 2>/dev/null || fail "$step: $difference pixels differ from a fresh drawing"
+}
+# Clicks the point of the hub where its design's twips x, y lie.
+click_twips() {
+  local x y
+  read -r x y < <(python3 "$here/screen_geometry.py" "$width" "$height" 15360 11100 "$1" "$2")
+  xdotool mousemove "$x" "$y" click 1
+  sleep "${3:-1}"
 }
 
-for _ in $(seq 300); do
-  xdotool search --onlyvisible --pid "$program" >/dev/null 2>&1 && break
-  kill -0 "$program" 2>/dev/null || fail "the program ended: $(cat "$work/bardrill.log")"
-  sleep 0.1
+# ---- a child's path at every size ------------------------------------------------------------------
+for size in 800x600 1024x768 1366x768 1920x1080; do
+  start "$size"
+  painted_whole "names"
+  # The first child of the list (the teachers come first), then "1": the hub; "3": a mixed drill.
+  xdotool key --window "$window" Down Down Down
+  xdotool type --window "$window" 1
+  wait_for_title "the hub" "ソネタ 成績"
+  sleep 1
+  one_window "the hub"
+  painted_whole "hub"
+  xdotool type --window "$window" 3
+  wait_for_title "the drill" "ソネタ"
+  sleep 1.5
+  one_window "the drill"
+  import -window root "$work/drill-first-$size.png"
+  python3 "$here/number_boxes.py" "$work/drill-first-$size.png" || fail "the first problem's number boxes"
+  # Answers from 1 up: the right ones bring new problems of both kinds, whose boxes stand elsewhere.
+  keys=()
+  for answer in $(seq 1 60); do keys+=($(echo "$answer" | grep -o .) Return); done
+  xdotool key --delay 8 --window "$window" "${keys[@]}"
+  sleep 1
+  if [ "$(xdotool getwindowname "$window")" = "ソネタ" ]; then
+    painted_whole "drill"
+    import -window root "$work/drill-later-$size.png"
+    python3 "$here/number_boxes.py" "$work/drill-later-$size.png" || fail "a later problem's number boxes"
+  fi
+  kill -0 "$program" 2>/dev/null || fail "the program ended during the drill"
+  stop
 done
-sleep 0.5
-window=""
-one_window "name selection"
-wait_for_title "name selection" "ソネタ 名前選び"
 
-# The first child of the list (the teachers come first), then "1": the hub; "1" again: a drill.
+# ---- focus, close and minimise requests mid-drill (1024x768) -------------------------------------
+start 1024x768
 xdotool key --window "$window" Down Down Down
 xdotool type --window "$window" 1
 wait_for_title "the hub" "ソネタ 成績"
 sleep 1
-one_window "the hub"
 xdotool type --window "$window" 1
 sleep 2
 one_window "the drill"
 xdotool type --window "$window" 7
 sleep 0.5
-still before
+import -window root "$work/before.png"
+convert "$work/before.png" -fill black -draw "rectangle 0,0 1024,60" "$work/before.png"
 
-# Another program takes the focus and gives it back; then the window manager is asked to close the
-# window, and Alt+F4 is pressed on it.
 xmessage -geometry +100+100 "another program" &
 other=$!
 pids+=($other)
@@ -113,8 +188,55 @@ wmctrl -i -c "$window"
 sleep 0.5
 xdotool key --window "$window" alt+F4
 sleep 1
-kill -0 "$program" 2>/dev/null || fail "a close request ended the program during a drill"
-one_window "the drill after the close requests"
-still after
+# The window manager is asked to iconify the window, as Alt+Space's menu does: it comes straight back.
+xdotool windowminimize "$window"
+sleep 1.5
+kill -0 "$program" 2>/dev/null || fail "a close or minimise request ended the program during a drill"
+one_window "the drill after the close and minimise requests"
+xwininfo -id "$window" | grep -q "Map State: IsViewable" || fail "the window stayed minimised"
+import -window root "$work/after.png"
+convert "$work/after.png" -fill black -draw "rectangle 0,0 1024,60" "$work/after.png"
 difference=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
 [ "$difference" = "0" ] || fail "the drill changed (a restart draws a new problem and clears the typed 7): $difference pixels"
+stop
+
+# ---- a teacher prints in full screen (1024x768) ----------------------------------------------------
+# Prints through the dialog that `click` opens, to a PDF file whose name is typed, digits and all.
+print_to() {
+  local what=$1 pdf=$2 dialog=""
+  for _ in $(seq 100); do
+    dialog=$(xdotool search --onlyvisible --name '^印刷$' 2>/dev/null | head -1) && [ -n "$dialog" ] && break
+    sleep 0.1
+  done
+  [ -n "$dialog" ] || fail "$what: no print dialog"
+  xdotool windowactivate --sync "$dialog"
+  xdotool key --window "$dialog" alt+f ctrl+a
+  xdotool type --window "$dialog" "$pdf"
+  xdotool key --window "$dialog" Return
+  for _ in $(seq 300); do
+    [ -s "$pdf" ] && ! xdotool search --onlyvisible --name '^印刷$' >/dev/null 2>&1 && break
+    kill -0 "$program" 2>/dev/null || fail "$what: printing ended the program"
+    sleep 0.1
+  done
+  sleep 1
+  kill -0 "$program" 2>/dev/null || fail "$what: printing ended the program"
+  [ "$(head -c 4 "$pdf" 2>/dev/null)" = "%PDF" ] || fail "$what: no PDF written to $pdf"
+  one_window "$what: after printing"
+  wait_for_title "$what: after printing" "ソネタ 成績"
+}
+
+start 1024x768
+xdotool key --window "$window" Down
+xdotool type --window "$window" 1
+wait_for_title "the teacher's hub" "ソネタ 成績"
+sleep 1
+click_twips 5940 1590       # 個人ﾀｲﾑ
+click_twips 12150 1620 2    # グラフ
+click_twips 13830 5070      # 他の人のデータを見る
+click_twips 13830 5490      # the first child of the list
+click_twips 14520 1620 2    # 印刷: the chosen child's charts
+print_to "the charts" "$work/chart-2026-12.pdf"
+click_twips 13830 9930 2    # 月報印刷: the chosen child's month
+print_to "the month" "$work/month-2026-11.pdf"
+stop
+echo "passed"

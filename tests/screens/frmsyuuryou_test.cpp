@@ -131,7 +131,7 @@ TEST_F(Completion, ShowsTheDrillsResultAndTodaysCountsThenCoversNothingElse) {
   EXPECT_FALSE(screens.IsLoaded<BASEFRM>());
 
   auto* backdrop = L(form, "Image1");
-  EXPECT_EQ(backdrop->geometry(), QRect(0, 0, 1024, 768));
+  EXPECT_EQ(backdrop->geometry(), form->rect()) << "the backdrop covers its page, and no more";
   EXPECT_FALSE(backdrop->pixmap().isNull());
 }
 

@@ -209,15 +209,17 @@ TEST_F(DialogKeys, TheSoundFailureShowsOneBoxAndEnterInItEndsTheProgram) {
   app->setScreens(nullptr);
   EXPECT_EQ(boxes.size(), 1u);
   ASSERT_EQ(texts.size(), 1);
-  EXPECT_TRUE(texts[0].startsWith(QStringLiteral("音声がでません。先生を呼びなさい。"))) << texts[0].toStdString();
+  EXPECT_TRUE(texts[0].startsWith(QStringLiteral("音声がでません。先生を呼びなさい。")))
+      << texts[0].toStdString();
   EXPECT_NE(ownEnd, -1) << "the program ends after the box";
 }
 
 TEST_F(DialogKeys, MessageLinesBreakOnlyBetweenWords) {
   const QFont font = ProportionalFont(11);
   const QFontMetrics metrics(font);
-  const QString sentence = QStringLiteral("成績を保存できませんでした。ディスクがいっぱいです。"
-                                          "もう一度保存しますか？ 「いいえ」でプログラムを終了します。");
+  const QString sentence = QStringLiteral(
+      "成績を保存できませんでした。ディスクがいっぱいです。"
+      "もう一度保存しますか？ 「いいえ」でプログラムを終了します。");
   const int narrow = metrics.horizontalAdvance(QStringLiteral("成績を保存できませんでした。"));
   const QStringList lines = WrapBetweenWords(sentence, metrics, narrow).split(QLatin1Char('\n'));
   ASSERT_GT(lines.size(), 2);
