@@ -102,6 +102,14 @@ QPixmap PaintBackdrop(QSize shownSize) {
   return pixmap;
 }
 
+// The backdrop is the same for every drill: painted once per size and kept for the next completion.
+// Kept to the end of the program (never destroyed after the application object).
+const QPixmap& Backdrop(QSize shownSize) {
+  static auto* kept = new QPixmap;
+  if (kept->size() != shownSize) *kept = PaintBackdrop(shownSize);
+  return *kept;
+}
+
 QLabel* MakeTextLabel(QWidget* parent, const char* name, const QColor& colour, Qt::Alignment align) {
   QLabel* label = MakeLabel(parent, QString::fromLatin1(name));
   label->setAlignment(align | Qt::AlignVCenter);
@@ -240,7 +248,7 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
 
 void FrmSyuuryou::Form_Load() {
   PlaceTwips(Image1, 0, 0, kFormWidthTwips, kFormHeightTwips);
-  Image1->setPixmap(PaintBackdrop(Image1->size()));
+  Image1->setPixmap(Backdrop(Image1->size()));
   Image1->lower();
 }
 
