@@ -30,6 +30,7 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "FAILED at ${size:-?}: $*"
+  [ -n "${DISPLAY:-}" ] && import -window root "$work/failure.png" 2>/dev/null
   [ -n "${program:-}" ] && [ -f "$work/bardrill.log" ] && cat "$work/bardrill.log"
   exit 1
 }
@@ -203,18 +204,30 @@ stop
 # ---- a teacher prints in full screen (1024x768) ----------------------------------------------------
 # Prints through the dialog that `click` opens, to a PDF file whose name is typed, digits and all.
 print_to() {
-  local what=$1 pdf=$2 dialog=""
-  for _ in $(seq 100); do
+  local what=$1 pdf=$2 dialog="" attempt
+  for _ in $(seq 150); do
     dialog=$(xdotool search --onlyvisible --name '^印刷$' 2>/dev/null | head -1) && [ -n "$dialog" ] && break
     sleep 0.1
   done
   [ -n "$dialog" ] || fail "$what: no print dialog"
-  xdotool windowactivate --sync "$dialog"
-  xdotool key --window "$dialog" alt+f ctrl+a
-  xdotool type --window "$dialog" "$pdf"
-  xdotool key --window "$dialog" Return
+  # On a loaded machine a key can go astray (before the dialog has settled, or to the file name's
+  # completion list when it opens late): type again while the dialog stays.
+  for attempt in 1 2 3; do
+    xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+    sleep 0.5
+    xdotool key --window "$dialog" alt+f ctrl+a
+    xdotool type --window "$dialog" "$pdf"
+    sleep 0.3
+    # 印刷(P): Enter could go to the file name's completion list instead.
+    xdotool key --window "$dialog" alt+p
+    for _ in $(seq 100); do
+      xdotool search --onlyvisible --name '^印刷$' >/dev/null 2>&1 || break
+      sleep 0.1
+    done
+    xdotool search --onlyvisible --name '^印刷$' >/dev/null 2>&1 || break
+  done
   for _ in $(seq 300); do
-    [ -s "$pdf" ] && ! xdotool search --onlyvisible --name '^印刷$' >/dev/null 2>&1 && break
+    [ -s "$pdf" ] && break
     kill -0 "$program" 2>/dev/null || fail "$what: printing ended the program"
     sleep 0.1
   done
@@ -230,10 +243,10 @@ xdotool key --window "$window" Down
 xdotool type --window "$window" 1
 wait_for_title "the teacher's hub" "ソネタ 成績"
 sleep 1
-click_twips 5940 1590       # 個人ﾀｲﾑ
-click_twips 12150 1620 2    # グラフ
-click_twips 13830 5070      # 他の人のデータを見る
-click_twips 13830 5490      # the first child of the list
+click_twips 5940 1590 2     # 個人ﾀｲﾑ
+click_twips 12150 1620 3    # グラフ
+click_twips 13830 5070 2    # 他の人のデータを見る
+click_twips 13830 5490 2    # the first child of the list
 click_twips 14520 1620 2    # 印刷: the chosen child's charts
 print_to "the charts" "$work/chart-2026-12.pdf"
 click_twips 13830 9930 2    # 月報印刷: the chosen child's month
