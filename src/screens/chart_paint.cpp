@@ -31,9 +31,8 @@ ChartArea AreaOn(const QRectF& area, double basePoints, const QPaintDevice* devi
 }  // namespace
 
 QFont ChartFont(double pixels) {
-  QFont f(QStringLiteral("ＭＳ ゴシック"));
-  f.setStyleHint(QFont::Monospace);
-  f.setFixedPitch(true);
+  // In pixels: the layout measured the texts in whole pixels of the paint device.
+  QFont f = ExactFixedFont(1);
   f.setPixelSize(std::max(1, static_cast<int>(std::lround(pixels))));
   return f;
 }

@@ -20,14 +20,6 @@ const QColor kThisMonth(255, 248, 225);
 constexpr int kBlocksPerRow = 3;
 constexpr int kBlockLines = 6;  // heading, column names, this month, last month, school best, average
 
-// The page's own font at exactly `points`, apart from any page scale of the screen's fonts.
-QFont PageFont(double points, bool bold = false) {
-  QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-  f.setPointSizeF(points);
-  f.setBold(bold);
-  return f;
-}
-
 double Height(QPainter& painter, const QFont& font) { return QFontMetricsF(font, painter.device()).height(); }
 
 void Write(QPainter& painter, const QRectF& box, int flags, const QString& text, const QFont& font,
@@ -43,8 +35,8 @@ QString Time(const MonthFigures& f) { return Q(TimeFigure(f.best, f.HasTime()));
 
 // One level's block: the child's month and the month before, the school's best and average.
 void PaintLevel(QPainter& painter, const MonthlyLevel& level, const QRectF& box, double points) {
-  const QFont plain = PageFont(points);
-  const QFont bold = PageFont(points, true);
+  const QFont plain = ExactProportionalFont(points);
+  const QFont bold = ExactProportionalFont(points, true);
   const double line = box.height() / kBlockLines;
   const double pad = line * 0.3;
   painter.save();
@@ -59,7 +51,7 @@ void PaintLevel(QPainter& painter, const MonthlyLevel& level, const QRectF& box,
   painter.restore();
 
   Write(painter, QRectF(box.left() + pad, box.top(), box.width() - 2 * pad, line), Qt::AlignLeft,
-        Q(level.name), PageFont(points * 1.15, true));
+        Q(level.name), ExactProportionalFont(points * 1.15, true));
   // The label column, then the drills, the points and the best time, the time the widest.
   const double inner = box.width() - 2 * pad;
   const double columns[4] = {0.28, 0.16, 0.26, 0.30};
@@ -75,7 +67,7 @@ void PaintLevel(QPainter& painter, const MonthlyLevel& level, const QRectF& box,
       x += inner * columns[k + 1];
     }
   };
-  const QFont small = PageFont(points * 0.85);
+  const QFont small = ExactProportionalFont(points * 0.85);
   row(1, {}, QStringLiteral("回数"), QStringLiteral("ポイント"), QStringLiteral("最高タイム"), small, kGrey);
   row(2, QStringLiteral("今月"), Count(level.month.drills), Points(level.month.points), Time(level.month),
       bold, kInk);
@@ -92,9 +84,9 @@ void PaintLevel(QPainter& painter, const MonthlyLevel& level, const QRectF& box,
 }
 
 // The heading every page shares: the school, what the report is and its month.
-double PaintHeading(QPainter& painter, const MonthlyReport& report, const QRectF& page, double u) {
-  const QFont school = PageFont(13 * u);
-  const QFont title = PageFont(20 * u, true);
+double PaintHeading(QPainter& painter, const MonthlyReport& report, const QRectF& page, double size) {
+  const QFont school = ExactProportionalFont(13 * size);
+  const QFont title = ExactProportionalFont(20 * size, true);
   double y = page.top();
   Write(painter, QRectF(page.left(), y, page.width(), Height(painter, school)), Qt::AlignLeft,
         Q(report.schoolName), school);
@@ -110,8 +102,9 @@ double PaintHeading(QPainter& painter, const MonthlyReport& report, const QRectF
   return y + titleHeight * 0.35;
 }
 
-void PaintFoot(QPainter& painter, const QRectF& page, int index, int count, const QString& madeOn, double u) {
-  const QFont foot = PageFont(8 * u);
+void PaintFoot(QPainter& painter, const QRectF& page, int index, int count, const QString& madeOn,
+               double size) {
+  const QFont foot = ExactProportionalFont(8 * size);
   const double h = Height(painter, foot);
   const QRectF box(page.left(), page.bottom() - h, page.width(), h);
   Write(painter, box, Qt::AlignLeft, madeOn, foot, kGrey);
@@ -126,23 +119,25 @@ int MonthlyPageCount(const MonthlyReport& report) {
 
 void PaintMonthlyPage(QPainter& painter, const MonthlyReport& report, int index, const QRectF& page,
                       const QString& madeOn, double tablePoints) {
-  const double u = tablePoints / kMonthlyTablePoints;  // the other sizes below are at the tables' 10 points
+  // The sizes below are those of a page whose tables are at 10 points.
+  const double size = tablePoints / kMonthlyTablePoints;
   painter.save();
-  double y = PaintHeading(painter, report, page, u);
-  PaintFoot(painter, page, index, MonthlyPageCount(report), madeOn, u);
-  const double bottom = page.bottom() - Height(painter, PageFont(8 * u)) * 1.5;
+  double y = PaintHeading(painter, report, page, size);
+  PaintFoot(painter, page, index, MonthlyPageCount(report), madeOn, size);
+  const double bottom = page.bottom() - Height(painter, ExactProportionalFont(8 * size)) * 1.5;
 
   if (report.pages.empty()) {
     Write(painter, QRectF(page.left(), y, page.width(), bottom - y), Qt::AlignHCenter,
-          Q(report.monthLabel) + QStringLiteral("にドリルをした人はいません。"), PageFont(14 * u));
+          Q(report.monthLabel) + QStringLiteral("にドリルをした人はいません。"),
+          ExactProportionalFont(14 * size));
     painter.restore();
     return;
   }
   const MonthlyPage& child =
       report.pages[static_cast<size_t>(std::clamp<int>(index, 0, static_cast<int>(report.pages.size()) - 1))];
 
-  const QFont name = PageFont(18 * u, true);
-  const QFont grade = PageFont(13 * u);
+  const QFont name = ExactProportionalFont(18 * size, true);
+  const QFont grade = ExactProportionalFont(13 * size);
   const double nameHeight = Height(painter, name);
   Write(painter, QRectF(page.left(), y, page.width(), nameHeight), Qt::AlignLeft,
         Q(child.name) + QStringLiteral(" さん　") + Q(child.grade), name);
@@ -157,7 +152,7 @@ void PaintMonthlyPage(QPainter& painter, const MonthlyReport& report, int index,
   const double gap = page.width() * 0.02;
   const double blockWidth = (page.width() - gap * (perRow - 1)) / perRow;
   double points = tablePoints;
-  double blockHeight = Height(painter, PageFont(points)) * 1.45 * kBlockLines;
+  double blockHeight = Height(painter, ExactProportionalFont(points)) * 1.45 * kBlockLines;
   const double room = (bottom - y) * 0.45;
   if (rows > 0 && rows * (blockHeight + gap) > room) {
     const double shrink = room / (rows * (blockHeight + gap));
@@ -171,7 +166,7 @@ void PaintMonthlyPage(QPainter& painter, const MonthlyReport& report, int index,
   }
   y += rows * (blockHeight + gap) + gap;
 
-  const QFont heading = PageFont(12 * u, true);
+  const QFont heading = ExactProportionalFont(12 * size, true);
   const double headingHeight = Height(painter, heading);
   Write(painter, QRectF(page.left(), y, page.width(), headingHeight), Qt::AlignLeft,
         QStringLiteral("今月のタイム（赤は今月の記録の更新）"), heading);
@@ -179,9 +174,9 @@ void PaintMonthlyPage(QPainter& painter, const MonthlyReport& report, int index,
   const QRectF chartArea(page.left(), y, page.width(), bottom - y);
   if (child.chart.charts.empty()) {
     Write(painter, chartArea, Qt::AlignHCenter, QStringLiteral("この月のドリルはありません。"),
-          PageFont(14 * u), kGrey);
+          ExactProportionalFont(14 * size), kGrey);
   } else {
-    PaintChartSurface(painter, child.chart, chartArea, kChartBasePoints * u);
+    PaintChartSurface(painter, child.chart, chartArea, kChartBasePoints * size);
   }
   painter.restore();
 }

@@ -56,6 +56,10 @@ inline double Date(const unsigned char* r) { return Number<double>(r); }
 inline double Time(const unsigned char* r) { return Number<double>(r + 8); }
 inline constexpr size_t kBangouOffset = 16;
 inline int16_t Bangou(const unsigned char* r) { return Number<int16_t>(r + kBangouOffset); }
+inline void SetBangou(unsigned char* r, uint16_t number) {
+  r[kBangouOffset] = static_cast<unsigned char>(number & 0xFF);
+  r[kBangouOffset + 1] = static_cast<unsigned char>(number >> 8);
+}
 inline int16_t Level(const unsigned char* r) { return Number<int16_t>(r + 18); }
 inline int32_t Seconds(const unsigned char* r) { return Number<int32_t>(r + 20); }
 inline constexpr size_t kSchoolCodeOffset = 24;

@@ -19,6 +19,15 @@ namespace {
 
 constexpr int64_t kRecordBytes = static_cast<int64_t>(kRecordSize);
 
+// Every whole record of a file its writer holds locked, as bytes.
+std::string WholeRecords(SharedFile& file) {
+  std::string contents(static_cast<size_t>(file.Size() / kRecordBytes * kRecordBytes), '\0');
+  const size_t got =
+      file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size()));
+  contents.resize(got / kRecordSize * kRecordSize);
+  return contents;
+}
+
 // The results file with "temp" before its extension: "成績累積データtemp.dat".
 std::string TempPath(const std::string& path) {
   const std::string ext = ".dat";
@@ -228,9 +237,7 @@ EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead, const L
   std::optional<SharedFile> locked = LockRecord(n, "the record was not deleted", step);
   if (!locked) return EditOutcome::Missing;
   SharedFile& file = *locked;
-  std::string contents(static_cast<size_t>(file.Size() / kRecordBytes * kRecordBytes), '\0');
-  size_t got = file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size()));
-  contents.resize(got / kRecordSize * kRecordSize);
+  std::string contents = WholeRecords(file);
   const size_t offset = static_cast<size_t>(n - 1) * kRecordSize;
   if (offset + kRecordSize > contents.size()) return EditOutcome::Missing;
   if (!std::equal(asRead.begin(), asRead.end(),
@@ -249,18 +256,14 @@ int64_t ResultsFile::Renumber(const std::map<int, int>& moves, const std::string
   std::optional<SharedFile> locked = LockRecord(1, "no drill was renumbered", step);
   if (!locked) return 0;
   SharedFile& file = *locked;
-  std::string contents(static_cast<size_t>(file.Size()), '\0');
-  contents.resize(
-      file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size())));
+  std::string contents = WholeRecords(file);
   const std::string asRead = contents;
   int64_t changed = 0;
   for (size_t at = 0; at + kRecordSize <= contents.size(); at += kRecordSize) {
     auto* record = reinterpret_cast<unsigned char*>(contents.data()) + at;
     const auto move = moves.find(record_field::Bangou(record));
     if (move == moves.end()) continue;
-    const auto number = static_cast<uint16_t>(move->second);
-    record[record_field::kBangouOffset] = static_cast<unsigned char>(number & 0xFF);
-    record[record_field::kBangouOffset + 1] = static_cast<unsigned char>(number >> 8);
+    record_field::SetBangou(record, static_cast<uint16_t>(move->second));
     ++changed;
   }
   if (changed == 0) return 0;
