@@ -84,7 +84,8 @@ one_window() {
   [ "$(echo "$windows" | grep -c .)" -eq 1 ] || fail "$step: visible windows: ${windows:-none}"
   info=$(xwininfo -id "$windows")
   for want in "Absolute upper-left X:  0" "Absolute upper-left Y:  0" "Width: $width" "Height: $height"; do
-    echo "$info" | grep -q "$want" || fail "$step: the window is not the whole screen: $info"
+    # Not through a pipe: with pipefail, grep -q leaving early can fail the echo that feeds it.
+    grep -q "$want" <<<"$info" || fail "$step: the window is not the whole screen: $info"
   done
   window=$windows
 }
@@ -194,7 +195,7 @@ xdotool windowminimize "$window"
 sleep 1.5
 kill -0 "$program" 2>/dev/null || fail "a close or minimise request ended the program during a drill"
 one_window "the drill after the close and minimise requests"
-xwininfo -id "$window" | grep -q "Map State: IsViewable" || fail "the window stayed minimised"
+grep -q "Map State: IsViewable" <<<"$(xwininfo -id "$window")" || fail "the window stayed minimised"
 import -window root "$work/after.png"
 convert "$work/after.png" -fill black -draw "rectangle 0,0 1024,60" "$work/after.png"
 difference=$(compare -metric AE "$work/before.png" "$work/after.png" null: 2>&1 || true)
