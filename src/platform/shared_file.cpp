@@ -20,6 +20,8 @@ std::string Describe(std::chrono::milliseconds wait) {
 
 }  // namespace
 
+std::string LockFilePath(const std::string& path) { return path + ".lock"; }
+
 std::chrono::milliseconds LockWaitLimit() { return std::chrono::milliseconds(lockWaitLimitMs.load()); }
 
 void SetLockWaitLimit(std::chrono::milliseconds limit) { lockWaitLimitMs.store(limit.count()); }

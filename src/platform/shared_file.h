@@ -24,15 +24,24 @@ void SetLockWaitLimit(std::chrono::milliseconds limit);
 using LockWaitStep = std::function<void(std::chrono::milliseconds waited, std::chrono::milliseconds limit)>;
 
 // Empty when this process may write `path` (or create it in its folder, for a file that does not exist
-// yet); otherwise what stands in the way, in the system's words, naming the path.
+// yet) and take its lock (its lock file is there to be opened, or may be made); otherwise what stands in
+// the way, in the system's words, naming the path.
 std::string WriteProblem(const std::string& path);
+
+// The lock file of a shared file: its path with ".lock" added ("成績累積データ1.dat.lock"). Writers on
+// every system lock it; it is created when missing and never removed.
+std::string LockFilePath(const std::string& path);
 
 // One open file for reading and writing, with a lock on the whole file. The lock belongs to this open
 // file, not to the process: another open of the same file (in this process too) waits for it, and
 // closing other handles of the file does not release it. Closing (the destructor) does.
-// On Windows the lock is taken on a file beside it, the path with ".lock" added, which is created
-// when missing and never removed: Windows renames over no file that is open (before Windows 10 1809, on
-// most shares, under Wine), so a writer waiting for the lock must not hold the file itself open.
+// The lock is taken on the lock file beside the file (LockFilePath), so that the PCs of one school
+// exclude each other whatever their system; Linux then locks the file itself as well (after the lock
+// file, and releases it before), as installations before the lock file did, so that they are kept out
+// too. While a writer waits for the lock file it
+// does not hold the file itself open: Windows renames over no file that is open (before Windows 10
+// 1809, on most shares, under Wine), and the holder may be about to. The file is opened again once the
+// lock file is ours; should it have been removed meanwhile, IsStillAtPath says so.
 class SharedFile {
  public:
   // Opens the file, creating it empty when it does not exist.
@@ -47,8 +56,9 @@ class SharedFile {
 
   const std::string& path() const { return path_; }
 
-  // Takes the lock, waiting up to `limit` while someone else holds it (through `step` when given).
-  // False when the wait ran out.
+  // Takes the lock, waiting up to `limit` in all while someone else holds it (through `step` when
+  // given). False when the wait ran out; nothing is then held. Throws FileWriteError naming the lock file
+  // when it cannot be created (a folder that this user may not write) or opened for writing.
   bool TryLockFor(std::chrono::milliseconds limit, const LockWaitStep& step = {});
   void Unlock();
 
@@ -70,8 +80,8 @@ class SharedFile {
   friend void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::string_view contents);
 
   std::string path_;
-  std::intptr_t handle_ = -1;  // a file descriptor, or a Windows HANDLE
-  std::intptr_t lock_ = -1;    // Windows: the HANDLE of the lock file, once the lock was asked for
+  std::intptr_t handle_ = -1;  // a file descriptor, or a Windows HANDLE; none while waiting for the lock
+  std::intptr_t lock_ = -1;    // the same of the lock file, once the lock was asked for
 };
 
 // A file read from its start to its end without a lock, as readers of the results file do. Every

@@ -89,6 +89,85 @@ void SyncFolder(const std::string& path) {
     Fail(folder, "the folder cannot be flushed to the disk", err);
 }
 
+// Gives the new file the old one's owner and group, so that in a folder shared by a group every PC
+// can still write the file. Only the owner may need a privilege this user lacks; the group is refused
+// only when it grants more than everyone else has, and 0 is returned when all that matters was given.
+int GiveOwnership(int fd, const struct stat& old) {
+  struct stat made {};
+  if (::fstat(fd, &made) == 0 && made.st_uid == old.st_uid && made.st_gid == old.st_gid) return 0;
+  if (::fchown(fd, old.st_uid, old.st_gid) == 0) return 0;
+  if (errno != EPERM) return errno;
+  if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0) return 0;
+  if (errno != EPERM) return errno;
+  const mode_t group = (old.st_mode >> 3) & 07;
+  const mode_t others = old.st_mode & 07;
+  return (group & ~others) == 0 ? 0 : EPERM;
+}
+
+// A write lock on the whole of `fd` (or its release), as the system's F_OFD_SETLK; 0, or its errno.
+// Open-file-description locks: a classic POSIX lock would be dropped when any other descriptor of the
+// file in this process is closed, and would not keep out a second open in this process.
+int SetWholeLock(int fd, short type) {
+  struct flock whole {};
+  whole.l_type = type;
+  whole.l_whence = SEEK_SET;
+  return ::fcntl(fd, F_OFD_SETLK, &whole) == 0 ? 0 : errno;
+}
+
+// Whether a refused lock is held by somebody else, to be waited for.
+bool IsHeld(int err) { return err == EAGAIN || err == EACCES || err == EINTR; }
+
+void CloseFile(std::intptr_t& fd) {
+  if (fd >= 0) ::close(static_cast<int>(fd));
+  fd = -1;
+}
+
+// A lock file made just now gets the permissions of the file it guards and, where this user may give
+// them, its owner and group, as a replacement of the file does: whoever may write the file may then lock
+// it, whichever PC made it (its user's umask and group would shut out the others of a group-shared
+// folder). What cannot be given stays as the folder gave it; the lock file is never removed, as another
+// PC may hold it already.
+void GiveAccessOfFile(int lockFd, const std::string& path) {
+  struct stat guarded {};
+  if (::stat(path.c_str(), &guarded) != 0) return;
+  GiveOwnership(lockFd, guarded);
+  ::fchmod(lockFd, guarded.st_mode & 0666);
+}
+
+// Opens the lock file of `path` for writing, making it when missing; -1 when it is there but refused
+// (`refused` is set to the errno): another PC may have made it a moment ago and not yet given it the
+// permissions of the file.
+int OpenLockFile(const std::string& path, int& refused) {
+  const std::string lockPath = LockFilePath(path);
+  for (;;) {
+    int fd = OpenRetrying(lockPath, O_RDWR);
+    if (fd >= 0) return fd;
+    if (errno == EACCES || errno == EPERM) {
+      refused = errno;
+      return -1;
+    }
+    if (errno != ENOENT) Fail(lockPath, "the lock file of " + path + " cannot be opened for writing", errno);
+    // O_EXCL: never made through a link planted at the name, and of two PCs making it at once, one
+    // makes it and the other opens it.
+    fd = OpenRetrying(lockPath, O_RDWR | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+      GiveAccessOfFile(fd, path);
+      return fd;
+    }
+    if (errno != EEXIST)
+      Fail(lockPath, "the lock file of " + path + " cannot be created in its folder", errno);
+  }
+}
+
+// Opens the file at `path` again once the lock file is ours; -1 when it was removed meanwhile, which
+// the caller then learns from IsStillAtPath.
+int Reopen(const std::string& path) {
+  int fd = OpenRetrying(path, O_RDWR);
+  if (fd >= 0) return fd;
+  if (errno == ENOENT || errno == ENOTDIR) return -1;
+  Fail(path, "cannot be opened for writing", errno);
+}
+
 }  // namespace
 
 SharedFile::SharedFile(const std::string& path) : path_(paths::Native(path)) {
@@ -108,36 +187,67 @@ std::optional<SharedFile> SharedFile::OpenExisting(const std::string& path) {
 }
 
 void SharedFile::Close() noexcept {
-  if (handle_ >= 0) ::close(static_cast<int>(handle_));
-  handle_ = -1;
+  // The file's lock goes first, then the lock file's: never is the file locked without the lock file.
+  CloseFile(handle_);
+  CloseFile(lock_);
 }
 
+// Two locks, always in this order: the lock file first, as Windows PCs take it, then the file itself, as
+// Linux installations from before the lock file take it (they know nothing else). Every writer that
+// takes both takes them in this order and releases them in the reverse one, so none ever holds the file's
+// lock while waiting for the lock file: two such writers cannot deadlock, and a writer taking only one of
+// the two cannot close a circle. A writer waiting for the lock file holds nothing, not even the file
+// open; waiting for the file's lock (an old installation appending), it holds the lock file, and the
+// Windows PCs and new installations that come meanwhile queue behind it. One deadline covers both waits.
 bool SharedFile::TryLockFor(std::chrono::milliseconds limit, const LockWaitStep& step) {
-  // Open-file-description locks: a classic POSIX lock would be dropped when any other descriptor of
-  // the file in this process is closed, and would not keep out a second open in this process.
   const auto start = std::chrono::steady_clock::now();
   const auto deadline = start + limit;
-  for (;;) {
-    struct flock whole {};
-    whole.l_type = F_WRLCK;
-    whole.l_whence = SEEK_SET;
-    if (::fcntl(static_cast<int>(handle_), F_OFD_SETLK, &whole) == 0) return true;
-    if (errno != EAGAIN && errno != EACCES && errno != EINTR) Fail(path_, "cannot be locked", errno);
-    auto now = std::chrono::steady_clock::now();
+  // Lets a few milliseconds pass; false when the wait has run out.
+  auto wait = [&] {
+    const auto now = std::chrono::steady_clock::now();
     if (now >= deadline) return false;
     if (step) {
       step(std::chrono::duration_cast<std::chrono::milliseconds>(now - start), limit);
     } else {
       std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kLockPoll, deadline - now));
     }
+    return true;
+  };
+  const std::string lockPath = LockFilePath(path_);
+  int refused = 0;
+  for (;;) {
+    if (lock_ < 0) lock_ = OpenLockFile(path_, refused);
+    if (lock_ >= 0) {
+      const int err = SetWholeLock(static_cast<int>(lock_), F_WRLCK);
+      if (err == 0) break;
+      if (!IsHeld(err)) Fail(lockPath, "cannot be locked", err);
+    }
+    // The holder may be about to rename a replacement over the file, which an open handle of it may
+    // hinder on a share: the file is opened again once the lock file is ours.
+    CloseFile(handle_);
+    if (!wait()) {
+      if (lock_ < 0) Fail(lockPath, "the lock file of " + path_ + " cannot be opened for writing", refused);
+      return false;
+    }
+  }
+  if (handle_ < 0) handle_ = Reopen(path_);
+  if (handle_ < 0) return true;
+  for (;;) {
+    const int err = SetWholeLock(static_cast<int>(handle_), F_WRLCK);
+    if (err == 0) return true;
+    if (!IsHeld(err) || !wait()) {
+      SetWholeLock(static_cast<int>(lock_), F_UNLCK);
+      if (!IsHeld(err)) Fail(path_, "cannot be locked", err);
+      return false;
+    }
   }
 }
 
 void SharedFile::Unlock() {
-  struct flock whole {};
-  whole.l_type = F_UNLCK;
-  whole.l_whence = SEEK_SET;
-  if (::fcntl(static_cast<int>(handle_), F_OFD_SETLK, &whole) != 0) Fail(path_, "cannot be unlocked", errno);
+  const int fileErr = handle_ >= 0 ? SetWholeLock(static_cast<int>(handle_), F_UNLCK) : 0;
+  const int lockErr = lock_ >= 0 ? SetWholeLock(static_cast<int>(lock_), F_UNLCK) : EBADF;
+  if (fileErr != 0) Fail(path_, "cannot be unlocked", fileErr);
+  if (lockErr != 0) Fail(LockFilePath(path_), "cannot be unlocked", lockErr);
 }
 
 int64_t SharedFile::Size() const {
@@ -170,6 +280,7 @@ void SharedFile::Sync() {
 }
 
 bool SharedFile::IsStillAtPath() const {
+  if (handle_ < 0) return false;
   struct stat opened {};
   if (::fstat(static_cast<int>(handle_), &opened) != 0) Fail(path_, "cannot be examined", errno);
   struct stat named {};
@@ -215,23 +326,36 @@ bool IsFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Empty when this process may make a file in the folder of `path`; otherwise why not, naming the folder.
+std::string CreationProblem(const std::string& path, const std::string& why) {
+  const std::string folder = FolderOf(path);
+  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return {};
+  return folder + ": no file can be created in this folder" + why + " (" + SystemErrorText(errno) + ")";
+}
+
 }  // namespace
 
 std::string WriteProblem(const std::string& path) {
   const std::string native = paths::Native(path);
+  const std::string lockPath = LockFilePath(native);
   int fd = OpenRetrying(native, O_WRONLY);
+  if (fd >= 0) {
+    ::close(fd);
+  } else if (errno == ENOENT) {
+    // A school without drills yet: the first append creates the file, and its lock file, in its folder.
+    if (std::string problem = CreationProblem(native, ""); !problem.empty()) return problem;
+  } else {
+    return native + ": cannot be opened for writing (" + SystemErrorText(errno) + ")";
+  }
+  fd = OpenRetrying(lockPath, O_RDWR);
   if (fd >= 0) {
     ::close(fd);
     return {};
   }
-  int err = errno;
-  if (err == ENOENT) {
-    // A school without drills yet: the first append creates the file in its folder.
-    const std::string folder = FolderOf(native);
-    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0) return {};
-    return folder + ": no file can be created in this folder (" + SystemErrorText(errno) + ")";
-  }
-  return native + ": cannot be opened for writing (" + SystemErrorText(err) + ")";
+  const int err = errno;
+  if (err == ENOENT) return CreationProblem(native, ", and writers need the lock file " + lockPath + " here");
+  return lockPath + ": the lock file of " + native + " cannot be opened for writing (" +
+         SystemErrorText(err) + ")";
 }
 
 std::optional<FileReader> FileReader::Open(const std::string& path) {
@@ -317,26 +441,13 @@ int CreateTemporary(const std::string& folder, const std::string& name, std::str
   Fail(folder + paths::kSeparator + name, "no free name for a temporary file was found", EEXIST);
 }
 
-// Gives the new file the old one's owner and group, so that in a folder shared by a group every PC
-// can still write the file. Only the owner may need a privilege this user lacks; the group is refused
-// only when it grants more than everyone else has, and 0 is returned when all that matters was given.
-int GiveOwnership(int fd, const struct stat& old) {
-  struct stat made {};
-  if (::fstat(fd, &made) == 0 && made.st_uid == old.st_uid && made.st_gid == old.st_gid) return 0;
-  if (::fchown(fd, old.st_uid, old.st_gid) == 0) return 0;
-  if (errno != EPERM) return errno;
-  if (::fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0) return 0;
-  if (errno != EPERM) return errno;
-  const mode_t group = (old.st_mode >> 3) & 07;
-  const mode_t others = old.st_mode & 07;
-  return (group & ~others) == 0 ? 0 : EPERM;
-}
-
 }  // namespace
 
 void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::string_view contents) {
-  // Renaming over a file that is open is no trouble here: the lock's holder, and whoever waits for it,
-  // keep the old file, and the waiters find afterwards that the path names another.
+  // Renaming over a file that is open is no trouble here: the lock's holder, and an old installation
+  // waiting for the file's own lock, keep the old file, and find afterwards that the path names another.
+  // The lock file is not renamed: it stays locked across the rename until the caller unlocks, so that
+  // the Windows PCs and the new installations waiting for it open the new file once it is theirs.
   const std::string target = ResolvedTarget(locked.path());
   std::string temp;
   int fd = CreateTemporary(FolderOf(target), paths::LastComponent(paths::Native(tempPath)), temp);

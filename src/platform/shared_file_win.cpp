@@ -23,8 +23,6 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // (Windows' byte-range locks are mandatory).
 constexpr DWORD kLockOffset = 0;
 
-std::string LockFilePath(const std::string& path) { return path + ".lock"; }
-
 [[noreturn]] void Fail(const std::string& path, const std::string& what, DWORD err) {
   throw FileWriteError(path + ": " + what + " (" + win32::SystemMessage(err) + ")");
 }

@@ -65,13 +65,9 @@ inline void create_symlink(const std::string& to, const std::string& link) {
 inline void permissions(const std::string& p, perms prms) { fs::permissions(Path(p), prms); }
 inline fs::file_status status(const std::string& p) { return fs::status(Path(p)); }
 inline fs::file_status symlink_status(const std::string& p) { return fs::symlink_status(Path(p)); }
-// Windows writers take a file's lock on a hidden lock file beside it, which stays: one more entry in
-// the folder for each file written under a lock.
-#ifdef _WIN32
+// Writers take a file's lock on a lock file beside it, which stays: one more entry in the folder for
+// each file written under a lock.
 inline constexpr int kLockFilesPerLockedFile = 1;
-#else
-inline constexpr int kLockFilesPerLockedFile = 0;
-#endif
 inline fs::directory_iterator directory_iterator(const std::string& p) {
   return fs::directory_iterator(Path(p));
 }
