@@ -46,7 +46,8 @@ std::optional<std::string> ProgramFolder(int argc, char** argv) {
     } else {
       continue;
     }
-    std::string absolute = std::filesystem::absolute(folder).lexically_normal().string();
+    std::string absolute =
+        bardrill::paths::FromFs(std::filesystem::absolute(bardrill::paths::ToFs(folder)).lexically_normal());
     if (!bardrill::paths::EndsWithSeparator(absolute)) absolute += bardrill::paths::kSeparator;
     return absolute;
   }
@@ -58,7 +59,8 @@ std::optional<std::string> ProgramFolder(int argc, char** argv) {
 #ifdef _WIN32
 constexpr const char* kNoSchoolHere =
     "このプログラムは学校のフォルダーから起動します（学校のフォルダー\\ソネタ\\bardrill.exe）。\n"
-    "学校のフォルダーがまだなければ、コマンド プロンプトで「bardrill-school init フォルダー」を実行して作ってください。\n\n";
+    "学校のフォルダーがまだなければ、コマンド プロンプトで「bardrill-school init "
+    "フォルダー」を実行して作ってください。\n\n";
 #else
 constexpr const char* kNoSchoolHere =
     "このプログラムは学校のフォルダーから起動します（学校のフォルダー/ソネタ/bardrill）。\n"

@@ -75,7 +75,7 @@ printf '\xEF\xBB\xBF番号,学年,名前,状態\r\n1,3,山田 花子,0\r\n' >"$d
 wine 'C:\Program Files\bardrill\bin\bardrill-school.exe' roster import "$school" 'C:\class.csv' \
   >"$work/import.log" 2>&1 || fail "bardrill-school roster import: $(cat "$work/import.log")"
 school_unix="$drive_c/学習塾"
-results="$school_unix/共通/ソネタ/成績累積データ1.dat"
+results="$school_unix/共通/ソネタ/成績累積データ.dat"
 [ -f "$school_unix/ソネタ/bardrill.exe" ] || fail "the school's program folder has no bardrill.exe"
 
 # ---- the program through the school's launcher -------------------------------------------------------
