@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
-#include <filesystem>
 
 #include "platform/errors.h"
 #include "screens/application.h"
@@ -140,7 +139,7 @@ TEST_F(Foundation, ASoundMapThatCannotPlayAWatchedCueEndsTheStartBeforeAnyChildD
   auto* app = static_cast<screens::Application*>(QApplication::instance());
   app->setScreens(&screens);
   WritePlayableSounds(inst.soundFolder());
-  std::filesystem::remove(inst.soundFolder() + "ng.wav");
+  files::remove(inst.soundFolder() + "ng.wav");
   state = AppState();
   state.ExeFolder = inst.programFolder();
   screens::Firstfrm* splash = screens.Load<screens::Firstfrm>();
@@ -161,7 +160,7 @@ TEST_F(Foundation, ASoundMapThatCannotPlayAWatchedCueEndsTheStartBeforeAnyChildD
 TEST_F(Foundation, ASplashWithoutItsConfigurationNamesTheMissingFile) {
   state = AppState();
   state.ExeFolder = inst.programFolder();
-  std::filesystem::remove(inst.root() + "パスデータ.txt");
+  files::remove(inst.root() + "パスデータ.txt");
   screens::Firstfrm* splash = screens.Load<screens::Firstfrm>();
   try {
     splash->Timer1_Timer();
