@@ -2,6 +2,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -54,9 +55,35 @@ std::optional<std::string> ProgramFolder(int argc, char** argv) {
 
 // Started from the desktop's menu (or /usr/bin) rather than from a school's folder: say how to get one,
 // in Japanese only, as the rest of what a teacher reads at the PC.
+#ifdef _WIN32
+constexpr const char* kNoSchoolHere =
+    "このプログラムは学校のフォルダーから起動します（学校のフォルダー\\ソネタ\\bardrill.exe）。\n"
+    "学校のフォルダーがまだなければ、コマンド プロンプトで「bardrill-school init フォルダー」を実行して作ってください。\n\n";
+#else
 constexpr const char* kNoSchoolHere =
     "このプログラムは学校のフォルダーから起動します（学校のフォルダー/ソネタ/bardrill）。\n"
     "学校のフォルダーがまだなければ、端末で「bardrill-school init フォルダー」を実行して作ってください。\n\n";
+#endif
+// BARDRILL_FIXED_RANDOM=F (a fraction in [0, 1)): every draw is F, so that every problem of a drill is
+// the same one. For tests of the real program that type answers without reading the screen.
+class FixedRandom : public bardrill::RandomSource {
+ public:
+  explicit FixedRandom(double value) : value_(value) {}
+  double Next() override { return value_; }
+  void Seed(uint64_t) override {}
+
+ private:
+  double value_;
+};
+
+std::unique_ptr<bardrill::RandomSource> MakeRandom() {
+  if (const char* fixed = std::getenv("BARDRILL_FIXED_RANDOM")) {
+    char* end = nullptr;
+    const double value = std::strtod(fixed, &end);
+    if (end != fixed && *end == '\0' && value >= 0 && value < 1) return std::make_unique<FixedRandom>(value);
+  }
+  return std::make_unique<bardrill::SystemRandom>();
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -76,11 +103,11 @@ int main(int argc, char** argv) {
   }
 
   SystemClock clock;
-  SystemRandom random;
+  const std::unique_ptr<RandomSource> random = MakeRandom();
   std::unique_ptr<SoundPlayer> sound = MakeSystemSoundPlayer();
   screens::QtLauncher launcher;
   screens::QtPrompts prompts;
-  Services services{clock, random, *sound, launcher, prompts};
+  Services services{clock, *random, *sound, launcher, prompts};
 
   AppState state;
   const std::optional<std::string> programFolder = ProgramFolder(argc, argv);

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace bardrill {
 
@@ -16,5 +17,10 @@ class SystemLauncher : public ProgramLauncher {
  public:
   bool Start(const std::string& program, const std::string& argument, std::string& error) override;
 };
+
+// Starts `program` with `arguments` in the working folder `folder` (empty: this process's) and waits for
+// nothing. Returns false with the system's error text, naming the program, on failure.
+bool StartProgram(const std::string& program, const std::vector<std::string>& arguments,
+                  const std::string& folder, std::string& error);
 
 }  // namespace bardrill

@@ -7,6 +7,7 @@
 #include "platform/calendar.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "school/check.h"
 #include "school/layout.h"
 #include "school/roster_csv.h"
@@ -90,7 +91,7 @@ std::string RandomPassword() {
   return password;
 }
 
-int Init(const Arguments& args, std::ostream& out, Clock& clock) {
+int Init(const Arguments& args, std::ostream& out, Clock& clock, const Sources& sources) {
   if (args.words.size() != 2) throw UsageError("init needs one folder");
   SchoolSettings settings;
   std::vector<std::string> problems;
@@ -107,20 +108,20 @@ int Init(const Arguments& args, std::ostream& out, Clock& clock) {
   const bool chosenPassword = std::any_of(args.options.begin(), args.options.end(),
                                           [](const auto& option) { return option.first == "--password"; });
   if (!chosenPassword) settings.password = RandomPassword();
-  const std::string root = InitSchool(args.words[1], settings, InstalledSources(), clock.Today());
+  const std::string root = InitSchool(args.words[1], settings, sources, clock.Today());
   out << "A new school is laid out in " << root << "\n"
       << "  school:   " << (settings.code.empty() ? "" : settings.code + " ") << settings.name
       << " (the school year starts in month " << settings.startMonth << ")\n"
       << "  roster:   only the teacher, \"" << kTeacherName << "\" (number " << kTeacherNumber << ")\n"
       << "  password: " << settings.password << " (the teacher's screens; line 6 of " << root << kCommonFolder
-      << "/共通データ.txt)\n"
+      << paths::kSeparator << "共通データ.txt)\n"
       << "Next:\n"
       << "  1. Add the children from a spreadsheet saved as CSV (columns 番号, 学年 or 生年度, 名前):\n"
       << "       bardrill-school roster import " << root << " CLASS.csv\n"
       << "  2. Check the school:\n"
       << "       bardrill-school check " << root << "\n"
       << "  3. Start the program:\n"
-      << "       " << root << kProgramFolder << "/" << kProgramFile << "\n";
+      << "       " << root << kProgramFolder << paths::kSeparator << kProgramFile << "\n";
   return 0;
 }
 
@@ -179,6 +180,11 @@ int Roster(const Arguments& args, std::ostream& out, Clock& clock) {
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock) {
+  return Run(args, out, err, clock, InstalledSources());
+}
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock,
+        const Sources& sources) {
   if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
     out << kUsage;
     return 0;
@@ -186,7 +192,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
   try {
     const std::string command = args.empty() ? "" : args[0];
     if (command == "init")
-      return Init(Split(args, {"--school-code", "--school-name", "--password", "--start-month"}), out, clock);
+      return Init(Split(args, {"--school-code", "--school-name", "--password", "--start-month"}), out, clock,
+                  sources);
     if (command == "check") return Check(Split(args, {}), out, err, clock);
     if (command == "roster")
       return Roster(Split(args, {"--today"}, {"--keep-numbers", "--move-history"}), out, clock);

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
@@ -56,18 +57,6 @@ void MakeRunnable(const fs::path& file) {
   if (ec) throw std::runtime_error(paths::FromFs(file) + ": cannot be made runnable (" + ec.message() + ")");
 }
 
-// Single-quoted for the shell: a quote inside closes the quoting, is escaped and opens it again.
-std::string ShellQuoted(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-constexpr const char* kLauncherMark = "# bardrill-school: starts the installed program on this school";
-constexpr const char* kLauncherExec = "exec ";
-// The folder of the file itself, not of a link to it: a desktop shortcut is often a symbolic link.
-constexpr const char* kLauncherTail = " --program-folder \"$(dirname \"$(readlink -f \"$0\")\")\" \"$@\"";
-
 void WritePathFile(const fs::path& root) {
   std::vector<std::string> lines = {Quote(std::string("..\\") + kCommonFolder + "\\")};
   for (int item = 2; item <= 10; ++item) lines.push_back(item % 2 == 0 ? "\"\"" : "0");
@@ -118,19 +107,47 @@ void CopySounds(const fs::path& from, const fs::path& to) {
     throw std::runtime_error(paths::FromFs(from) + ": the sounds cannot be read (" + ec.message() + ")");
 }
 
+#ifdef _WIN32
+// The launcher program that the program folder and the menu folder get a copy of.
+std::string LauncherImageBytes() {
+  const fs::path file = paths::ToFs(LauncherProgram());
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (!in.good() && !in.eof())
+    throw std::runtime_error(paths::FromFs(file) + ": cannot be read (" + SystemErrorText(errno) + ")");
+  return bytes;
+}
+#endif
+
 // The school's menu program lives in a sibling folder and is started with "001" when a child leaves.
-// A new school has no other drill programs, so its stand-in simply starts this one again.
+// A new school has no other drill programs, so its stand-in simply starts this one again. On Windows it
+// is the launcher program, which knows itself by the menu program's name.
 void WriteMenuStandIn(const fs::path& root) {
   const fs::path folder = root / paths::ToFs(kMenuFolder);
   MakeFolder(folder);
   const fs::path menu = folder / paths::ToFs(kMenuProgram);
+#ifdef _WIN32
+  WriteWholeFile(paths::FromFs(menu), LauncherImageBytes());
+#else
   WriteWholeFile(paths::FromFs(menu),
                  std::string("#!/bin/sh\n"
                              "# Stand-in for the school's menu program (started with the "
                              "argument 001).\n"
                              "cd \"$(dirname \"$(readlink -f \"$0\")\")/../") +
                      kProgramFolder + "\" && exec ./" + kProgramFile + "\n");
+#endif
   MakeRunnable(menu);
+}
+
+// The program folder's launcher of the installed `program`.
+void WriteLauncher(const fs::path& programFolder, const std::string& program) {
+  const fs::path launcher = programFolder / paths::ToFs(kProgramFile);
+#ifdef _WIN32
+  WriteWholeFile(paths::FromFs(launcher), LauncherImage(LauncherImageBytes(), program));
+#else
+  WriteWholeFile(paths::FromFs(launcher), LauncherText(program));
+#endif
+  MakeRunnable(launcher);
 }
 
 bool IsFile(const fs::path& path) {
@@ -198,6 +215,14 @@ Sources InstalledSources() {
   return sources;
 }
 
+std::string LauncherProgram() {
+  const fs::path installed = paths::ToFs(paths::ExecutableFolder()) / paths::ToFs(kLauncherProgram);
+#ifdef BARDRILL_BUILT_LAUNCHER
+  if (!IsFile(installed) && IsFile(paths::ToFs(BARDRILL_BUILT_LAUNCHER))) return BARDRILL_BUILT_LAUNCHER;
+#endif
+  return paths::FromFs(installed);
+}
+
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
   const std::string temp = path + ".tmp";
   {
@@ -241,11 +266,7 @@ void WriteSchool(const std::string& rootText, const SchoolSettings& settings, co
   CopySounds(paths::ToFs(sources.sounds), sounds);
   WriteStandardsFile(data);
   WriteMenuStandIn(root);
-  if (sources.program) {
-    const fs::path launcher = program / paths::ToFs(kProgramFile);
-    WriteWholeFile(paths::FromFs(launcher), LauncherText(*sources.program));
-    MakeRunnable(launcher);
-  }
+  if (sources.program) WriteLauncher(program, *sources.program);
 }
 
 std::string InitSchool(const std::string& dir, const SchoolSettings& settings, const Sources& sources,
@@ -279,6 +300,12 @@ std::string InitSchool(const std::string& dir, const SchoolSettings& settings, c
                        "reinstall the package");
   if (sources.program && !IsFile(paths::ToFs(*sources.program)))
     problems.push_back(*sources.program + ": the program is not there; reinstall the package");
+#ifdef _WIN32
+  if (!IsFile(paths::ToFs(LauncherProgram())))
+    problems.push_back(LauncherProgram() +
+                       ": the launcher that a school starts the program with is not "
+                       "there; reinstall bardrill");
+#endif
   if (!problems.empty()) throw Refusal(problems);
 
   fs::create_directories(folder, ec);
@@ -295,30 +322,6 @@ std::string InitSchool(const std::string& dir, const SchoolSettings& settings, c
     throw;
   }
   return Slashed(folder);
-}
-
-std::string LauncherText(const std::string& program) {
-  return std::string("#!/bin/sh\n") + kLauncherMark + ", the folder this file is in.\n" + kLauncherExec +
-         ShellQuoted(program) + kLauncherTail + "\n";
-}
-
-std::optional<std::string> LauncherTarget(const std::string& fileText) {
-  if (fileText.find(kLauncherMark) == std::string::npos) return std::nullopt;
-  const size_t start = fileText.find(std::string("\n") + kLauncherExec + "'");
-  if (start == std::string::npos) return std::nullopt;
-  std::string program;
-  size_t i = start + 1 + std::string(kLauncherExec).size() + 1;
-  for (; i < fileText.size(); ++i) {
-    if (fileText.compare(i, 4, "'\\''") == 0) {
-      program += '\'';
-      i += 3;
-    } else if (fileText[i] == '\'') {
-      return program;
-    } else {
-      program += fileText[i];
-    }
-  }
-  return std::nullopt;
 }
 
 std::string ProgramFolderOf(const std::string& dir) {

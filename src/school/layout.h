@@ -4,10 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "school/launcher_file.h"
+
 // The installation a school runs, laid out by `bardrill-school init` and by the demo generator alike:
 //
 //   DIR/パスデータ.txt                   names the common data folder as ..\共通\ (relative: DIR may move)
 //   DIR/ソネタ/bardrill                  the program folder: the program, or a launcher of the installed one
+//                                        (bardrill.exe on Windows)
 //   DIR/起動/プログラムメニューc.exe     the menu stand-in, which starts the program again
 //   DIR/共通/共通データ.txt              school year start, school code and name, teacher password
 //   DIR/共通/新名簿.txt                  the roster
@@ -20,7 +23,13 @@ inline constexpr const char* kCommonFolder = "共通";
 inline constexpr const char* kSoundFolder = "音フォルダ";
 inline constexpr const char* kMenuFolder = "起動";
 inline constexpr const char* kMenuProgram = "プログラムメニューc.exe";
+#ifdef _WIN32
+inline constexpr const char* kProgramFile = "bardrill.exe";
+#else
 inline constexpr const char* kProgramFile = "bardrill";
+#endif
+// On Windows the launcher and the menu stand-in are both this program, installed beside bardrill-school.
+inline constexpr const char* kLauncherProgram = "bardrill-launcher.exe";
 inline constexpr const char* kPathFile = "パスデータ.txt";
 inline constexpr const char* kTeacherName = "先生";
 inline constexpr int kTeacherNumber = 5000;  // out of the way of a class list's 1, 2, 3 …
@@ -46,6 +55,9 @@ struct Sources {
 // The sounds and the program that come with this bardrill-school: installed beside it
 // (../share/bardrill/sounds/, ./bardrill), else those of the build it was made in.
 Sources InstalledSources();
+// The launcher program that comes with this bardrill-school on Windows: bardrill-launcher.exe beside it,
+// else the build's. Init copies it as the program folder's launcher and as the menu stand-in.
+std::string LauncherProgram();
 
 // Writes every file of the installation under `root` (an existing folder), replacing those already
 // there, for a school year that `today` lies in. Throws std::runtime_error naming the file that failed.
@@ -61,11 +73,6 @@ void WriteWholeFile(const std::string& path, const std::string& bytes);
 // writes the school, and on a failure part-way removes what it made. Returns the folder, absolute.
 std::string InitSchool(const std::string& dir, const SchoolSettings& settings, const Sources& sources,
                        int64_t today);
-
-// The launcher that init puts in the program folder: a script that starts `program` on its own folder.
-std::string LauncherText(const std::string& program);
-// The program a launcher written by LauncherText starts; nothing for any other file.
-std::optional<std::string> LauncherTarget(const std::string& fileText);
 
 // The program folder of the installation named by `dir`: its ソネタ folder when `dir` holds
 // パスデータ.txt, `dir` itself when its parent does. Throws Refusal naming the path file otherwise.

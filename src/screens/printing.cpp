@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include "platform/calendar.h"
 #include "screens/screens.h"
@@ -13,7 +14,22 @@ namespace bardrill::screens {
 
 namespace {
 constexpr double kHeaderPoints = 10;
+constexpr const char* kPrintTitle = "印刷";
+constexpr const char* kNoPrinter =
+    "この PC にはプリンターがありません。Windows "
+    "の「設定」でプリンターを追加してから、もう一度「印刷」を押してください。";
 }  // namespace
+
+bool PrinterInstalled() {
+#ifdef Q_OS_WIN
+  // Windows' own print dialog offers installed printers only, and with none it closes at once without
+  // a word: the teacher would press 印刷 and see nothing happen.
+  return !QPrinterInfo::availablePrinterNames().isEmpty();
+#else
+  // Qt's own dialog can always print to a PDF file.
+  return true;
+#endif
+}
 
 bool ChoosePrinterWithDialog(QPrinter& printer, QWidget* parent) {
   QPrintDialog dialog(&printer, parent);
@@ -24,6 +40,10 @@ bool ChoosePrinterWithDialog(QPrinter& printer, QWidget* parent) {
 bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pageCount,
                 const PagePainter& paintPage, const PageSetup& setup) {
   if (pageCount <= 0) return false;
+  if (!screens.printerInstalled()) {
+    screens.services.prompts.Message(kPrintTitle, kNoPrinter);
+    return false;
+  }
   QPrinter printer(QPrinter::HighResolution);
   printer.setPageOrientation(setup.orientation);
   printer.setDocName(title);
@@ -31,7 +51,13 @@ bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pag
   if (!chosen) return false;
 
   QPainter painter;
-  if (!painter.begin(&printer)) return false;
+  if (!painter.begin(&printer)) {
+    const QString where =
+        printer.outputFileName().isEmpty() ? printer.printerName() : printer.outputFileName();
+    screens.services.prompts.Message(
+        kPrintTitle, "印刷できませんでした。「" + where.toStdString() + "」に書き込めません。");
+    return false;
+  }
   const QFont font = ExactProportionalFont(kHeaderPoints);
   const QFontMetricsF metrics(font, &printer);
   const QString school = Q(screens.state.SchoolName);

@@ -29,6 +29,9 @@ struct PageSetup {
 bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pageCount,
                 const PagePainter& paintPage, const PageSetup& setup = {});
 
+// Whether the system's print dialog has anywhere to print to: false on a Windows PC without a printer.
+bool PrinterInstalled();
+
 // The system's print dialog over `parent`, with a PDF file as one of its choices.
 bool ChoosePrinterWithDialog(QPrinter& printer, QWidget* parent);
 

@@ -52,6 +52,7 @@ Screens::Screens(AppState& s, Services& sv)
     : state(s),
       services(sv),
       choosePrinter(ChoosePrinterWithDialog),
+      printerInstalled(PrinterInstalled),
       window_(std::make_unique<ProgramWindow>()) {
   onEnd = [](int code) {
     if (QThread::currentThread()->loopLevel() > 0) {

@@ -97,6 +97,8 @@ class Screens {
   std::function<void(int)> onEnd;
   // Where "印刷" prints: the system's print dialog; tests print to a PDF file instead.
   std::function<bool(QPrinter&, QWidget*)> choosePrinter;
+  // Whether there is a printer to choose; without one, 印刷 says so instead of opening the dialog.
+  std::function<bool()> printerInstalled;
 
  private:
   void Present(Form* form);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "platform/paths.h"
 #include "school/cli.h"
 
 namespace bardrill::testing {
@@ -10,12 +11,28 @@ namespace bardrill::testing {
 std::map<std::string, std::string> Snapshot(const std::string& folder) {
   namespace fs = std::filesystem;
   std::map<std::string, std::string> files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+  for (const auto& entry : fs::recursive_directory_iterator(paths::ToFs(folder))) {
+    const std::string path = paths::FromFs(entry.path());
     const auto stamp = fs::last_write_time(entry.path()).time_since_epoch().count();
-    files[entry.path().string()] = std::to_string(stamp) + ":" +
-                                   (entry.is_regular_file() ? ReadBytes(entry.path().string()) : "<folder>");
+    files[path] = std::to_string(stamp) + ":" + (entry.is_regular_file() ? ReadBytes(path) : "<folder>");
   }
   return files;
+}
+
+school::Sources TestSources() {
+  school::Sources sources = school::InstalledSources();
+#ifdef BARDRILL_PROGRAM_STAND_IN_EXE
+  sources.program = paths::FromFs(std::filesystem::absolute(paths::ToFs(BARDRILL_PROGRAM_STAND_IN_EXE)));
+#endif
+  return sources;
+}
+
+std::string LauncherOf(const std::string& program) {
+#ifdef _WIN32
+  return school::LauncherImage(ReadBytes(school::LauncherProgram()), program);
+#else
+  return school::LauncherText(program);
+#endif
 }
 
 SchoolTest::SchoolTest() {
@@ -28,7 +45,7 @@ SchoolTest::SchoolTest() {
 ToolRun SchoolTest::Tool(const std::vector<std::string>& args) {
   std::ostringstream out, err;
   ToolRun run;
-  run.status = school::Run(args, out, err, clock);
+  run.status = school::Run(args, out, err, clock, TestSources());
   run.out = out.str();
   run.err = err.str();
   return run;

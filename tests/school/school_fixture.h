@@ -20,7 +20,15 @@ struct ToolRun {
   std::string out, err;
 };
 
-// A school that bardrill-school init laid out in a temporary folder, with the build's program and sounds,
+// The sounds and the program that the tests lay schools out with: the build's own, or on Windows, where
+// the build has no program, the stand-in that writes down how it was started (program_stand_in.cpp).
+school::Sources TestSources();
+
+// The program folder's launcher of `program`, as init writes it: a script, or on Windows the launcher
+// program carrying the path.
+std::string LauncherOf(const std::string& program);
+
+// A school that bardrill-school init laid out in a temporary folder, with the test sources,
 // on the fake clock's 2004-05-07 (school year 2004).
 class SchoolTest : public ::testing::Test {
  protected:

@@ -279,6 +279,34 @@ TEST_F(RecordsScreen, PrintsTheChosenLinesOrElseAllOfThemPaged) {
   EXPECT_TRUE(text.contains(QStringLiteral("1/1")));
 }
 
+// A PC without a printer, or a printer that cannot be written: 印刷 says so rather than nothing.
+TEST_F(RecordsScreen, PrintingWithoutAPrinterOrToAnUnwritableOneSaysSo) {
+  AddThree();
+  bool dialogOpened = false;
+  TempDir out;
+  const std::string unwritable = out / "no such folder/records.pdf";
+  screens.choosePrinter = [&](QPrinter& printer, QWidget*) {
+    dialogOpened = true;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(unwritable));
+    return true;
+  };
+  screens.printerInstalled = [] { return false; };
+  Open();
+  Click("Command17");
+  EXPECT_FALSE(dialogOpened);
+  ASSERT_EQ(fakes.prompts.messages.size(), 1u);
+  EXPECT_NE(fakes.prompts.messages.back().text.find("プリンターがありません"), std::string::npos);
+
+  screens.printerInstalled = [] { return true; };
+  Click("Command17");
+  EXPECT_TRUE(dialogOpened);
+  ASSERT_EQ(fakes.prompts.messages.size(), 2u);
+  EXPECT_NE(fakes.prompts.messages.back().text.find("no such folder"), std::string::npos)
+      << fakes.prompts.messages.back().text;
+  EXPECT_FALSE(files::exists(unwritable));
+}
+
 TEST_F(RecordsScreen, AFolderInPlaceOfTheResultsFileEndsTheProgramNamingIt) {
   files::create_directory(ResultsPath(state));
   screens.Show<FrmData>();
