@@ -13,6 +13,7 @@
 #include "screens/program_window.h"
 #include "screens/qt_services.h"
 #include "screens/screen_fixture.h"
+#include "support/process.h"
 #include "support/wav.h"
 
 namespace bardrill::testing {
@@ -124,7 +125,10 @@ TEST_F(Foundation, TheSplashLoadsTheConfigurationAndHandsOverToTheSelectionScree
   screens::Firstfrm* splash = screens.Load<screens::Firstfrm>();
   EXPECT_TRUE(splash->timer()->isActive());
   EXPECT_EQ(splash->timer()->interval(), 100);
-  EXPECT_EQ(Control<QLabel>(splash, "Label5")->text(), QStringLiteral("平成16年 5月 07日（金）"));
+  // Wine has no icu.dll and its GetDateFormatEx ignores DATE_USE_ALT_CALENDAR: it knows no Japanese era.
+  if (!UnderWine()) {
+    EXPECT_EQ(Control<QLabel>(splash, "Label5")->text(), QStringLiteral("平成16年 5月 07日（金）"));
+  }
   EXPECT_EQ(state.SeasonColour, 0xC0FFC0u);
   Tick(splash->timer());
   EXPECT_FALSE(splash->timer()->isActive());  // before the unloaded splash is deleted
