@@ -16,6 +16,7 @@
 #include "core/results/result_record.h"
 #include "core/results/results_file.h"
 #include "platform/calendar.h"
+#include "support/pdf_tools.h"
 #include "support/process.h"
 #include "support/report_day.h"
 #include "support/temp_dir.h"
@@ -280,20 +281,19 @@ TEST_F(Exports, TheMonthlyReportHasAPagePerChildWhoDrilledWithTheMonthsFiguresAn
   const Outcome o = Report({"monthly", "--month", "2024-04", "-o", out("april.pdf")});
   if (!Available(o)) GTEST_SKIP() << o.err;
   ASSERT_EQ(o.status, 0) << o.err;
-  EXPECT_NE(Shell("pdfinfo '" + out("april.pdf") + "'")
-                .find("Pages:           " + std::to_string(drilled.size()) + "\n"),
-            std::string::npos);
-  EXPECT_EQ(Shell("pdffonts '" + out("april.pdf") + "' | tail -n +3 | awk '{print $(NF-4)}' | sort -u"),
-            "yes\n")
+  EXPECT_EQ(testing::PdfPages(out("april.pdf")), static_cast<int>(drilled.size()));
+  const std::vector<std::string> embedded = testing::PdfFontsEmbedded(out("april.pdf"));
+  EXPECT_FALSE(embedded.empty());
+  EXPECT_EQ(std::set<std::string>(embedded.begin(), embedded.end()), std::set<std::string>{"yes"})
       << "every font is embedded";
 
-  const std::string first = Shell("pdftotext -f 1 -l 1 -layout '" + out("april.pdf") + "' -");
+  const std::string first = testing::PdfText(out("april.pdf"), {"-f", "1", "-l", "1", "-layout"});
   for (const std::string& shown : std::vector<std::string>{
            "さくら学習塾", "ソネタ", "月間成績表", "2024年4月", "山田 太郎 さん", "中３", "レベル１",
            "レベル２", "混合", "今月", "先月", "塾の最高", "塾の平均", "回数", "ポイント", "最高タイム",
            "ソネタ レベル１", "1 / " + std::to_string(drilled.size())})
     EXPECT_NE(first.find(shown), std::string::npos) << shown << " in\n" << first;
-  EXPECT_EQ(Shell("pdftotext '" + out("april.pdf") + "' -").find("先生"), std::string::npos)
+  EXPECT_EQ(testing::PdfText(out("april.pdf"), {}).find("先生"), std::string::npos)
       << "teachers do not drill";
 
   // Named children come in the order named, also one with no drill that month (the newcomer).
@@ -301,11 +301,11 @@ TEST_F(Exports, TheMonthlyReportHasAPagePerChildWhoDrilledWithTheMonthsFiguresAn
       Report({"monthly", "--month", "2024-04", "--student", "45", "--student", "1", "-o", out("two.pdf")})
           .status,
       0);
-  const std::string two = Shell("pdftotext -layout '" + out("two.pdf") + "' -");
+  const std::string two = testing::PdfText(out("two.pdf"));
   ASSERT_NE(two.find("福田 千尋"), std::string::npos) << two;
   EXPECT_LT(two.find("福田 千尋"), two.find("山田 太郎"));
   EXPECT_NE(two.find("この月のドリルはありません。"), std::string::npos);
-  EXPECT_NE(Shell("pdfinfo '" + out("two.pdf") + "'").find("Pages:           2\n"), std::string::npos);
+  EXPECT_EQ(testing::PdfPages(out("two.pdf")), 2);
 }
 
 TEST_F(Exports, AMonthWithNoDrillsIsOnePageSayingSoAndANamedChildGetsAPageAllTheSame) {
@@ -313,16 +313,15 @@ TEST_F(Exports, AMonthWithNoDrillsIsOnePageSayingSoAndANamedChildGetsAPageAllThe
   if (!Available(o)) GTEST_SKIP() << o.err;
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_NE(o.err.find("no child did a drill in 2023-01"), std::string::npos) << o.err;
-  EXPECT_NE(Shell("pdfinfo '" + out("empty.pdf") + "'").find("Pages:           1\n"), std::string::npos);
-  EXPECT_NE(
-      Shell("pdftotext -layout '" + out("empty.pdf") + "' -").find("2023年1月にドリルをした人はいません。"),
-      std::string::npos);
+  EXPECT_EQ(testing::PdfPages(out("empty.pdf")), 1);
+  EXPECT_NE(testing::PdfText(out("empty.pdf")).find("2023年1月にドリルをした人はいません。"),
+            std::string::npos);
 
   ASSERT_EQ(Report({"monthly", "--month", "2023-01", "--student", "2", "-o", out("one.pdf")}).status, 0);
-  const std::string one = Shell("pdftotext -layout '" + out("one.pdf") + "' -");
+  const std::string one = testing::PdfText(out("one.pdf"));
   EXPECT_NE(one.find("佐藤 花子 さん"), std::string::npos) << one;
   EXPECT_NE(one.find("この月のドリルはありません。"), std::string::npos) << one;
-  EXPECT_EQ(FilesIn(out_.path()), (std::set<std::string>{"empty.pdf", "one.pdf", "shell.txt"}));
+  EXPECT_EQ(FilesIn(out_.path()), (std::set<std::string>{"empty.pdf", "one.pdf"}));
 }
 
 }  // namespace

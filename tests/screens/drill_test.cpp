@@ -1,6 +1,3 @@
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,7 +5,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -455,14 +451,14 @@ TEST_F(DrillScreen, PracticeLevelReturnsToTheHubWithoutARecord) {
   EXPECT_TRUE(screens.IsLoaded<screens::seisekitime1>());
   EXPECT_FALSE(screens.IsLoaded<screens::FrmSyuuryou>());
   EXPECT_TRUE(Records().empty());
-  EXPECT_FALSE(std::filesystem::exists(ResultsPath(state)));
+  EXPECT_FALSE(files::exists(ResultsPath(state)));
 }
 
 TEST_F(DrillScreen, UnsavableResultAsksToRetryAndNoEndsTheProgram) {
   Mainfrm* form = Start(1);
   ASSERT_NE(form, nullptr);
   // The share is gone: the results file's name now belongs to a folder.
-  std::filesystem::create_directory(ResultsPath(state));
+  files::create_directory(ResultsPath(state));
   fakes.prompts.answers = {true, false};
   for (int i = 0; i < 10; ++i) AnswerRight(form);
   DoEvents();
@@ -499,8 +495,8 @@ TEST_F(DrillScreen, RetryAfterTheShareIsBackSavesTheDrill) {
   own.onEnd = [&](int code) { ownEnd = code; };
   LogIn(2);
   const std::string results = ResultsPath(state);
-  std::filesystem::create_directory(results);
-  prompts.mend = [&] { std::filesystem::remove(results); };
+  files::create_directory(results);
+  prompts.mend = [&] { files::remove(results); };
   screens::StartDrill(own);
   DoEvents();
   Mainfrm* form = own.Find<Mainfrm>();

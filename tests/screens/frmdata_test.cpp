@@ -1,8 +1,5 @@
 #include "screens/frmdata.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +8,6 @@
 #include <QTest>
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 
 #include "core/results/results_file.h"
@@ -20,6 +16,7 @@
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
 #include "support/fakes.h"
+#include "support/pdf_tools.h"
 #include "support/temp_dir.h"
 
 namespace bardrill::testing {
@@ -266,8 +263,7 @@ TEST_F(RecordsScreen, PrintsTheChosenLinesOrElseAllOfThemPaged) {
   };
   const auto printed = [&] {
     Click("Command17");
-    EXPECT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + (out / "text.txt") + "'").c_str()), 0);
-    return Squeezed(QString::fromStdString(ReadBytes(out / "text.txt")));
+    return Squeezed(QString::fromStdString(PdfText(pdf)));
   };
   Open();
   QString text = printed();
@@ -308,11 +304,11 @@ TEST_F(RecordsScreen, PrintingWithoutAPrinterOrToAnUnwritableOneSaysSo) {
   ASSERT_EQ(fakes.prompts.messages.size(), 2u);
   EXPECT_NE(fakes.prompts.messages.back().text.find("no such folder"), std::string::npos)
       << fakes.prompts.messages.back().text;
-  EXPECT_FALSE(std::filesystem::exists(unwritable));
+  EXPECT_FALSE(files::exists(unwritable));
 }
 
 TEST_F(RecordsScreen, AFolderInPlaceOfTheResultsFileEndsTheProgramNamingIt) {
-  std::filesystem::create_directory(ResultsPath(state));
+  files::create_directory(ResultsPath(state));
   screens.Show<FrmData>();
   EXPECT_EQ(endCode, 2);
   ASSERT_FALSE(fakes.prompts.messages.empty());

@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
-#include <filesystem>
 
 #include "core/drill/drill.h"
 #include "core/results/counts.h"
@@ -75,7 +74,7 @@ class Completion : public ScreenTest {
   std::vector<std::string> Played() const {
     std::vector<std::string> names;
     for (const std::string& path : fakes.sound.played)
-      names.push_back(std::filesystem::path(path).filename().string());
+      names.push_back(files::Utf8(files::Path(path).filename()));
     return names;
   }
 };
@@ -148,7 +147,7 @@ TEST_F(Completion, TimeAndPointsOverTheRangesOfTheFormula) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.seconds);
     // Each case is a school's first drill, in a run that has not seen its results file yet.
-    std::filesystem::remove(ResultsPath(state));
+    files::remove(ResultsPath(state));
     *state.ResultsFileSeen = false;
     Finish(1, c.seconds);
     FrmSyuuryou* form = Open();

@@ -4,13 +4,12 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <cstdlib>
-#include <filesystem>
 
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
 #include "support/fakes.h"
+#include "support/pdf_tools.h"
 #include "support/temp_dir.h"
 
 namespace bardrill::testing {
@@ -47,16 +46,8 @@ class HubMonthly : public ScreenTest {
     Control<QPushButton>(hub, "Command17")->click();
     return hub;
   }
-  std::string Text() {
-    const std::string text = out / "text.txt";
-    EXPECT_EQ(std::system(("pdftotext -layout '" + pdf + "' '" + text + "'").c_str()), 0);
-    return ReadBytes(text);
-  }
-  int Pages() {
-    const std::string info = out / "info.txt";
-    EXPECT_EQ(std::system(("pdfinfo '" + pdf + "' | grep '^Pages:' > '" + info + "'").c_str()), 0);
-    return std::atoi(ReadBytes(info).substr(6).c_str());
-  }
+  std::string Text() { return PdfText(pdf); }
+  int Pages() { return PdfPages(pdf); }
 
   TempDir out;
   std::string pdf = out / "monthly.pdf";

@@ -5,7 +5,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <filesystem>
 
 #include "core/setup/identity.h"
 #include "screens/frmver.h"
@@ -153,7 +152,7 @@ TEST_F(NameSelection, AChoiceThatTheGradeFilterHidesCannotBeLoggedIn) {
 TEST_F(NameSelection, AResultsFolderThatComesBackIsWaitedForUnderTheCover) {
   AddRecord(1, 1, 30, fakes.clock.today);
   const std::string data = inst.dataFolder(), away = inst.root() + "away";
-  std::filesystem::rename(data, away);
+  files::rename(data, away);
   int waits = 0;
   QTimer share;
   share.setInterval(0);
@@ -161,7 +160,7 @@ TEST_F(NameSelection, AResultsFolderThatComesBackIsWaitedForUnderTheCover) {
     if (!screens.pausing()) return;
     namesel* form = screens.Find<namesel>();
     EXPECT_TRUE(form && Control<QWidget>(form, "Picture5")->isVisible()) << "the cover hides the list";
-    if (++waits == 2) std::filesystem::rename(away, data);  // the share is back in the second wait
+    if (++waits == 2) files::rename(away, data);  // the share is back in the second wait
   });
   share.start();
   namesel* form = Open();
@@ -175,7 +174,7 @@ TEST_F(NameSelection, AResultsFolderThatComesBackIsWaitedForUnderTheCover) {
 }
 
 TEST_F(NameSelection, AResultsFolderAwayForFourTriesEndsTheProgramNamingIt) {
-  std::filesystem::remove_all(inst.dataFolder());
+  files::remove_all(inst.dataFolder());
   Open();
   EXPECT_EQ(endCode, 2);
   ASSERT_EQ(fakes.prompts.messages.size(), 1u);

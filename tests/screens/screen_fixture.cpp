@@ -41,14 +41,15 @@ void ScreenTest::LogInAs(int student) {
 void ScreenTest::AddRecord(int student, int level, int seconds, int64_t date) {
   ResultRecord r = MakeNewRecord(static_cast<double>(date), 0.5, student, level, seconds, state.SchoolCode);
   RecordBytes bytes = r.Encode();
-  std::ofstream out(ResultsPath(state), std::ios::binary | std::ios::app);
+  std::ofstream out(files::Path(ResultsPath(state)), std::ios::binary | std::ios::app);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 void ScreenTest::TakeShareAway() {
   namespace fs = std::filesystem;
-  const fs::path folder = fs::path(inst.dataFolder()).parent_path();
-  const fs::path away = folder.string() + ".away";
+  const fs::path folder = files::Path(inst.dataFolder()).parent_path();
+  fs::path away = folder;
+  away += ".away";
   fs::rename(folder, away);
   fs::create_directory(folder);
   shareWatch.setInterval(0);

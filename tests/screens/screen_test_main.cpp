@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <QtGlobal>
 
 #include "screens/application.h"
 #include "screens/ui_setup.h"
+#include "support/process.h"
 
 int main(int argc, char** argv) {
+  // A test program started again as a child task (on Windows, where there is no fork) runs that alone.
+  if (std::optional<int> status = bardrill::testing::RunChildTaskIfAsked(argc, argv)) return *status;
   // Test discovery runs this binary outside ctest's environment: without a display it must still start.
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   bardrill::screens::Application app(argc, argv);
   bardrill::screens::ApplyJapaneseFonts(app);
   ::testing::InitGoogleTest(&argc, argv);

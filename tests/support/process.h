@@ -92,6 +92,14 @@ int InFork(const std::function<bool()>& work);
 // Whether the tests run under Wine rather than on Windows itself.
 bool UnderWine();
 
+// Runs a command-line tool of the machine the tests run on (poppler's pdftotext, ...) by its name, as
+// RunProgram runs a program: on Linux the one on PATH; under Wine that same Linux program, which Wine
+// starts as it starts a Windows one; on Windows itself the .exe on PATH.
+Outcome RunHostTool(const std::string& name, const std::vector<std::string>& args,
+                    const std::string& scratch);
+// A file's path as such a tool takes it: under Wine the Unix path of the Windows one.
+std::string HostToolPath(const std::string& path);
+
 }  // namespace bardrill::testing
 
 // For a test whose assertion Wine cannot meet though Windows does: skipped under Wine only, saying why.

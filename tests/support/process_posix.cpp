@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -115,6 +116,24 @@ void Tell(const void* data, size_t size) {
 std::optional<int> RunChildTaskIfAsked(int, char**) { return std::nullopt; }
 
 bool UnderWine() { return false; }
+
+Outcome RunHostTool(const std::string& name, const std::vector<std::string>& args,
+                    const std::string& scratch) {
+  const char* path = std::getenv("PATH");
+  const std::string folders = path ? path : "/usr/bin";
+  for (size_t start = 0; start <= folders.size();) {
+    size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    const std::string candidate = folders.substr(start, end - start) + "/" + name;
+    if (::access(candidate.c_str(), X_OK) == 0) return RunProgram(candidate, args, scratch);
+    start = end + 1;
+  }
+  Outcome none;
+  none.err = name + " is not on PATH";
+  return none;
+}
+
+std::string HostToolPath(const std::string& path) { return path; }
 
 int InFork(const std::function<bool()>& work) {
   const pid_t pid = fork();

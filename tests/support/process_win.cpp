@@ -2,6 +2,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
@@ -106,6 +107,51 @@ HANDLE CreateOutput(const std::string& path) {
   return CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Under Wine, a Linux tool run by a shell. Wine starts a Linux program as it starts a Windows one, but
+// gives neither a handle to wait for it nor the standard handles asked for: the shell sends the tool's
+// output to files by their Unix paths and leaves its exit status in a file last, which is waited for.
+Outcome RunLinuxTool(const std::string& name, const std::vector<std::string>& args,
+                     const std::string& scratch) {
+  const std::string outPath = scratch + "stdout", errPath = scratch + "stderr",
+                    statusPath = scratch + "status";
+  std::vector<std::string> shell = {
+      "-c",
+      "PATH=/usr/local/bin:/usr/bin:/bin out=$1 err=$2 status=$3; shift 3; \"$@\" >\"$out\" 2>\"$err\"; "
+      "echo $? >\"$status.part\" && mv \"$status.part\" \"$status\"",
+      "sh",
+      HostToolPath(outPath),
+      HostToolPath(errPath),
+      HostToolPath(statusPath),
+      name};
+  shell.insert(shell.end(), args.begin(), args.end());
+  const std::wstring exe = L"Z:\\usr\\bin\\sh";
+  std::wstring line = CommandLine(exe, shell);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  const BOOL ok = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &started);
+  const DWORD error = GetLastError();
+  for (HANDLE h : {started.hProcess, started.hThread})
+    if (h != nullptr) CloseHandle(h);
+  // A tool reading a long PDF on a loaded machine takes seconds; a shell that never started, none.
+  const auto limit = std::chrono::seconds(ok ? 300 : 10);
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  Outcome outcome;
+  while (GetFileAttributesW(Wide(statusPath).c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      outcome.err = ok ? name + " did not end within " + std::to_string(limit.count()) + " s"
+                       : "cannot start " + name + ": system error " + std::to_string(error);
+      return outcome;
+    }
+    Sleep(20);
+  }
+  outcome.status = std::stoi(ReadBytes(statusPath));
+  outcome.out = ReadBytes(outPath);
+  outcome.err = ReadBytes(errPath);
+  return outcome;
 }
 
 }  // namespace
@@ -219,6 +265,34 @@ std::optional<int> RunChildTaskIfAsked(int, char**) {
 bool UnderWine() {
   HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+Outcome RunHostTool(const std::string& name, const std::vector<std::string>& args,
+                    const std::string& scratch) {
+  if (UnderWine()) return RunLinuxTool(name, args, scratch);
+  std::vector<wchar_t> found(MAX_PATH);
+  const DWORD n = SearchPathW(nullptr, Wide(name).c_str(), L".exe", static_cast<DWORD>(found.size()),
+                              found.data(), nullptr);
+  if (n == 0 || n >= found.size()) {
+    Outcome none;
+    none.err = name + ".exe is not on PATH";
+    return none;
+  }
+  return RunProgram(Utf8(std::wstring(found.data(), n)), args, scratch);
+}
+
+std::string HostToolPath(const std::string& path) {
+  if (!UnderWine()) return path;
+  // Wine's own export: a Linux program knows nothing of drive letters.
+  using ToUnix = char* (*)(const wchar_t*);
+  // Through a function type without parameters, which any function pointer may be cast to and from.
+  const FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name");
+  const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(found));
+  char* unixPath = toUnix ? toUnix(Wide(path).c_str()) : nullptr;
+  if (!unixPath) throw std::runtime_error("no Unix path for " + path);
+  std::string converted = unixPath;
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return converted;
 }
 
 }  // namespace bardrill::testing
