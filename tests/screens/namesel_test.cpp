@@ -190,7 +190,8 @@ TEST_F(NameSelection, ZeroStartsTheMenuProgramWith001AndEnds) {
   namesel* form = Open();
   Type(form, QStringLiteral("0"));
   ASSERT_EQ(fakes.launcher.started.size(), 1u);
-  EXPECT_EQ(fakes.launcher.started[0].first, inst.root() + "プログラム/../起動/プログラムメニューc.exe");
+  EXPECT_EQ(fakes.launcher.started[0].first,
+            paths::Native(inst.root() + "プログラム/../起動/プログラムメニューc.exe"));
   EXPECT_EQ(fakes.launcher.started[0].second, "001");
   EXPECT_EQ(endCode, 0);
 }

@@ -30,7 +30,7 @@ TEST_F(NewSchool, TheProgramStartsOnASchoolThatInitLaidOutAndListsTheImportedChi
   ASSERT_TRUE(screens.IsLoaded<screens::namesel>())
       << (fakes.prompts.messages.empty() ? "" : fakes.prompts.messages[0].text);
   EXPECT_EQ(state.SchoolName, "さくら塾");
-  EXPECT_EQ(state.CommonDataFolder, root + "共通/");
+  EXPECT_EQ(state.CommonDataFolder, root + "共通" + paths::kSeparator);
   auto* list = Control<screens::LineList>(screens.Find<screens::namesel>(), "List1");
   QStringList lines;
   for (int i = 0; i < list->count(); ++i) lines << list->text(i);
