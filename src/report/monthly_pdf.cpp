@@ -37,6 +37,8 @@ std::unique_ptr<QGuiApplication> GuiApplication() {
     std::fprintf(stderr, "bardrill-report: %s\n", message.toLocal8Bit().constData());
   });
   auto app = std::make_unique<QGuiApplication>(argc, argv);
+  // The fonts installed beside the programs, for a Windows PC without Japanese fonts of its own.
+  screens::LoadBundledFonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
   screens::SubstituteJapaneseFonts();
   return app;
 }

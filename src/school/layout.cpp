@@ -13,6 +13,7 @@
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "school/program_sounds.h"
 #include "school/roster_csv.h"
 
 namespace fs = std::filesystem;
@@ -206,6 +207,13 @@ Sources InstalledSources() {
 #else
   sources.sounds = Slashed(shared);
 #endif
+#ifdef _WIN32
+  // The Windows installer brings no sounds (Windows Installer takes file names in one code page only,
+  // and Wine's in none that holds 合格.wav): this tool writes them itself, the same sounds the build
+  // makes for the other systems.
+  if (!sources.sounds.empty() && !IsFile(paths::ToFs(sources.sounds) / paths::ToFs(kSoundMap)))
+    sources.sounds.clear();
+#endif
   fs::path program = here / paths::ToFs(kProgramFile);
 #ifdef BARDRILL_BUILT_PROGRAM
   if (!IsFile(program) && IsFile(paths::ToFs(BARDRILL_BUILT_PROGRAM)))
@@ -263,7 +271,10 @@ void WriteSchool(const std::string& rootText, const SchoolSettings& settings, co
   WritePathFile(root);
   WriteSchoolFile(common, settings);
   WriteTeacherRoster(common, settings, today);
-  CopySounds(paths::ToFs(sources.sounds), sounds);
+  if (sources.sounds.empty())
+    WriteProgramSounds(paths::FromFs(sounds));
+  else
+    CopySounds(paths::ToFs(sources.sounds), sounds);
   WriteStandardsFile(data);
   WriteMenuStandIn(root);
   if (sources.program) WriteLauncher(program, *sources.program);
@@ -295,7 +306,7 @@ std::string InitSchool(const std::string& dir, const SchoolSettings& settings, c
     }
   }
   std::vector<std::string> problems = SettingsProblems(settings);
-  if (!IsFile(paths::ToFs(sources.sounds) / paths::ToFs(kSoundMap)))
+  if (!sources.sounds.empty() && !IsFile(paths::ToFs(sources.sounds) / paths::ToFs(kSoundMap)))
     problems.push_back(sources.sounds + kSoundMap + ": the sounds that come with bardrill are not there; " +
                        "reinstall the package");
   if (sources.program && !IsFile(paths::ToFs(*sources.program)))

@@ -47,7 +47,8 @@ std::vector<std::string> SettingsProblems(const SchoolSettings& settings);
 
 // Where a layout takes the program and the sounds from.
 struct Sources {
-  std::string sounds;                  // a folder with 新音ファイル.txt and the WAV files it names
+  std::string sounds;                  // a folder with 新音ファイル.txt and the WAV files it names;
+                                       // empty: the sounds are written afresh (WriteProgramSounds)
   std::optional<std::string> program;  // the installed program the program folder starts; nothing: the
                                        // folder is left to whoever puts the program there (the build)
 };

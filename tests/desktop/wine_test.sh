@@ -34,7 +34,8 @@ fail() {
   exit 1
 }
 
-export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# winedbg off: a crash ends the process instead of waiting on Wine's crash dialog.
+export WINEPREFIX="$work/prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # No sound card here: ALSA's null device stands in for one.
 echo 'pcm.!default { type null }' >"$work/alsa.conf"
@@ -64,7 +65,6 @@ for file in bardrill.exe bardrill-school.exe bardrill-report.exe Qt6Core.dll lib
   plugins/platforms/qwindows.dll fonts/ipagp.ttf; do
   [ -f "$installed/$file" ] || fail "the installer did not put $file in Program Files\\bardrill\\bin"
 done
-[ -f "$drive_c/Program Files/bardrill/share/bardrill/sounds/新音ファイル.txt" ] || fail "no sounds installed"
 find "$drive_c" -path '*Start Menu*' -name 'bardrill.lnk' | grep -q . || fail "no Start-menu entry"
 
 # ---- a school laid out with the installed tool -------------------------------------------------------
@@ -77,6 +77,9 @@ wine 'C:\Program Files\bardrill\bin\bardrill-school.exe' roster import "$school"
 school_unix="$drive_c/学習塾"
 results="$school_unix/共通/ソネタ/成績累積データ.dat"
 [ -f "$school_unix/ソネタ/bardrill.exe" ] || fail "the school's program folder has no bardrill.exe"
+[ -f "$school_unix/共通/音フォルダ/合格.wav" ] || fail "the school has no sounds"
+wine 'C:\Program Files\bardrill\bin\bardrill-school.exe' check "$school" >"$work/check.log" 2>&1 ||
+  fail "bardrill-school check: $(cat "$work/check.log")"
 
 # ---- the program through the school's launcher -------------------------------------------------------
 window=""

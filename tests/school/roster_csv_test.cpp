@@ -124,7 +124,7 @@ TEST_F(Import, KeepsTheOldRosterDatedAndWhatSiblingProgramsKeepInIt) {
             "1,1995,7,8,\"山田 太郎\",0,\"ﾒﾓ\",\"x\"\r\n2,1996,0,0,\"森\",0,\"\",\"\"\r\n"
             "5000,1958,0,0,\"★先生\",0,\"\",\"\"\r\n");
   ASSERT_EQ(Tool({"roster", "import", root, dir / "class.csv"}).status, 0);
-  EXPECT_TRUE(fs::exists(common() + "新名簿_2004-05-07_2.txt"));
+  EXPECT_TRUE(fs::exists(paths::ToFs(common() + "新名簿_2004-05-07_2.txt")));
 }
 
 TEST_F(Import, ExportWritesWhatImportReproducesByteForByte) {

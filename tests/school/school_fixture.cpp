@@ -14,6 +14,14 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
   for (const auto& entry : fs::recursive_directory_iterator(paths::ToFs(folder))) {
     const std::string path = paths::FromFs(entry.path());
     const auto stamp = fs::last_write_time(entry.path()).time_since_epoch().count();
+#ifdef _WIN32
+    // Windows tells whether a folder may be written only by writing in it (a file made and removed),
+    // which moves the folder's time: there a folder is compared by what it holds.
+    if (!entry.is_regular_file()) {
+      files[path] = "<folder>";
+      continue;
+    }
+#endif
     files[path] = std::to_string(stamp) + ":" + (entry.is_regular_file() ? ReadBytes(path) : "<folder>");
   }
   return files;

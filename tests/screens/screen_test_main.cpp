@@ -12,6 +12,9 @@ int main(int argc, char** argv) {
   // Test discovery runs this binary outside ctest's environment: without a display it must still start.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   bardrill::screens::Application app(argc, argv);
+  // A test host without Japanese fonts of its own (Wine) names a folder of them.
+  if (qEnvironmentVariableIsSet("BARDRILL_TEST_FONTS"))
+    bardrill::screens::LoadBundledFonts(qEnvironmentVariable("BARDRILL_TEST_FONTS"));
   bardrill::screens::ApplyJapaneseFonts(app);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -1,4 +1,4 @@
-#include "wav_synth.h"
+#include "school/wav_synth.h"
 
 #include <algorithm>
 #include <cmath>
