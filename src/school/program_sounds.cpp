@@ -100,7 +100,7 @@ void WriteProgramSounds(const std::string& folder) {
   WriteTextFile(paths::FromFs(soundFolder / paths::ToFs("新音ファイル.txt")), map);
   for (const Sound& sound : sounds) {
     WriteWholeFile(paths::FromFs(soundFolder / paths::ToFs(sound.file + ".wav")),
-                           demo::WavFile(demo::Render(sound.tones)));
+                   demo::WavFile(demo::Render(sound.tones)));
   }
 }
 

@@ -71,7 +71,7 @@ find "$drive_c" -path '*Start Menu*' -name 'bardrill.lnk' | grep -q . || fail "n
 school='C:\学習塾'
 wine 'C:\Program Files\bardrill\bin\bardrill-school.exe' init "$school" --school-name "ためし塾" \
   --password 1234 >"$work/init.log" 2>&1 || fail "bardrill-school init: $(cat "$work/init.log")"
-printf '\xEF\xBB\xBF番号,学年,名前,状態\r\n1,3,山田 花子,0\r\n' >"$drive_c/class.csv"
+printf '\xEF\xBB\xBF番号,学年,名前,状態\r\n1,小3,山田 花子,0\r\n' >"$drive_c/class.csv"
 wine 'C:\Program Files\bardrill\bin\bardrill-school.exe' roster import "$school" 'C:\class.csv' \
   >"$work/import.log" 2>&1 || fail "bardrill-school roster import: $(cat "$work/import.log")"
 school_unix="$drive_c/学習塾"
@@ -98,7 +98,7 @@ start_program() {
 # Exactly one visible window of the program, at 0,0 and as large as the screen.
 one_window() {
   local step=$1 windows info
-  windows=$(xdotool search --onlyvisible --name '^ソネタ' 2>/dev/null || true)
+  windows=$(xdotool search --onlyvisible --name '^(ソネタ|終了)' 2>/dev/null || true)
   [ "$(grep -c . <<<"$windows")" -eq 1 ] || fail "$step: visible windows: ${windows:-none}"
   info=$(xwininfo -id "$windows")
   for want in "Absolute upper-left X:  0" "Absolute upper-left Y:  0" "Width: $width" "Height: $height"; do

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "core/app_state.h"
@@ -14,6 +16,7 @@
 #include "platform/codec.h"
 #include "platform/paths.h"
 #include "school/check.h"
+#include "school/cli.h"
 #include "school_fixture.h"
 #include "support/process.h"
 
@@ -68,6 +71,26 @@ TEST_F(Init, LaysOutAWholeSchoolWithRelativePathsThatChecksCleanWhereverItIsMove
     EXPECT_EQ(Native(state.CommonDataFolder), Native(school + "共通/"));
     EXPECT_EQ(state.TeacherPassword, "pass");
   }
+}
+
+// An installation that brings no sounds (the Windows installer): init writes them, the same files the
+// build's sound folder holds, and the school checks clean.
+TEST_F(Init, WritesTheSoundsItselfWhereTheInstallationBringsNone) {
+  school::Sources sources = TestSources();
+  const std::string built = sources.sounds;
+  sources.sounds.clear();
+  std::ostringstream out, err;
+  ASSERT_EQ(school::Run({"init", dir / "written"}, out, err, clock, sources), 0) << err.str();
+  const auto names = [](const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(Path(folder)))
+      files[paths::FromFs(entry.path().filename())] = ReadBytes(paths::FromFs(entry.path()));
+    return files;
+  };
+  const auto written = names(dir / "written/共通/音フォルダ");
+  EXPECT_GT(written.size(), 5u);
+  EXPECT_EQ(written, names(built));
+  EXPECT_EQ(Tool({"check", dir / "written"}).status, 0);
 }
 
 TEST_F(Init, RefusesAFolderThatHoldsAnythingAndSettingsTheProgramWouldMisreadWritingNothing) {
