@@ -11,6 +11,8 @@ set -euo pipefail
 bardrill=$1
 demo_gen=$2
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=desktop.sh
+source "$here/desktop.sh"
 for tool in Xvfb openbox xdotool wmctrl xwininfo xmessage xrefresh import compare convert python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/setup"; exit 1; }
 done
@@ -45,17 +47,7 @@ start() {
   size=$1
   width=${size%x*}
   height=${size#*x}
-  rm -f "$work/display"
-  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xvfb=$!
-  pids+=($xvfb)
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  export DISPLAY=":$(cat "$work/display")"
-  openbox >"$work/openbox.log" 2>&1 &
-  wm=$!
-  pids+=($wm)
-  for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-  wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+  start_desktop
   (cd "$work/school/ソネタ" && ALSA_CONFIG_PATH="$work/alsa.conf" ASAN_OPTIONS=detect_leaks=0 \
     exec ./bardrill >"$work/bardrill.log" 2>&1) &
   program=$!
@@ -79,24 +71,7 @@ stop() {
 
 # Exactly one visible window of the program, at 0,0 and as large as the screen.
 one_window() {
-  local step=$1 windows info
-  windows=$(xdotool search --onlyvisible --pid "$program" 2>/dev/null || true)
-  [ "$(echo "$windows" | grep -c .)" -eq 1 ] || fail "$step: visible windows: ${windows:-none}"
-  info=$(xwininfo -id "$windows")
-  for want in "Absolute upper-left X:  0" "Absolute upper-left Y:  0" "Width: $width" "Height: $height"; do
-    # Not through a pipe: with pipefail, grep -q leaving early can fail the echo that feeds it.
-    grep -q "$want" <<<"$info" || fail "$step: the window is not the whole screen: $info"
-  done
-  window=$windows
-}
-# Waits until the window's title reads `title`.
-wait_for_title() {
-  local step=$1 title=$2
-  for _ in $(seq 200); do
-    [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$title" ] && return 0
-    sleep 0.1
-  done
-  fail "$step: the window's title is '$(xdotool getwindowname "$window")', not '$title'"
+  whole_screen_window "$1" "$(xdotool search --onlyvisible --pid "$program" 2>/dev/null || true)"
 }
 # The screen as it is; on the drill less its running time (the top bar), which may tick between shots.
 shot() {

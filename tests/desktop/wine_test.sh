@@ -9,6 +9,8 @@
 set -euo pipefail
 msi=$(readlink -f "$1")
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=desktop.sh
+source "$here/desktop.sh"
 for tool in wine wineboot wineserver Xvfb openbox xdotool wmctrl xwininfo xmessage import python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool: run scripts/setup and scripts/test-windows"; exit 1; }
 done
@@ -43,14 +45,7 @@ export ALSA_CONFIG_PATH="$work/alsa.conf"
 
 width=1024
 height=768
-Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+start_desktop
 
 wineboot --init >/dev/null 2>&1 || true
 wineserver --wait
@@ -97,22 +92,7 @@ start_program() {
 }
 # Exactly one visible window of the program, at 0,0 and as large as the screen.
 one_window() {
-  local step=$1 windows info
-  windows=$(xdotool search --onlyvisible --name '^(ソネタ|終了)' 2>/dev/null || true)
-  [ "$(grep -c . <<<"$windows")" -eq 1 ] || fail "$step: visible windows: ${windows:-none}"
-  info=$(xwininfo -id "$windows")
-  for want in "Absolute upper-left X:  0" "Absolute upper-left Y:  0" "Width: $width" "Height: $height"; do
-    grep -q "$want" <<<"$info" || fail "$step: the window is not the whole screen: $info"
-  done
-  window=$windows
-}
-wait_for_title() {
-  local step=$1 title=$2
-  for _ in $(seq 300); do
-    [ "$(xdotool getwindowname "$window" 2>/dev/null)" = "$title" ] && return 0
-    sleep 0.1
-  done
-  fail "$step: the window's title is '$(xdotool getwindowname "$window" 2>/dev/null)', not '$title'"
+  whole_screen_window "$1" "$(xdotool search --onlyvisible --name '^(ソネタ|終了)' 2>/dev/null || true)"
 }
 start_program
 one_window "the name screen"
