@@ -79,8 +79,14 @@ def main():
 
     faults, boxes = [], 0
     for colour, name in BOX_COLOURS.items():
-        for box in regions(width, height, pixels, colour):
+        found = list(regions(width, height, pixels, colour))
+        for box in found:
             left, top, right, bottom = box
+            # At large sizes the hole of a digit such as 0, 6, 8 or 9 is itself an area of the box's
+            # colour, bordered by the digit's soft strokes; it lies within the box around it.
+            if any(other != box and other[0] <= left and other[1] <= top and right <= other[2]
+                   and bottom <= other[3] for other in found):
+                continue
             # The legend square of "に数字を入れなさい" stands above the diagram, near the top bar.
             if top < height * 0.18 or left == 0 or top == 0 or right == width - 1 or bottom == height - 1:
                 continue
