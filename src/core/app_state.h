@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,7 +36,7 @@ struct AppState {
   std::string ProgramDataFolder;
   std::string SoundFolder;
   // Set once this run has found the results file: from then on its absence is a share that is away.
-  std::shared_ptr<bool> ResultsFileSeen = std::make_shared<bool>(false);
+  std::shared_ptr<std::atomic<bool>> ResultsFileSeen = std::make_shared<std::atomic<bool>>(false);
 
   // Configuration from 共通データ.txt.
   int32_t SchoolYearStartMonth = 0;

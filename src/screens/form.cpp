@@ -21,9 +21,9 @@ void Form::becomeDialog() {
 }
 
 void Form::activate() {
-  // Inside a wait for data no screen starts over, as it would work on tables being rebuilt: it does
-  // so once the wait is over.
-  if (screens_.pausing()) {
+  // While file work or a pause is under way no screen starts over, as it would work on tables being
+  // rebuilt: it does so once they are over.
+  if (screens_.busy()) {
     screens_.ActivateAfterPause(this);
     return;
   }
@@ -39,7 +39,7 @@ void Form::closeEvent(QCloseEvent* e) {
 
 bool Form::previewKey(QKeyEvent* key) {
   // A screen waiting for its data takes no keys: they would act on what it does not show yet.
-  if (screens_.pausing()) return true;
+  if (screens_.busy()) return true;
   QString typed = key->text();
   if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) typed = QStringLiteral("\r");
   if (key->key() == Qt::Key_Backspace) typed = QStringLiteral("\b");

@@ -200,33 +200,40 @@ void FrmData::Form_Load() {
   PlaceTwips(Picture1, 0, 0, kFormWidthTwips, kFormHeightTwips);
   Picture1->hide();
   screens_.Show<FrmData>();
-  if (!Command1_Click()) return;
-  choose(0);
-  List1->setFocus();
+  Command1_Click([this] {
+    choose(0);
+    List1->setFocus();
+  });
 }
 
-bool FrmData::Command1_Click() {
+void FrmData::Command1_Click(std::function<void()> then) {
   Picture6->showOver(rect());
-  screens_.DoEvents();
   AppState& state = screens_.state;
   // The records read last are let go first: a list of millions is not held twice.
   List1->setSource(nullptr);
   records_ = std::make_shared<RecordList>();
-  auto list = std::make_shared<RecordList>();
   try {
     ReadRoster(state, screens_.services.clock.Today());
-    // Waits for a share that is away, and ends the program with a message when it stays away.
-    if (!screens_.ReadResults([&] { *list = ReadRecordList(state); })) return false;
   } catch (const DataFileError& failure) {
     screens_.Fail(failure.what());
-    return false;
+    return;
   }
-  fillChoices(RosterChoices(state));
-  Label3->setText(Q(RecordCountText(list->recordCount)));
-  records_ = list;
-  List1->setSource(std::make_shared<RecordLines>(state, std::move(list)));
-  Picture6->hide();
-  return true;
+  // Waits for a share that is away, and ends the program with a message when it stays away.
+  auto list = std::make_shared<RecordList>();
+  screens_.ReadResults(
+      this,
+      [list, file = ResultsFileOf(state), school = state.SchoolCode] {
+        *list = ReadRecordList(file, school);
+      },
+      [this, list, then = std::move(then)] {
+        AppState& state = screens_.state;
+        fillChoices(RosterChoices(state));
+        Label3->setText(Q(RecordCountText(list->recordCount)));
+        records_ = list;
+        List1->setSource(std::make_shared<RecordLines>(state, list));
+        Picture6->hide();
+        if (then) then();
+      });
 }
 
 void FrmData::fillChoices(std::vector<std::string> choices) {
@@ -258,15 +265,15 @@ void FrmData::List1_DblClick() {
 }
 
 void FrmData::openRecord(int number) {
+  // Waits for a share that is away, and ends the program with a message when it stays away.
+  auto bytes = std::make_shared<std::optional<RecordBytes>>();
+  screens_.ReadResults(
+      this, [bytes, number, file = ResultsFileOf(screens_.state)] { *bytes = file.ReadOne(number); },
+      [this, bytes, number] { showRecord(number, *bytes); });
+}
+
+void FrmData::showRecord(int number, const std::optional<RecordBytes>& bytes) {
   AppState& state = screens_.state;
-  std::optional<RecordBytes> bytes;
-  try {
-    // Waits for a share that is away, and ends the program with a message when it stays away.
-    if (!screens_.ReadResults([&] { bytes = ResultsFileOf(state).ReadOne(number); })) return;
-  } catch (const DataFileError& failure) {
-    screens_.Fail(failure.what());
-    return;
-  }
   if (!bytes) {
     refused(EditRefusedText(EditOutcome::Missing, number), number);
     return;
@@ -320,9 +327,10 @@ void FrmData::Text1_Change() {
 void FrmData::refused(const std::string& why, int number) {
   closePanel();
   screens_.services.prompts.Message(kNoticeTitle, why);
-  if (!Command1_Click()) return;
-  choose(records_->LineAfterDelete(number));
-  List1->setFocus();
+  Command1_Click([this, number] {
+    choose(records_->LineAfterDelete(number));
+    List1->setFocus();
+  });
 }
 
 void FrmData::Command2_Click() {
@@ -336,64 +344,70 @@ void FrmData::Command2_Click() {
     return;
   }
   const int number = SelectedRecord;
-  if (!changeRecord(number, [&](ResultsFile& file, const LockWaitStep& step) {
-        return file.RewriteOne(number, *asRead_, edit.record, step);
-      }))
-    return;
-  choose(records_->LineOf(number));
-  // The panel shows the record as it now is in the file, ready for another correction.
-  openRecord(number);
-  List1->setFocus();
+  changeRecord(
+      number,
+      [number, asRead = *asRead_, replacement = edit.record](ResultsFile& file, const LockWaitStep& step) {
+        return file.RewriteOne(number, asRead, replacement, step);
+      },
+      [this, number] {
+        choose(records_->LineOf(number));
+        // The panel shows the record as it now is in the file, ready for another correction.
+        openRecord(number);
+        List1->setFocus();
+      });
 }
 
-bool FrmData::changeRecord(int number,
-                           const std::function<EditOutcome(ResultsFile&, const LockWaitStep&)>& change) {
+void FrmData::changeRecord(int number, std::function<EditOutcome(ResultsFile&, const LockWaitStep&)> change,
+                           std::function<void()> then) {
   // The cover goes up at once, so that the question just answered leaves no picture behind while the
   // change waits for another PC's lock or for the share.
   Picture6->showOver(rect());
-  screens_.DoEvents();
   const LockWaitStep whileLocked = LockWaitShowing(
       screens_, {Picture6}, ProgressBar1, "the program was closed while a record waited to be changed");
-  EditOutcome outcome = EditOutcome::Done;
-  auto tell = [this](const std::string& why) {
-    ProgressBar1->hide();
-    Picture6->hide();
-    screens_.services.prompts.Message(kNoticeTitle, kWriteFailed + why);
-    return false;
-  };
-  try {
-    ResultsFile file = ResultsFileOf(screens_.state);
-    if (!WritePatiently(screens_, [&] { outcome = change(file, whileLocked); })) return false;
-  } catch (const ResultsUnavailable& away) {
-    return tell(away.what());
-  } catch (const FileWriteError& failure) {
-    return tell(failure.what());
-  }
-  ProgressBar1->hide();
-  if (outcome != EditOutcome::Done) {
-    refused(EditRefusedText(outcome, number), number);
-    return false;
-  }
-  closePanel();
-  return Command1_Click();
+  auto outcome = std::make_shared<EditOutcome>(EditOutcome::Done);
+  screens_.RunFileWork(
+      this,
+      [outcome, file = ResultsFileOf(screens_.state), change = std::move(change), whileLocked]() mutable {
+        *outcome = change(file, whileLocked);
+      },
+      [this, number, outcome, then = std::move(then)](std::exception_ptr failure) {
+        ProgressBar1->hide();
+        if (failure) {
+          Picture6->hide();
+          try {
+            std::rethrow_exception(failure);
+          } catch (const std::exception& why) {
+            screens_.services.prompts.Message(kNoticeTitle, std::string(kWriteFailed) + why.what());
+          }
+          return;
+        }
+        if (*outcome != EditOutcome::Done) {
+          refused(EditRefusedText(*outcome, number), number);
+          return;
+        }
+        closePanel();
+        Command1_Click(then);
+      });
 }
 
 void FrmData::Command3_Click() {
   if (!asRead_) return;
   if (!screens_.services.prompts.AskYesNo(kNoticeTitle, kDeleteQuestion)) return;
   const int number = SelectedRecord;
-  if (!changeRecord(number, [&](ResultsFile& file, const LockWaitStep& step) {
-        return file.DeleteOne(number, *asRead_, step);
-      }))
-    return;
-  choose(records_->LineAfterDelete(number));
-  List1->setFocus();
+  changeRecord(
+      number,
+      [number, asRead = *asRead_](ResultsFile& file, const LockWaitStep& step) {
+        return file.DeleteOne(number, asRead, step);
+      },
+      [this, number] {
+        choose(records_->LineAfterDelete(number));
+        List1->setFocus();
+      });
 }
 
 void FrmData::Command4_Click() {
   Picture1->raise();
   Picture1->show();
-  screens_.DoEvents();
   screens_.Show<seisekitime1>();
   screens_.Unload(this);
 }

@@ -36,7 +36,8 @@ class FrmData : public Form {
   void Form_Load() override;
   void Form_QueryUnload() override;
   // Reads the roster and the results file into the list; false when the program ended instead.
-  bool Command1_Click();
+  // Reads the roster and the list of records again (the records on the file worker), then runs `then`.
+  void Command1_Click(std::function<void()> then = {});
   void List1_Click();
   void List1_DblClick();
   void Combo1_Click();
@@ -57,14 +58,18 @@ class FrmData : public Form {
   void buildEditPanel();
   void buildButtons();
   void buildCovers();
+  // Reads record `number` on the file worker and shows it in the panel.
   void openRecord(int number);
+  void showRecord(int number, const std::optional<RecordBytes>& bytes);
   void closePanel();
   // Tells the teacher why nothing was written, reads the file again and chooses `number`'s line (or
   // the next one when it is gone).
   void refused(const std::string& why, int number);
-  // Rewrites or deletes record `number` through `change`, then reads the list again. False, after
-  // telling the teacher, when the file could not be written or another PC changed the record.
-  bool changeRecord(int number, const std::function<EditOutcome(ResultsFile&, const LockWaitStep&)>& change);
+  // Rewrites or deletes record `number` through `change` on the file worker, then reads the list again
+  // and runs `then`. When the file could not be written, or another PC changed the record, the teacher
+  // is told instead.
+  void changeRecord(int number, std::function<EditOutcome(ResultsFile&, const LockWaitStep&)> change,
+                    std::function<void()> then);
   // Makes `row` (clamped to the list) the current line.
   void choose(int row);
   void fillChoices(std::vector<std::string> choices);

@@ -256,7 +256,11 @@ void FrmSyuuryou::Form_Activate() {
   AppState& state = screens_.state;
   // A provisional figure while the counts are rebuilt from the results file.
   Label13->setText(Q(ProvisionalTodayText(state)));
-  if (!screens_.RefreshCounts()) return;
+  screens_.RefreshCounts(this, [this] { showCompletion(); });
+}
+
+void FrmSyuuryou::showCompletion() {
+  AppState& state = screens_.state;
   const CompletionView view = EvaluateCompletion(state);
 
   levelCleared_ = view.levelCleared;

@@ -28,6 +28,8 @@ class FrmSyuuryou : public Form {
   void Form_Activate() override;
 
  private:
+  // The result of the drill once the counts are rebuilt: times, points, messages and sounds.
+  void showCompletion();
   void playRecordSound(CompletionSound sound);
   bool startLeaving();
 

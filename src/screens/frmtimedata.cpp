@@ -190,21 +190,21 @@ void FrmTimeData::Form_Activate() {
   equalColumns();
   MSFlexGrid1->setColumnWidth(1, static_cast<int>(std::lround(0.8 * MSFlexGrid1->columnWidth(2))));
   moveTo(1, 1);
-  QPointer<FrmTimeData> alive(this);
-  if (!readHistograms() || !alive) return;
-  Command7_Click();
-  GridToText転送();
+  readHistograms([this] {
+    Command7_Click();
+    GridToText転送();
+  });
 }
 
-bool FrmTimeData::readHistograms() {
-  try {
-    // Waits for a share that is away, and ends the program with a message when it stays away.
-    if (!screens_.ReadResults([this] { histograms_ = ReadTimeHistograms(screens_.state); })) return false;
-  } catch (const DataFileError& failure) {
-    screens_.Fail(failure.what());
-    return false;
-  }
-  return true;
+void FrmTimeData::readHistograms(std::function<void()> then) {
+  // Waits for a share that is away, and ends the program with a message when it stays away.
+  auto read = std::make_shared<TimeHistograms>();
+  screens_.ReadResults(
+      this, [read, file = ResultsFileOf(screens_.state)] { *read = ReadTimeHistograms(file); },
+      [this, read, then = std::move(then)] {
+        histograms_ = std::move(*read);
+        then();
+      });
 }
 
 bool FrmTimeData::reload(bool opening) {
@@ -471,10 +471,10 @@ void FrmTimeData::Command3_Click() {
     PlaceCellEditor();
     return;
   }
-  QPointer<FrmTimeData> alive(this);
-  if (!readHistograms() || !alive) return;
-  Command7_Click();
-  PlaceCellEditor();
+  readHistograms([this] {
+    Command7_Click();
+    PlaceCellEditor();
+  });
 }
 
 void FrmTimeData::Command4_Click() {

@@ -1,4 +1,7 @@
 #pragma once
+#include <functional>
+
+#include "core/results/results_file.h"
 #include "core/teacher/standards_editor.h"
 #include "core/teacher/time_histograms.h"
 #include "screens/form.h"
@@ -61,7 +64,8 @@ class FrmTimeData : public Form {
   // Another PC saved since the grid was read: the file's values come in, the teacher's edits stay.
   void redoOverNewerFile(const StandardsGrid& edited);
   void reportFailedSave(const std::string& failure, const StandardsGrid& saving);
-  bool readHistograms();
+  // Reads the time histograms on the file worker, then runs `then`.
+  void readHistograms(std::function<void()> then);
   void moveTo(int row, int column);
   void copyDown();
   void setEditedText(int row, int column, const QString& text);

@@ -37,6 +37,7 @@ constexpr int kClientWidthTwips = 15390;
 constexpr int kClientHeightTwips = 10800;
 constexpr int kTopBarRightTwips = 15300;
 constexpr int kTickMilliseconds = 1000;
+constexpr int kCompletionDelayMs = 1000;  // the blank page between the last answer and the completion screen
 
 const QColor kTitleBox(0, 128, 128);
 const QColor kLightGreen(128, 255, 128);
@@ -335,53 +336,57 @@ void Mainfrm::submitAnswer() {
   CountWrongAnswer(state);
   showRemaining();
   PlayWrongSound(state, screens_.services);
-  if (letEventsRun()) setAnswerText({});
+  setAnswerText({});
 }
 
 void Mainfrm::FinishDrill() {
   AppState& state = screens_.state;
-  // Keys and ticks are handled during the pauses below: a second request to finish does nothing.
-  if (!letEventsRun() || state.DrillFinishing) return;
+  // Keys go on being read while the record is saved: a second request to finish does nothing.
+  if (state.DrillFinishing) return;
   state.DrillFinishing = true;
   sPicture2->showOver();
-  if (!letEventsRun()) return;
   if (IsPracticeLevel(state, state.SelectedLevel)) {
     screens_.Show<BASEFRM>();
     unloadSelf();
     screens_.Show<seisekitime1>();
-    screens_.DoEvents();
     return;
   }
   // The time as the last tick showed it: every PC stores what the child saw, so school bests agree.
   state.DrillSeconds = state.ElapsedSeconds;
-  if (!RecordDrillResult()) return;
-  screens_.Show<BASEFRM>();
-  if (letEventsRun()) WaitSeconds(1);
+  CompareDrillResult(state);
+  RecordDrillResult();
 }
 
-bool Mainfrm::RecordDrillResult() {
-  AppState& state = screens_.state;
-  CompareDrillResult(state);
-  // A results file on a share that went away must not cost the child the drill: the teacher may mend
-  // the share and try again.
+void Mainfrm::RecordDrillResult() {
+  std::optional<PendingResult> pending;
+  try {
+    pending = PrepareResult(screens_.state, screens_.services.clock);
+  } catch (const FileWriteError& refused) {
+    if (askToSaveAgain(refused.what())) RecordDrillResult();
+    return;
+  }
   // Another PC appending holds the lock for a moment; on a slow share it may take seconds, and the
-  // window stays painted meanwhile, showing how long the wait has lasted.
+  // window stays painted meanwhile, showing how long the wait has lasted. A share that is away, or an
+  // empty folder left in its place, is waited for under the cover.
   const LockWaitStep whileLocked = LockWaitShowing(screens_, {sPicture2, waitCaption}, ProgressBar1,
                                                    "the program was closed while a drill waited to be saved");
-  for (;;) {
-    try {
-      // A share that is away, or an empty folder left in its place, is waited for under the cover.
-      if (!WritePatiently(screens_, [&] { AppendResult(state, screens_.services.clock, whileLocked); }))
-        return false;
-      ProgressBar1->hide();
-      waitCaption->hide();
-      return true;
-    } catch (const ResultsUnavailable& away) {
-      if (!askToSaveAgain(away.what())) return false;
-    } catch (const FileWriteError& failure) {
-      if (!askToSaveAgain(failure.what())) return false;
-    }
-  }
+  screens_.RunFileWork(
+      this, [pending = std::move(*pending), whileLocked]() mutable { pending.Append(whileLocked); },
+      [this](std::exception_ptr failure) {
+        if (!failure) {
+          ProgressBar1->hide();
+          waitCaption->hide();
+          showCompletionSoon();
+          return;
+        }
+        // A results file on a share that went away must not cost the child the drill: the teacher may
+        // mend the share and try again.
+        try {
+          std::rethrow_exception(failure);
+        } catch (const std::exception& why) {
+          if (askToSaveAgain(why.what())) RecordDrillResult();
+        }
+      });
 }
 
 bool Mainfrm::askToSaveAgain(const std::string& why) {
@@ -390,18 +395,12 @@ bool Mainfrm::askToSaveAgain(const std::string& why) {
   return false;
 }
 
-void Mainfrm::WaitSeconds(int seconds) {
-  QPointer<Mainfrm> alive(this);
-  if (!screens_.Pause(seconds * 1000) || !alive || unloaded_) return;
-  unloadSelf();
-  screens_.Show<FrmSyuuryou>();
-}
-
-bool Mainfrm::letEventsRun() {
-  QPointer<Mainfrm> alive(this);
-  Screens& screens = screens_;
-  screens.DoEvents();
-  return alive && !unloaded_ && !screens.ended();
+void Mainfrm::showCompletionSoon() {
+  screens_.Show<BASEFRM>();
+  screens_.After(kCompletionDelayMs, this, [this] {
+    unloadSelf();
+    screens_.Show<FrmSyuuryou>();
+  });
 }
 
 void Mainfrm::unloadSelf() {
@@ -412,7 +411,6 @@ void Mainfrm::unloadSelf() {
 
 void StartDrill(Screens& screens) {
   ResetDrill(screens.state);
-  screens.DoEvents();
   if (Mainfrm* old = screens.Find<Mainfrm>()) old->unloadSelf();
   screens.Show<Mainfrm>();
 }

@@ -61,12 +61,11 @@ class Mainfrm : public Form {
   void Command4_Click();
   void Timer1_Timer();
   void FinishDrill();
-  // The end-of-drill comparison and the record of the selected level's drill. False when the record
-  // could not be written and the teacher chose to end the program.
-  bool RecordDrillResult();
+  // Writes the record of the selected level's drill on the file worker, then shows the completion screen
+  // a second later. When it cannot be written, asks the teacher whether to try again; no ends the program.
+  void RecordDrillResult();
   // Asks the teacher whether to try saving again after `why`; ends the program on no.
   bool askToSaveAgain(const std::string& why);
-  void WaitSeconds(int seconds);
 
   const Problem& problem() const { return problem_; }
   int ExpectedAnswer() const { return problem_.ExpectedAnswer; }
@@ -86,9 +85,8 @@ class Mainfrm : public Form {
   void submitAnswer();
   void setAnswerText(const QString& text);
   void showRemaining();
-  // Lets pending events run. False when they closed this screen for good or ended the program: the
-  // screen may be deleted by then and must not be touched.
-  bool letEventsRun();
+  // The blank page for a moment, then the completion screen.
+  void showCompletionSoon();
   // Leaves the screen for good: the timer stops and later keys find nothing to do.
   void unloadSelf();
 

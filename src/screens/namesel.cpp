@@ -106,12 +106,9 @@ void namesel::Form_Load() {
   Picture5->showOver(rect());
   screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
   screens_.Show<namesel>();
-  if (!showRoster()) return;
   Label4->setText(Q(state.ProgramTitle));
   Label4->setFont(ProportionalFont(48, true));
-  List1->setCurrentRow(0);
-  screens_.DoEvents();
-  Picture5->hide();
+  showRoster([this] { List1->setCurrentRow(0); });
 }
 
 void namesel::Form_Activate() {
@@ -129,10 +126,12 @@ void namesel::Form_Activate() {
   List1->setFocus();
 }
 
-bool namesel::showRoster() {
-  if (!screens_.RefreshCounts()) return false;
-  名簿表示();
-  return true;
+void namesel::showRoster(std::function<void()> then) {
+  screens_.RefreshCounts(this, [this, then = std::move(then)] {
+    名簿表示();
+    if (then) then();
+    Picture5->hide();
+  });
 }
 
 void namesel::名簿表示() {
@@ -157,14 +156,14 @@ void namesel::名簿表示() {
 void namesel::Combo1_Click() {
   screens_.state.GradeFilter = S(Combo1->currentText());
   Picture5->showOver(rect());
-  if (showRoster()) Picture5->hide();
+  showRoster();
   List1->setFocus();
 }
 
 void namesel::Option1_Click(int index) {
   displayChoice_ = index;
   Picture5->showOver(rect());
-  if (showRoster()) Picture5->hide();
+  showRoster();
 }
 
 void namesel::showChoice(int row, bool doubleClick) {
@@ -197,7 +196,6 @@ void namesel::Command14_Click() {
   }
   Command14->hide();
   Picture5->showOver(rect());
-  screens_.DoEvents();
   BuildLevelCatalogue(state);
   screens_.Show<seisekitime1>();
 }

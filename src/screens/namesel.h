@@ -1,5 +1,6 @@
 #pragma once
 #include <QVector>
+#include <functional>
 
 #include "screens/form.h"
 
@@ -43,7 +44,9 @@ class namesel : public Form {
   void showChoice(int row, bool doubleClick);
   // Runs the roster display unless the counts cannot be had (the program ends, or a wait for the
   // results file already under way fills the list when it ends).
-  bool showRoster();
+  // Rebuilds the counts on the file worker, then lists the roster with them, runs `then` and takes the
+  // cover away.
+  void showRoster(std::function<void()> then = {});
 
   int displayChoice_ = 0;
   ClickableLabel* Label4;          // program title; a click opens the version screen

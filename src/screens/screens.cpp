@@ -2,13 +2,13 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QProgressBar>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
+#include <thread>
 
 #include "core/results/counts.h"
 #include "core/results/results_retry.h"
@@ -53,7 +53,8 @@ Screens::Screens(AppState& s, Services& sv)
       services(sv),
       choosePrinter(ChoosePrinterWithDialog),
       printerInstalled(PrinterInstalled),
-      window_(std::make_unique<ProgramWindow>()) {
+      window_(std::make_unique<ProgramWindow>()),
+      fileWork_(std::make_unique<FileWork>()) {
   onEnd = [](int code) {
     if (QThread::currentThread()->loopLevel() > 0) {
       QCoreApplication::exit(code);
@@ -154,35 +155,45 @@ void Screens::DeleteWhenFree(Form* form) {
 
 void Screens::DoEvents() { QCoreApplication::processEvents(); }
 
-bool Screens::Pause(int milliseconds) {
-  ++pauseDepth_;
-  InputHold hold;
-  Clock& clock = services.clock;
-  uint32_t mark = clock.TickMilliseconds();
-  int64_t steps = 0;
-  QEventLoop loop;
-  QTimer poll;
-  poll.setInterval(kPauseStepMs);
-  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-    // Unsigned difference: the tick counter may wrap around during the pause.
-    const uint32_t now = clock.TickMilliseconds();
-    while (now - mark > static_cast<uint32_t>(kPauseStepMs)) {
-      ++steps;
-      mark += kPauseStepMs;
-    }
-    if (steps * kPauseStepMs >= milliseconds || ended_) loop.quit();
-  });
-  poll.start();
-  loop.exec();
-  if (--pauseDepth_ == 0) {
-    // Queued rather than run here: the caller of the pause is still in the middle of its work.
-    for (const QPointer<Form>& form : activateAfterPause_)
-      QTimer::singleShot(0, form, [form] {
-        if (form) form->activate();
-      });
-    activateAfterPause_.clear();
-  }
-  return !ended_;
+void Screens::HoldInput() {
+  if (holds_++ == 0) inputHold_ = std::make_unique<InputHold>();
+}
+
+void Screens::ReleaseInput() {
+  if (--holds_ > 0) return;
+  inputHold_.reset();
+  // Queued rather than run here: the caller is still in the middle of its work.
+  for (const QPointer<Form>& form : activateAfterPause_)
+    QTimer::singleShot(0, form, [form] {
+      if (form) form->activate();
+    });
+  activateAfterPause_.clear();
+}
+
+void Screens::After(int milliseconds, QObject* context, std::function<void()> then) {
+  ++pauses_;
+  HoldInput();
+  // Counted by the clock's ticks rather than left to a timer of that length, so that a test's clock sets
+  // the pace; the poll's timer belongs to the window, which outlives every screen.
+  auto* poll = new QTimer(window_.get());
+  poll->setInterval(kPauseStepMs);
+  QObject::connect(poll, &QTimer::timeout, poll,
+                   [this, poll, milliseconds, context = QPointer<QObject>(context), then = std::move(then),
+                    mark = services.clock.TickMilliseconds(), steps = int64_t{0}]() mutable {
+                     // Unsigned difference: the tick counter may wrap around during the pause.
+                     const uint32_t now = services.clock.TickMilliseconds();
+                     while (now - mark > static_cast<uint32_t>(kPauseStepMs)) {
+                       ++steps;
+                       mark += kPauseStepMs;
+                     }
+                     if (steps * kPauseStepMs < milliseconds && !ended_) return;
+                     poll->stop();
+                     poll->deleteLater();
+                     --pauses_;
+                     ReleaseInput();
+                     if (context && !ended_) then();
+                   });
+  poll->start();
 }
 
 void Screens::ActivateAfterPause(Form* form) {
@@ -190,50 +201,114 @@ void Screens::ActivateAfterPause(Form* form) {
     activateAfterPause_.emplace_back(form);
 }
 
-bool Screens::RefreshCounts() {
-  return ReadResults([this] { ComputeCounts(state, services.clock.Today()); });
+struct Screens::PatientRun {
+  QPointer<QObject> context;
+  FileWork::Job job;
+  FileWork::Done done;
+  ResultsPatience patience;
+};
+
+void Screens::RunFileWork(QObject* context, FileWork::Job job, FileWork::Done done) {
+  if (ended_) return;
+  HoldInput();
+  TryPatiently(std::make_shared<PatientRun>(PatientRun{context, std::move(job), std::move(done), {}}));
 }
 
-bool Screens::ReadResults(const std::function<void()>& read) {
-  if (refreshing_ || ended_) return false;
-  // Cleared however the read ends: a failure that passes through must not block the next read.
-  struct Reading {
-    bool& flag;
-    explicit Reading(bool& f) : flag(f) { flag = true; }
-    ~Reading() { flag = false; }
-  } reading(refreshing_);
-  try {
-    return ReadResultsPatiently(read, [this](int ms) { return Pause(ms); });
-  } catch (const ResultsUnavailable& failure) {
-    Fail(failure.what());
-    return false;
+void Screens::TryPatiently(const std::shared_ptr<PatientRun>& run) {
+  if (fileWorkAnsweredAtOnce) {
+    std::exception_ptr failure;
+    try {
+      run->job();
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    Answer(run, failure);
+    return;
   }
+  fileWork_->Run(run->job, [this, run](std::exception_ptr failure) { Answer(run, failure); });
+}
+
+void Screens::Answer(const std::shared_ptr<PatientRun>& run, std::exception_ptr failure) {
+  if (failure && !ended_ && run->context) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const FileReadError& away) {
+      try {
+        // The try after the wait is a run of its own; this one lets the input go with its answer.
+        After(run->patience.WaitAfter(away), run->context, [this, run] {
+          HoldInput();
+          TryPatiently(run);
+        });
+        ReleaseInput();
+        return;
+      } catch (...) {
+        failure = std::current_exception();
+      }
+    } catch (...) {
+      // Not a failure that waiting may mend: it goes to the caller as it is.
+    }
+  }
+  ReleaseInput();
+  if (run->context && !ended_) run->done(failure);
+}
+
+void Screens::ReadResults(QObject* context, FileWork::Job read, std::function<void()> then) {
+  RunFileWork(context, std::move(read), [this, then = std::move(then)](std::exception_ptr failure) {
+    if (!failure) {
+      then();
+      return;
+    }
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& why) {
+      Fail(why.what());
+    }
+  });
+}
+
+void Screens::RefreshCounts(QObject* context, std::function<void()> then, FileWork::Job alongside) {
+  auto read = std::make_shared<ResultsRead>();
+  read->buffer = std::move(state.CountsScratch.buffer);
+  ReadResults(
+      context,
+      [read, file = ResultsFileOf(state), alongside = std::move(alongside)] {
+        *read = ReadResultsForCounts(file, std::move(read->buffer));
+        if (alongside) alongside();
+      },
+      [this, read, then = std::move(then)] {
+        ApplyCounts(state, *read, services.clock.Today());
+        then();
+      });
 }
 
 LockWaitStep LockWaitShowing(Screens& screens, std::initializer_list<QWidget*> shown, QProgressBar* progress,
                              std::string why) {
-  return [&screens, widgets = std::vector<QWidget*>(shown), progress, why = std::move(why)](
-             std::chrono::milliseconds waited, std::chrono::milliseconds limit) {
-    if (!progress->isVisible()) {
-      for (QWidget* widget : widgets) {
-        widget->show();
-        widget->raise();
+  std::vector<QPointer<QWidget>> widgets(shown.begin(), shown.end());
+  return [tell = screens.teller(), ended = screens.endFlag(), widgets = std::move(widgets),
+          progress = QPointer<QProgressBar>(progress),
+          why = std::move(why)](std::chrono::milliseconds waited, std::chrono::milliseconds limit) {
+    tell([widgets, progress, waited, limit] {
+      if (!progress) return;
+      if (!progress->isVisible()) {
+        for (const QPointer<QWidget>& widget : widgets) {
+          if (!widget) continue;
+          widget->show();
+          widget->raise();
+        }
+        progress->show();
       }
-      progress->show();
-    }
-    progress->setRange(0, static_cast<int>(limit.count()));
-    progress->setValue(static_cast<int>(waited.count()));
-    if (!screens.Pause(kLockWaitStepMs)) throw ProgramEnd(why);
+      progress->setRange(0, static_cast<int>(limit.count()));
+      progress->setValue(static_cast<int>(waited.count()));
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(kLockWaitStepMs));
+    if (*ended) throw ProgramEnd(why);
   };
-}
-
-bool WritePatiently(Screens& screens, const std::function<void()>& write) {
-  return ReadResultsPatiently(write, [&screens](int ms) { return screens.Pause(ms); });
 }
 
 void Screens::EndProgram(int exitCode) {
   if (ended_) return;
   ended_ = true;
+  *endFlag_ = true;
   while (!loaded_.empty()) Unload(loaded_.back());
   onEnd(exitCode);
 }

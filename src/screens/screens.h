@@ -2,6 +2,7 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -11,6 +12,7 @@
 #include "core/app_state.h"
 #include "core/services.h"
 #include "platform/shared_file.h"
+#include "screens/file_work.h"
 #include "screens/form.h"
 
 class QProgressBar;
@@ -72,21 +74,41 @@ class Screens {
 
   // Lets pending window events run (paint a cover, handle queued keys and timers).
   void DoEvents();
-  // Waits `milliseconds` by the clock's tick counter, in 10 ms steps, with windows painted and timers
-  // running but the keyboard and mouse held off, so that a child cannot act on a screen that is not
-  // ready. False when the program ended meanwhile.
-  bool Pause(int milliseconds);
-  bool pausing() const { return pauseDepth_ > 0; }
-  // A form that became active during a pause runs its entry procedure once the pause is over.
+  // Runs `then` once `milliseconds` have passed by the clock's tick counter, with windows painted and
+  // timers running but the keyboard and mouse held off meanwhile, so that a child cannot act on a screen
+  // that is not ready. Not when `context` was deleted or the program ended meanwhile.
+  void After(int milliseconds, QObject* context, std::function<void()> then);
+  // A timed wait (After, or a wait for the share between tries) is running.
+  bool pausing() const { return pauses_ > 0; }
+  // File work or a timed wait is running: the keyboard and mouse are held off, and a form that becomes
+  // the shown page runs its entry procedure once they are over.
+  bool busy() const { return holds_ > 0; }
   void ActivateAfterPause(Form* form);
-  // Rebuilds every count from the results file (today by the clock). While the file is out of reach
-  // it waits under the caller's cover and tries again; when it gives up it tells the teacher why and
-  // ends the program. False when the counts were not rebuilt: the program ended, or another screen's
-  // rebuild is already waiting and will fill its screen itself.
-  bool RefreshCounts();
-  // Runs `read`, a reader of the results file that changes nothing until it has read what it needs,
-  // with the same patience as RefreshCounts. Other failures of `read` pass through.
-  bool ReadResults(const std::function<void()>& read);
+
+  // Runs `job` on the file worker (it must not touch the state or any screen), with the keyboard and
+  // mouse held off until it is answered. A share that is away, or a file another program holds, is
+  // waited for and tried again as ResultsPatience says; then `done` runs here with what the job ended with
+  // (ResultsUnavailable when the share stayed away), unless `context` was deleted or the program ended.
+  void RunFileWork(QObject* context, FileWork::Job job, FileWork::Done done);
+  // Rebuilds every count from the results file (today by the clock) and then runs `then`. The file is
+  // read on the file worker, with the patience of RunFileWork; when the share stays away the teacher is
+  // told why and the program ends. A rebuild asked for while another is on its way runs after it.
+  // `alongside`, when given, is more file work done in the same job after the read.
+  void RefreshCounts(QObject* context, std::function<void()> then, FileWork::Job alongside = {});
+  // Runs `read` (a reader of the results file that changes nothing until it has read what it needs) on
+  // the file worker as RefreshCounts does, then `then`. Other failures of `read` end the program with
+  // their message.
+  void ReadResults(QObject* context, FileWork::Job read, std::function<void()> then);
+  // Something the worker's jobs may tell the screens' thread while they run.
+  FileWork::Tell teller() const { return fileWork_->teller(); }
+  // Set once the program ends, for jobs to give up their waits.
+  std::shared_ptr<const std::atomic<bool>> endFlag() const { return endFlag_; }
+  // File jobs given and not answered yet, timed waits included (tests wait for them).
+  bool working() const { return holds_ > 0 || fileWork_->pending() > 0; }
+  // Tests that read a screen right after the call that started its file work set this: the job then
+  // runs on this thread and its continuation before the call returns. The program never does: a share
+  // that hangs would stop the window.
+  bool fileWorkAnsweredAtOnce = false;
 
   // Closes every screen and ends the program with `exitCode`.
   void EndProgram(int exitCode);
@@ -105,22 +127,27 @@ class Screens {
   void DeleteWhenFree(Form* form);
   std::unique_ptr<ProgramWindow> window_;
   bool fullScreen_ = false;
+  void HoldInput();
+  void ReleaseInput();
+  struct PatientRun;
+  void TryPatiently(const std::shared_ptr<PatientRun>& run);
+  void Answer(const std::shared_ptr<PatientRun>& run, std::exception_ptr failure);
+
   std::vector<Form*> loaded_;
-  int pauseDepth_ = 0;
+  int pauses_ = 0;
+  int holds_ = 0;
+  std::unique_ptr<QObject> inputHold_;
   std::vector<QPointer<Form>> activateAfterPause_;
-  bool refreshing_ = false;
   bool ended_ = false;
+  std::shared_ptr<std::atomic<bool>> endFlag_ = std::make_shared<std::atomic<bool>>(false);
+  // Last: it goes first, before the window its answers would reach.
+  std::unique_ptr<FileWork> fileWork_;
 };
 
-// What a screen does while another PC holds the lock of a file it writes: shows `shown` (its cover) and
-// `progress` with how far the wait has got, and keeps the window painted with the keyboard held off.
+// What a file job does while another PC holds the lock of a file it writes: it has `shown` (a screen's
+// cover) shown with `progress` telling how far the wait has got, and waits a little on the worker.
 // Throws ProgramEnd with `why` when the program ends meanwhile.
 LockWaitStep LockWaitShowing(Screens& screens, std::initializer_list<QWidget*> shown, QProgressBar* progress,
                              std::string why);
-
-// Runs `write`, a change of the results file that writes nothing when it fails, waiting under the
-// caller's cover while the share is away as a reader does. False when the program ended meanwhile; when
-// the share stays away, throws ResultsUnavailable for the caller to tell the teacher.
-bool WritePatiently(Screens& screens, const std::function<void()>& write);
 
 }  // namespace bardrill::screens

@@ -333,7 +333,16 @@ void seisekitime1::Form_Activate() {
 
   screens_.Unload<namesel>();
   // Under the cover until the counts are whole: a results file out of reach never shows as no drills.
-  if (!screens_.RefreshCounts()) return;
+  // A drill that could not be saved would be lost: no drill starts while the results file cannot be
+  // written (a read-only share, a folder without write permission), which is asked along with the read.
+  auto writeProblem = std::make_shared<std::string>();
+  screens_.RefreshCounts(
+      this, [this, writeProblem] { showHub(*writeProblem); },
+      [writeProblem, file = ResultsFileOf(state)] { *writeProblem = file.WriteProblem(); });
+}
+
+void seisekitime1::showHub(const std::string& writeProblem) {
+  AppState& state = screens_.state;
   Label18->setText(Q(TodayTotalText(state)));
   ProgressBar1->setRange(0, levels());
   showHistoryPanel(false);
@@ -367,9 +376,7 @@ void seisekitime1::Form_Activate() {
 
   fillColumnTexts();
   disableStartButtons();
-  // A drill that could not be saved would be lost: no drill starts while the results file cannot be
-  // written (a read-only share, a folder without write permission).
-  writeProblem_ = ResultsWriteProblem(state);
+  writeProblem_ = writeProblem;
   Command9_Click();
 
   Picture2->hide();
@@ -463,17 +470,21 @@ void seisekitime1::setListCaptions() {
   }
 }
 
-bool seisekitime1::fillLists(HubList list) {
-  AppState& state = screens_.state;
+void seisekitime1::fillLists(HubList list) {
   beginListRefill();
   // Drills that other PCs recorded since the hub opened belong in these lists.
   if (ReadsDrills(list)) {
-    if (!screens_.RefreshCounts()) {
-      if (!screens_.ended()) endListRefill();
-      return false;
-    }
-    fillColumnTexts();
+    screens_.RefreshCounts(this, [this, list] {
+      fillColumnTexts();
+      showLists(list);
+    });
+    return;
   }
+  showLists(list);
+}
+
+void seisekitime1::showLists(HubList list) {
+  AppState& state = screens_.state;
   ListRequest request;
   request.list = list;
   request.gradeFilter = S(Combo1->currentText());
@@ -491,7 +502,6 @@ bool seisekitime1::fillLists(HubList list) {
   }
   endListRefill();
   if (list == HubList::AllDrillsTimes || list == HubList::AllDrillsPoints) Combo2->show();
-  return true;
 }
 
 void seisekitime1::Option1_Click(int index) {
@@ -595,7 +605,10 @@ std::vector<ChartSurface> seisekitime1::chartsOf(int student, bool printer) cons
 
 void seisekitime1::Command21_Click(int index) {
   // The charts read the drills as they are now, with the same patience as the counts.
-  if (!screens_.RefreshCounts()) return;
+  screens_.RefreshCounts(this, [this, index] { showOrPrintCharts(index); });
+}
+
+void seisekitime1::showOrPrintCharts(int index) {
   if (index == 0) {
     std::vector<ChartSurface> surfaces = chartsOf(ViewedStudent, false);
     // More than three levels fill the box again: the last surface is what stays in view.
@@ -624,8 +637,17 @@ void seisekitime1::Command26_Click() {
   if (!IsTeacher(state.CurrentStudentName) || chosen < 0 || chosen >= static_cast<int>(Months.size())) return;
   const Month month = Months[static_cast<size_t>(chosen)];
   // The whole results file, as the report tool reads it, so that both print the same pages.
-  std::vector<ChartRecord> drills;
-  if (!screens_.ReadResults([&] { drills = ReadDrills(state, MonthlyReportDays(month)); })) return;
+  auto drills = std::make_shared<std::vector<ChartRecord>>();
+  screens_.ReadResults(
+      this,
+      [drills, file = ResultsFileOf(state), levels = levels(), days = MonthlyReportDays(month)] {
+        *drills = ReadDrills(file, levels, days);
+      },
+      [this, drills, month] { printMonthly(month, *drills); });
+}
+
+void seisekitime1::printMonthly(Month month, const std::vector<ChartRecord>& drills) {
+  AppState& state = screens_.state;
   const MonthlyReport report = BuildMonthlyReport(state, {month, Picture11->chosenStudents()}, drills);
   if (report.pages.empty()) {
     screens_.services.prompts.Message(state.ProgramTitle, report.monthLabel + "にドリルをした人はいません。");

@@ -90,9 +90,14 @@ class seisekitime1 : public Form {
   void disableStartButtons();
   void beginListRefill();
   void endListRefill();
-  // Fills every level's list with `list`, reading the results file again where the list shows
-  // drills; false when the file could not be read (the program ends, or a wait is under way).
-  bool fillLists(HubList list);
+  // Fills every level's list with `list`, reading the results file again (on the file worker) where the
+  // list shows drills.
+  void fillLists(HubList list);
+  void showLists(HubList list);
+  // The hub's lists, buttons and captions once the counts are rebuilt.
+  void showHub(const std::string& writeProblem);
+  void showOrPrintCharts(int index);
+  void printMonthly(Month month, const std::vector<ChartRecord>& drills);
   int chosenListButton() const;
   void setListCaptions();
   // The charts of `student` for the chosen levels.

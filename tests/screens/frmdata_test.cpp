@@ -74,8 +74,12 @@ class RecordsScreen : public ScreenTest {
     const QPoint at = List()->visualRect(List()->model()->index(row, 0)).center();
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, at);
+    Settle();
   }
-  void Click(const char* button) { Control<QPushButton>(form, QString::fromLatin1(button))->click(); }
+  void Click(const char* button) {
+    Control<QPushButton>(form, QString::fromLatin1(button))->click();
+    Settle();
+  }
   void TypeTime(const QString& text) {
     Time()->setFocus();
     Time()->selectAll();

@@ -182,7 +182,7 @@ TEST_F(StandardsEditor, LeavingWithEditsAsksEvenAfterARevertAndNoLeavesTheFile) 
 TEST_F(StandardsEditor, AnotherPCsSaveMeanwhileIsKeptAndTheEditsStayToRedo) {
   Open();
   AppState other = state;
-  other.ResultsFileSeen = std::make_shared<bool>(false);
+  other.ResultsFileSeen = std::make_shared<std::atomic<bool>>(false);
   StandardsGrid theirs = ReadStandardsGrid(other);
   theirs[1][1] = "65";
   theirs[2][2] = "222";

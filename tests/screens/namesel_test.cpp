@@ -116,9 +116,9 @@ TEST_F(NameSelection, ChoosingANameAndPressingOneLogsInAndOpensTheHub) {
 TEST_F(NameSelection, EnterInTheListConfirmsAndDoubleClickTakesTheTextBeforeTheSlash) {
   namesel* form = Open();
   DoubleClick(form, 2);
-  DoEvents();  // the hub becomes active and closes this selection screen
   // Only half-width blanks are trimmed: the full-width one that stands for "no points" stays.
   EXPECT_EQ(Control<QLabel>(form, "Label1")->text(), QStringLiteral("中1 佐藤 花子　  　"));
+  DoEvents();  // the hub becomes active and closes this selection screen
   EXPECT_EQ(state.CurrentStudentNumber, 2);
 
   namesel* again = screens.Show<namesel>();

@@ -5,6 +5,7 @@
 #include <QTimerEvent>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "core/results/result_record.h"
 #include "core/results/results_file.h"
@@ -17,6 +18,9 @@ namespace bardrill::testing {
 
 ScreenTest::ScreenTest() {
   screens.onEnd = [this](int code) { endCode = code; };
+  // Most tests read a screen right after the call that shows it; those of the waits themselves let the
+  // file work run on its worker.
+  screens.fileWorkAnsweredAtOnce = true;
   // The tests print to PDF files of their own (choosePrinter); the machine they run on may have no printer.
   screens.printerInstalled = [] { return true; };
   fakes.clock.tickStep = 250;  // a pause of a second ends after a few polls of its timer
@@ -75,7 +79,11 @@ bool ScreenTest::SeenWhileAnotherPCHoldsTheLock(const std::function<bool()>& see
   watch.setInterval(0);
   QObject::connect(&watch, &QTimer::timeout, [&] { wasSeen |= seen(); });
   watch.start();
+  // The wait runs on the file worker while the screen shows it.
+  const bool atOnce = std::exchange(screens.fileWorkAnsweredAtOnce, false);
   act();
+  Settle();
+  screens.fileWorkAnsweredAtOnce = atOnce;
   watch.stop();
   if (other) {
     EXPECT_EQ(other->Wait(), 0);
@@ -87,11 +95,29 @@ void ScreenTest::Type(QWidget* target, const QString& text) {
   for (QChar c : text) {
     QTest::sendKeyEvent(QTest::Click, target, Qt::Key_unknown, QString(c), Qt::NoModifier);
   }
+  Settle();
 }
 
-void ScreenTest::Press(QWidget* target, Qt::Key key) { QTest::keyClick(target, key); }
+void ScreenTest::Press(QWidget* target, Qt::Key key) {
+  QTest::keyClick(target, key);
+  Settle();
+}
 
-void ScreenTest::DoEvents() { QCoreApplication::processEvents(); }
+void ScreenTest::DoEvents() {
+  QCoreApplication::processEvents();
+  Settle();
+}
+
+void ScreenTest::Settle(screens::Screens& which) {
+  // Generous: under Wine or a loaded machine a file job may take a while; a job that never answers
+  // fails the test rather than hanging it.
+  constexpr auto kLongest = std::chrono::seconds(60);
+  const auto until = std::chrono::steady_clock::now() + kLongest;
+  while (which.working() && std::chrono::steady_clock::now() < until)
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+  EXPECT_FALSE(which.working()) << "file work still unanswered after a minute";
+  QCoreApplication::processEvents();
+}
 
 void ScreenTest::Tick(QTimer* timer) {
   ASSERT_TRUE(timer->isActive());

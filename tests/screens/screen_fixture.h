@@ -38,7 +38,11 @@ class ScreenTest : public ::testing::Test {
   // Types text into the widget key by key (any Unicode), and special keys.
   void Type(QWidget* target, const QString& text);
   void Press(QWidget* target, Qt::Key key);
+  // Type, Press and DoEvents then let the file work and pauses that they started run to their end (the
+  // file worker answered, every continuation ran), as a child waiting at the screen would.
   void DoEvents();
+  void Settle() { Settle(screens); }
+  void Settle(screens::Screens& which);
   // One timeout of a running timer, delivered as the event loop delivers it, without waiting for it.
   void Tick(QTimer* timer);
 

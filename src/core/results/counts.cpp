@@ -229,10 +229,9 @@ void Tally(AppState& state, CountsWork& work, int64_t today) {
 
 }  // namespace
 
-void LoadResults(AppState& state) {
+namespace {
+void LoadRecords(AppState& state, const ResultsFile::Records& read) {
   CountsWork& work = state.CountsScratch;
-  // Read whole before anything in `state` changes.
-  const ResultsFile::Records read = ResultsFileOf(state).ReadNewest(kMaxLoadedRecords, work.buffer);
 
   state.BestTime.Reset(kNoTime, work.bestCells);
   work.bestCells.clear();
@@ -276,6 +275,28 @@ void LoadResults(AppState& state) {
   state.LoadedCount = kept;
   state.ResultsRecordCount = read.fileRecords;
   state.SchoolBest.assign(schoolBest.begin(), schoolBest.end());
+}
+}  // namespace
+
+ResultsRead ReadResultsForCounts(const ResultsFile& file, std::vector<unsigned char> buffer) {
+  ResultsRead read{std::move(buffer), {}};
+  read.records = file.ReadNewest(kMaxLoadedRecords, read.buffer);
+  return read;
+}
+
+void LoadResults(AppState& state) {
+  // Read whole before anything in `state` changes.
+  ResultsRead read = ReadResultsForCounts(ResultsFileOf(state), std::move(state.CountsScratch.buffer));
+  LoadRecords(state, read.records);
+  state.CountsScratch.buffer = std::move(read.buffer);
+}
+
+void ApplyCounts(AppState& state, ResultsRead& read, int64_t today) {
+  LoadRecords(state, read.records);
+  if (state.CountsScratch.buffer.capacity() < read.buffer.capacity())
+    state.CountsScratch.buffer = std::move(read.buffer);
+  read.records = {};
+  TallyCounts(state, today);
 }
 
 void TallyCounts(AppState& state, int64_t today) {

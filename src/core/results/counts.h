@@ -6,6 +6,7 @@
 
 #include "core/counts_work.h"
 #include "core/results/points.h"
+#include "core/results/results_file.h"
 
 namespace bardrill {
 
@@ -28,6 +29,18 @@ void TallyCounts(AppState& state, int64_t today);
 
 // LoadResults, then TallyCounts.
 void ComputeCounts(AppState& state, int64_t today);
+
+// The newest records of the results file, read whole for the counts: what LoadResults reads, split off
+// so that a worker thread may read while the screens go on using the tables in `state`.
+struct ResultsRead {
+  std::vector<unsigned char> buffer;
+  ResultsFile::Records records;
+};
+// Reads the newest records of `file` into `buffer` (a buffer kept from the last read, so that it is not
+// allocated again), failing as LoadResults does. Touches no state.
+ResultsRead ReadResultsForCounts(const ResultsFile& file, std::vector<unsigned char> buffer);
+// What LoadResults and TallyCounts do with records already read; the read's buffer is kept for the next.
+void ApplyCounts(AppState& state, ResultsRead& read, int64_t today);
 
 // Whether a record dated `date` is in the window of `days` days that ends today: today and the days - 1
 // before. A record dated after today (written by a PC whose clock ran ahead, or read on one whose clock

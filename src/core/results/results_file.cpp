@@ -284,7 +284,7 @@ void OpenResultsFile(const AppState& state) { ResultsFile(ResultsPath(state)).Op
 
 std::string ResultsWriteProblem(const AppState& state) { return ResultsFileOf(state).WriteProblem(); }
 
-void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step) {
+PendingResult PrepareResult(const AppState& state, Clock& clock) {
   ResultsFile file = ResultsFileOf(state);
   // The record holds 16-bit numbers: anything outside the tables would be stored as another student or
   // level, so it is refused instead.
@@ -295,10 +295,14 @@ void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step)
     throw FileWriteError(file.path() + ": level " + std::to_string(state.SelectedLevel) + " is outside 1.." +
                          std::to_string(kMaxLevel) + "; the record was not written");
   constexpr double kSecondsPerDay = 86400;
-  file.Append(
+  ResultRecord record =
       MakeNewRecord(static_cast<double>(clock.Today()), clock.SecondsSinceMidnight() / kSecondsPerDay,
-                    state.CurrentStudentNumber, state.SelectedLevel, state.DrillSeconds, state.SchoolCode),
-      step);
+                    state.CurrentStudentNumber, state.SelectedLevel, state.DrillSeconds, state.SchoolCode);
+  return {std::move(file), record};
+}
+
+void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step) {
+  PrepareResult(state, clock).Append(step);
 }
 
 }  // namespace bardrill

@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -31,8 +32,9 @@ enum class EditOutcome {
 // missing from a folder that does not hold the school's standards file, or missing after this run has
 // found it, is a share that is away, never a school without drills.
 struct SchoolFolder {
-  std::string standardsPath;                                          // the standards file beside the results
-  std::shared_ptr<bool> resultsSeen = std::make_shared<bool>(false);  // this run has found the results file
+  std::string standardsPath;  // the standards file beside the results
+  // This run has found the results file; set by whichever thread reads it.
+  std::shared_ptr<std::atomic<bool>> resultsSeen = std::make_shared<std::atomic<bool>>(false);
 };
 
 // The shared results file: a plain sequence of 44-byte records, appended by several PCs at once.
@@ -116,8 +118,18 @@ ResultsFile ResultsFileOf(const AppState& state);
 // Creates the results file of the installation when it does not exist yet.
 void OpenResultsFile(const AppState& state);
 
-// Appends the record of the drill just finished: today, now, the logged-in student, the selected level,
-// DrillSeconds and the school code.
+// The record of the drill just finished, made from the state (today, now, the logged-in student, the
+// selected level, DrillSeconds and the school code), with the file it goes to: what a worker thread
+// appends while the screens go on. Throws FileWriteError naming the file for a student or level that a
+// record cannot hold.
+struct PendingResult {
+  ResultsFile file;
+  ResultRecord record;
+  void Append(const LockWaitStep& step = {}) { file.Append(record, step); }
+};
+PendingResult PrepareResult(const AppState& state, Clock& clock);
+
+// PrepareResult, then its Append.
 void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step = {});
 
 // Empty when the results file can be written (or created, for a school without drills yet); else

@@ -14,25 +14,28 @@ std::string Detail(const FileReadError& failure) {
 
 }  // namespace
 
+int ResultsPatience::WaitAfter(const FileReadError& failure) {
+  switch (failure.kind()) {
+    case FileReadError::Kind::FolderMissing:
+      if (++missing_ >= kMissingFolderTries)
+        throw ResultsUnavailable("ファイルがありません\n" + failure.file() + "\n" + Detail(failure));
+      return kMissingFolderWaitMs;
+    case FileReadError::Kind::Busy:
+      return kBusyFileWaitMs;
+    case FileReadError::Kind::Other:
+      break;
+  }
+  throw ResultsUnavailable("成績ランダムファイル表示\n" + Detail(failure));
+}
+
 bool ReadResultsPatiently(const std::function<void()>& read, const std::function<bool(int)>& wait) {
-  int missing = 0;
+  ResultsPatience patience;
   for (;;) {
     try {
       read();
       return true;
     } catch (const FileReadError& failure) {
-      switch (failure.kind()) {
-        case FileReadError::Kind::FolderMissing:
-          if (++missing >= kMissingFolderTries)
-            throw ResultsUnavailable("ファイルがありません\n" + failure.file() + "\n" + Detail(failure));
-          if (!wait(kMissingFolderWaitMs)) return false;
-          break;
-        case FileReadError::Kind::Busy:
-          if (!wait(kBusyFileWaitMs)) return false;
-          break;
-        case FileReadError::Kind::Other:
-          throw ResultsUnavailable("成績ランダムファイル表示\n" + Detail(failure));
-      }
+      if (!wait(patience.WaitAfter(failure))) return false;
     }
   }
 }

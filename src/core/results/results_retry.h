@@ -14,12 +14,26 @@ class ResultsUnavailable : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+class FileReadError;
+
+// How a reader or writer of the results file takes its failures, one try after another: a missing folder
+// is tried again after 5 seconds, and its fourth failure in a row throws ResultsUnavailable starting
+// "ファイルがありません" and naming the folder; a file that is busy or refused is tried again every second
+// for as long as it takes; any other failure throws ResultsUnavailable starting "成績ランダムファイル表示"
+// with the system's text.
+class ResultsPatience {
+ public:
+  // The milliseconds to wait before the next try.
+  int WaitAfter(const FileReadError& failure);
+
+ private:
+  int missing_ = 0;
+};
+
 // Runs `read` (a reader of the results file that changes nothing until it has read the whole file)
 // until it succeeds. Between tries it calls `wait` with the milliseconds to wait; `wait` returns false
-// when the program ended meanwhile, and then so does this. A missing folder is tried again after 5
-// seconds, and its fourth failure throws ResultsUnavailable starting "ファイルがありません" and naming
-// the folder; a file that is busy or refused is tried again every second for as long as it takes; any
-// other failure throws ResultsUnavailable starting "成績ランダムファイル表示" with the system's text.
+// when the program ended meanwhile, and then so does this. Failures are taken as ResultsPatience takes
+// them.
 bool ReadResultsPatiently(const std::function<void()>& read, const std::function<bool(int)>& wait);
 
 }  // namespace bardrill

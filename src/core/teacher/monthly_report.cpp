@@ -138,9 +138,12 @@ bool OnRoster(const AppState& state, int student) {
 }
 
 std::vector<ChartRecord> ReadDrills(const AppState& state, DaySpan days) {
+  return ReadDrills(ResultsFileOf(state), Levels(state), days);
+}
+
+std::vector<ChartRecord> ReadDrills(const ResultsFile& file, int levels, DaySpan days) {
   std::vector<ChartRecord> drills;
-  const int levels = Levels(state);
-  ResultsFileOf(state).ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
+  file.ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
     const ResultRecord record = ResultRecord::Decode(bytes);
     if (!record.IsValid() || record.level > levels || record.Bangou < 1 || !days.Contains(record.date))
       return;

@@ -10,6 +10,7 @@
 namespace bardrill {
 
 struct AppState;
+class ResultsFile;
 
 // A calendar month.
 struct Month {
@@ -93,6 +94,8 @@ bool OnRoster(const AppState& state, int student);
 // Every valid record dated within `days` of a level 1..LevelCount, from the whole results file (not
 // only the newest 20000 that the counts load), in file order. Throws FileReadError as the readers do.
 std::vector<ChartRecord> ReadDrills(const AppState& state, DaySpan days);
+// The same from `file`, for a reader that must not touch the state (a worker thread).
+std::vector<ChartRecord> ReadDrills(const ResultsFile& file, int levels, DaySpan days);
 
 // The report from the drills of the month and the month before (at least: others are left out), with
 // the configuration, standards, catalogue and roster in `state`. Students not on the roster are left

@@ -120,10 +120,13 @@ std::vector<int> RecordList::Numbers() const {
 }
 
 RecordList ReadRecordList(const AppState& state) {
+  return ReadRecordList(ResultsFileOf(state), state.SchoolCode);
+}
+
+RecordList ReadRecordList(const ResultsFile& file, const std::string& schoolCode) {
   RecordList list;
-  const ResultsFile file = ResultsFileOf(state);
   list.records.reserve(static_cast<size_t>(file.RecordCount()));
-  const TextField ownSchool = MakeTextField(state.SchoolCode);
+  const TextField ownSchool = MakeTextField(schoolCode);
   file.ReadBlocks(1, [&](int64_t number, std::span<const unsigned char> block) {
     for (size_t at = 0; at < block.size(); at += kRecordSize, ++number) {
       const unsigned char* r = block.data() + at;

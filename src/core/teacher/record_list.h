@@ -52,6 +52,8 @@ std::string RecordLine(const AppState& state, const ListedRecord& record);
 // Reads the results file and lists its records. Throws DataFileError (a FileReadError) naming the file
 // when it cannot be read; a missing file in an existing folder is an empty list.
 RecordList ReadRecordList(const AppState& state);
+// The same from `file`, for a reader that must not touch the state (a worker thread).
+RecordList ReadRecordList(const ResultsFile& file, const std::string& schoolCode);
 
 // "総レコード数:" and the number of records.
 std::string RecordCountText(int64_t count);

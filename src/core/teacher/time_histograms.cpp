@@ -69,9 +69,11 @@ const LevelHistogram& TimeHistograms::Level(int level) const {
   return levels_[static_cast<size_t>(level)];
 }
 
-TimeHistograms ReadTimeHistograms(const AppState& state) {
+TimeHistograms ReadTimeHistograms(const AppState& state) { return ReadTimeHistograms(ResultsFileOf(state)); }
+
+TimeHistograms ReadTimeHistograms(const ResultsFile& file) {
   TimeHistograms histograms;
-  ResultsFileOf(state).ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
+  file.ReadFrom(1, [&](int64_t, const RecordBytes& bytes) {
     const ResultRecord record = ResultRecord::Decode(bytes);
     histograms.Add(record.level, record.Bangou, record.seconds);
   });

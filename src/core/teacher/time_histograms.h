@@ -8,6 +8,7 @@
 namespace bardrill {
 
 struct AppState;
+class ResultsFile;
 
 // The frequency charts of the drill times recorded so far, per level.
 inline constexpr int kChartBuckets = 101;  // ten-second buckets 0..100, as every chart lists them
@@ -38,6 +39,7 @@ class TimeHistograms {
 // Reads every record of the results file into the histograms. Throws FileReadError (a DataFileError)
 // when the file cannot be read.
 TimeHistograms ReadTimeHistograms(const AppState& state);
+TimeHistograms ReadTimeHistograms(const ResultsFile& file);
 
 // The lines of the all-drills chart (List3) and of the best-time chart (List4) of a level: a heading,
 // then one line per ten-second bucket with its stars.
