@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "platform/errors.h"
 #include "platform/paths.h"
@@ -503,6 +504,46 @@ void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::s
     Fail(target, "cannot be replaced by " + temp, err);
   }
   SyncFolder(target);
+}
+
+void CopyToNewFile(const std::string& from, const std::string& to) {
+  const std::string source = paths::Native(from);
+  const std::string copy = paths::Native(to);
+  const int in = OpenRetrying(source, O_RDONLY);
+  if (in < 0) Fail(source, "cannot be opened for reading", errno);
+  struct stat st {};
+  const int out = ::fstat(in, &st) == 0
+                      ? OpenRetrying(copy, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, st.st_mode & 0777)
+                      : -1;
+  if (out < 0) {
+    const int err = errno;
+    ::close(in);
+    Fail(copy, "the copy of " + source + " cannot be created", err);
+  }
+  auto abandon = [&](const std::string& what, int err) {
+    ::close(in);
+    ::close(out);
+    ::unlink(copy.c_str());
+    Fail(copy, what, err);
+  };
+  std::vector<unsigned char> buffer(64 * 1024);
+  for (int64_t at = 0;;) {
+    size_t got = 0;
+    if (int err = ReadAll(in, at, buffer, got))
+      abandon("the copy of " + source + " cannot be read from it", err);
+    if (got == 0) break;
+    if (int err = WriteAll(out, at, buffer.data(), got))
+      abandon("the copy of " + source + " cannot be written", err);
+    at += static_cast<int64_t>(got);
+  }
+  if (SyncRetrying(out) < 0) abandon("the copy of " + source + " cannot be flushed to the disk", errno);
+  ::close(in);
+  if (::close(out) != 0) {
+    const int err = errno;
+    ::unlink(copy.c_str());
+    Fail(copy, "the copy of " + source + " cannot be closed", err);
+  }
+  SyncFolder(copy);
 }
 
 }  // namespace bardrill
