@@ -129,4 +129,9 @@ std::optional<SharedFile> LockCurrentFile(const std::string& path, bool create, 
 // untouched and the temporary file is removed.
 void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::string_view contents);
 
+// Copies the file at `from` to a new file at `to` (never over anything there) with its permissions, and
+// flushes the copy and its name to the disk: a power cut after it returns leaves the copy whole. When it
+// fails, nothing is left at `to`. Throws FileWriteError naming `to` (or `from`, when that cannot be read).
+void CopyToNewFile(const std::string& from, const std::string& to);
+
 }  // namespace bardrill

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <random>
 #include <thread>
+#include <vector>
 
 #include "platform/errors.h"
 #include "platform/paths.h"
@@ -76,17 +77,18 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? path.substr(0, 1) : path.substr(0, slash);
 }
 
-// The rename is only durable once the folder's entry is on the disk too. Some file systems (some
-// network shares) cannot flush a folder at all; the rename has happened there and nothing more can be
-// done, so that is not a failure.
+// A name made, replaced or removed in a folder is only durable once the folder is on the disk too; until
+// then a power cut may undo it, whatever was flushed of the file. Some file systems (some network shares)
+// cannot flush a folder at all; the name is in place there and nothing more can be done, so that is not a
+// failure. The message names `path`, the file whose name it is.
 void SyncFolder(const std::string& path) {
   std::string folder = FolderOf(path);
   int fd = OpenRetrying(folder, O_RDONLY | O_DIRECTORY);
-  if (fd < 0) Fail(folder, "the folder cannot be opened to flush it", errno);
+  if (fd < 0) Fail(path, "its folder " + folder + " cannot be opened to flush it", errno);
   int err = SyncRetrying(fd) < 0 ? errno : 0;
   ::close(fd);
   if (err != 0 && err != EINVAL && err != ENOTSUP)
-    Fail(folder, "the folder cannot be flushed to the disk", err);
+    Fail(path, "its folder " + folder + " cannot be flushed to the disk", err);
 }
 
 // Gives the new file the old one's owner and group, so that in a folder shared by a group every PC
@@ -170,10 +172,30 @@ int Reopen(const std::string& path) {
 
 }  // namespace
 
+// A file made here is flushed into its folder before anything is written to it: a record flushed to a new
+// results file would otherwise be lost with the file's name at a power cut, though reported written.
 SharedFile::SharedFile(const std::string& path) : path_(paths::Native(path)) {
-  int fd = OpenRetrying(path_, O_RDWR | O_CREAT, 0666);
-  if (fd < 0) Fail(path_, "cannot be opened for writing", errno);
-  handle_ = fd;
+  for (;;) {
+    int fd = OpenRetrying(path_, O_RDWR);
+    if (fd >= 0) {
+      handle_ = fd;
+      return;
+    }
+    if (errno != ENOENT) Fail(path_, "cannot be opened for writing", errno);
+    // O_EXCL tells whether this open made the file; of two PCs making it at once, the other opens it.
+    fd = OpenRetrying(path_, O_RDWR | O_CREAT | O_EXCL, 0666);
+    if (fd >= 0) {
+      try {
+        SyncFolder(path_);
+      } catch (const FileWriteError&) {
+        ::close(fd);
+        throw;
+      }
+      handle_ = fd;
+      return;
+    }
+    if (errno != EEXIST) Fail(path_, "cannot be opened for writing", errno);
+  }
 }
 
 std::optional<SharedFile> SharedFile::OpenExisting(const std::string& path) {
@@ -416,7 +438,8 @@ std::string ResolvedTarget(const std::string& path) {
 // Creates a temporary file of this call's own in `folder`: O_EXCL and O_NOFOLLOW refuse whatever is
 // already at the name (a leftover, a folder, a link planted to make us write elsewhere), and then the
 // name with a random ending is tried instead.
-int CreateTemporary(const std::string& folder, const std::string& name, std::string& created) {
+int CreateTemporary(const std::string& replaced, const std::string& folder, const std::string& name,
+                    std::string& created) {
   constexpr int kAttempts = 64;
   const std::string plain = folder + paths::kSeparator + name;
   struct stat st {};
@@ -436,9 +459,10 @@ int CreateTemporary(const std::string& folder, const std::string& name, std::str
     }
     int fd = OpenRetrying(created, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
     if (fd >= 0) return fd;
-    if (errno != EEXIST) Fail(created, "the temporary file cannot be created", errno);
+    if (errno != EEXIST)
+      Fail(replaced, "cannot be replaced: the temporary file " + created + " cannot be created", errno);
   }
-  Fail(folder + paths::kSeparator + name, "no free name for a temporary file was found", EEXIST);
+  Fail(replaced, "cannot be replaced: no free name for a temporary file was found beside " + plain, EEXIST);
 }
 
 }  // namespace
@@ -450,11 +474,13 @@ void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::s
   // the Windows PCs and the new installations waiting for it open the new file once it is theirs.
   const std::string target = ResolvedTarget(locked.path());
   std::string temp;
-  int fd = CreateTemporary(FolderOf(target), paths::LastComponent(paths::Native(tempPath)), temp);
+  // Every failure names the file the teacher knows, then the temporary file that failed.
+  int fd =
+      CreateTemporary(locked.path(), FolderOf(target), paths::LastComponent(paths::Native(tempPath)), temp);
   auto abandon = [&](const std::string& what, int err) {
     ::close(fd);
     ::unlink(temp.c_str());
-    Fail(temp, what, err);
+    Fail(locked.path(), "cannot be replaced: " + temp + ": " + what, err);
   };
   struct stat old {};
   if (::stat(target.c_str(), &old) == 0) {
@@ -470,7 +496,7 @@ void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::s
   if (::close(fd) != 0) {
     int err = errno;
     ::unlink(temp.c_str());
-    Fail(temp, "the temporary file cannot be closed", err);
+    Fail(locked.path(), "cannot be replaced: " + temp + ": the temporary file cannot be closed", err);
   }
   if (::rename(temp.c_str(), target.c_str()) != 0) {
     int err = errno;
@@ -478,6 +504,46 @@ void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::s
     Fail(target, "cannot be replaced by " + temp, err);
   }
   SyncFolder(target);
+}
+
+void CopyToNewFile(const std::string& from, const std::string& to) {
+  const std::string source = paths::Native(from);
+  const std::string copy = paths::Native(to);
+  const int in = OpenRetrying(source, O_RDONLY);
+  if (in < 0) Fail(source, "cannot be opened for reading", errno);
+  struct stat st {};
+  const int out = ::fstat(in, &st) == 0
+                      ? OpenRetrying(copy, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, st.st_mode & 0777)
+                      : -1;
+  if (out < 0) {
+    const int err = errno;
+    ::close(in);
+    Fail(copy, "the copy of " + source + " cannot be created", err);
+  }
+  auto abandon = [&](const std::string& what, int err) {
+    ::close(in);
+    ::close(out);
+    ::unlink(copy.c_str());
+    Fail(copy, what, err);
+  };
+  std::vector<unsigned char> buffer(64 * 1024);
+  for (int64_t at = 0;;) {
+    size_t got = 0;
+    if (int err = ReadAll(in, at, buffer, got))
+      abandon("the copy of " + source + " cannot be read from it", err);
+    if (got == 0) break;
+    if (int err = WriteAll(out, at, buffer.data(), got))
+      abandon("the copy of " + source + " cannot be written", err);
+    at += static_cast<int64_t>(got);
+  }
+  if (SyncRetrying(out) < 0) abandon("the copy of " + source + " cannot be flushed to the disk", errno);
+  ::close(in);
+  if (::close(out) != 0) {
+    const int err = errno;
+    ::unlink(copy.c_str());
+    Fail(copy, "the copy of " + source + " cannot be closed", err);
+  }
+  SyncFolder(copy);
 }
 
 }  // namespace bardrill

@@ -495,4 +495,20 @@ void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::s
   }
 }
 
+// Windows keeps no separate folder entry to flush: the copy's name is in the volume's journal once made.
+void CopyToNewFile(const std::string& from, const std::string& to) {
+  const std::string source = paths::Native(from);
+  const std::string copy = paths::Native(to);
+  if (!CopyFileW(win32::WidePath(source).c_str(), win32::WidePath(copy).c_str(), TRUE))
+    Fail(copy, "the copy of " + source + " cannot be made", GetLastError());
+  Handle made(CreateFileW(win32::WidePath(copy).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!made || !FlushFileBuffers(made.get())) {
+    const DWORD err = GetLastError();
+    made.Reset();
+    DeleteFileW(win32::WidePath(copy).c_str());
+    Fail(copy, "the copy of " + source + " cannot be flushed to the disk", err);
+  }
+}
+
 }  // namespace bardrill

@@ -593,11 +593,14 @@ ImportOutcome ImportRoster(const std::string& dir, const std::string& csvPath, i
   try {
     if (file->Size() > 0) {
       outcome.backup = BackupName(outcome.roster, today);
-      std::error_code ec;
-      fs::copy_file(paths::ToFs(outcome.roster), paths::ToFs(outcome.backup), fs::copy_options::none, ec);
-      if (ec)
-        throw FileWriteError(outcome.backup + ": the old roster cannot be kept here (" + ec.message() +
+      // Flushed whole before the roster is replaced: after a power cut the old roster is there or in its
+      // copy.
+      try {
+        CopyToNewFile(outcome.roster, outcome.backup);
+      } catch (const FileWriteError& e) {
+        throw FileWriteError(outcome.backup + ": the old roster cannot be kept here (" + e.what() +
                              "); the roster is left as it was");
+      }
     }
     ReplaceFileContents(*file, outcome.roster + ".tmp", bytes);
   } catch (const std::exception& e) {
