@@ -34,7 +34,11 @@ void Form::activate() {
 void Form::closeEvent(QCloseEvent* e) {
   // Only a dialog form gets this (a page is no window): it goes the way its own buttons go.
   e->ignore();
-  Form_QueryUnload();
+  requestClose();
+}
+
+void Form::requestClose() {
+  if (!screens_.busy()) Form_QueryUnload();
 }
 
 bool Form::previewKey(QKeyEvent* key) {

@@ -26,6 +26,9 @@ class Form : public QWidget {
   // Someone asked to close the program's window (Alt+F4, the window manager, the task bar) while this
   // form is shown. The window stays; a form with a way back takes it, with the questions it asks.
   virtual void Form_QueryUnload() {}
+  // Such a request: taken as Form_QueryUnload says, except while file work or a pause is under way,
+  // when it is ignored, as the screen is not in a state to leave.
+  void requestClose();
   // Key preview: called by the application for every key typed into this form, before the control
   // that has the focus. Returns true when the form swallowed the key.
   bool previewKey(QKeyEvent* key);

@@ -73,7 +73,7 @@ void ProgramWindow::closeEvent(QCloseEvent* e) {
   e->ignore();
   // A close while one of our dialogs is open would act on a screen that is waiting for an answer.
   if (QApplication::activeModalWidget() || !page_) return;
-  page_->Form_QueryUnload();
+  page_->requestClose();
 }
 
 void ProgramWindow::changeEvent(QEvent* e) {

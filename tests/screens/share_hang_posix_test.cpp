@@ -1,0 +1,168 @@
+// A school's share that stops answering for 20 seconds (a server restarting, Wi-Fi dropping) while a
+// screen reads or writes the results file: the window goes on painting and reading its events, a close
+// request changes nothing, and the work is done once, when the share answers again.
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <optional>
+
+#include "core/results/counts.h"
+#include "core/results/result_record.h"
+#include "core/results/results_file.h"
+#include "core/setup/identity.h"
+#include "screens/frmdata.h"
+#include "screens/frmsyuuryou.h"
+#include "screens/line_list.h"
+#include "screens/mainfrm.h"
+#include "screens/program_window.h"
+#include "screens/screen_fixture.h"
+#include "screens/seisekitime1.h"
+#include "support/share_mount.h"
+
+namespace bardrill::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kHang = std::chrono::seconds(20);
+constexpr auto kLongestGap = std::chrono::milliseconds(100);
+
+class ShareHang : public ScreenTest {
+ protected:
+  void SetUp() override {
+    BARDRILL_SKIP_WITHOUT_SHARE();
+    share.emplace();
+    // The school's common folder lives on the share; the installation reaches it through a link, as a
+    // PC reaches a mapped drive.
+    const fs::path common = fs::path(inst.commonFolder()).parent_path();
+    const fs::path onShare = fs::path(share->path()) / "共通";
+    fs::copy(common, onShare, fs::copy_options::recursive);
+    fs::remove_all(common);
+    fs::create_directory_symlink(onShare, common);
+    share->SyncAll();
+    screens.fileWorkAnsweredAtOnce = false;
+  }
+
+  void AddRecords(int count) {
+    for (int i = 0; i < count; ++i) AddRecord(1 + i % 3, 1, 30 + i, fakes.clock.today);
+  }
+  int64_t RecordsOnDisk() { return ResultsFile(ResultsPath(state)).RecordCount(); }
+
+  // Starts the hang, runs `act` and then the event loop until the share has answered and the screens
+  // have no file work left. Throughout, a 10 ms timer measures the longest the loop went without it;
+  // while the share holds a call, a close request is sent to the window now and then, and `during`
+  // checks the screen each time.
+  void ThroughAHang(const std::function<void()>& act, const std::function<void()>& during) {
+    share->Hang(kHang);
+    const Clock::time_point start = Clock::now();
+    act();
+    Clock::duration longest{};
+    Clock::time_point last = Clock::now();
+    int ticks = 0;
+    bool held = false;
+    QTimer meter;
+    meter.setInterval(10);
+    QObject::connect(&meter, &QTimer::timeout, [&] {
+      const Clock::time_point now = Clock::now();
+      longest = std::max(longest, now - last);
+      last = now;
+      if (++ticks % 50 != 0) return;
+      if (share->HeldCalls() == 0) return;
+      held = true;
+      QCloseEvent close;
+      QCoreApplication::sendEvent(screens.window(), &close);
+      during();
+    });
+    meter.start();
+    const Clock::time_point until = start + kHang + std::chrono::seconds(40);
+    while ((screens.working() || Clock::now() < start + std::chrono::seconds(1)) && Clock::now() < until)
+      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    meter.stop();
+    EXPECT_FALSE(screens.working()) << "the work never ended after the share came back";
+    EXPECT_TRUE(held) << "the share held no call: the hang was not in the way of the work";
+    EXPECT_GE(Clock::now() - start, kHang - std::chrono::seconds(1)) << "done before the share answered";
+    EXPECT_LT(longest, kLongestGap) << "the event loop stood still for "
+                                    << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()
+                                    << " ms";
+    EXPECT_EQ(endCode, -1) << "the program ended";
+    Settle();
+  }
+
+  std::optional<ShareMount> share;
+};
+
+TEST_F(ShareHang, ADrillsRecordWaitsUnderTheCoverAndIsWrittenOnceWhenTheShareAnswers) {
+  AddRecords(2);
+  state.CurrentStudentNumber = 1;
+  state.CurrentStudentName = "山田 太郎";
+  BuildLevelCatalogue(state);
+  ComputeCounts(state, fakes.clock.today);
+  state.SelectedLevel = 1;
+  screens::StartDrill(screens);
+  DoEvents();
+  auto* drill = screens.Find<screens::Mainfrm>();
+  ASSERT_NE(drill, nullptr);
+  auto answer = [&] {
+    QTest::keyClicks(drill, QString::number(drill->ExpectedAnswer()));
+    QTest::keyClick(drill, Qt::Key_Return);
+  };
+  for (int i = 0; i < 9; ++i) {
+    answer();
+    Settle();
+  }
+  ThroughAHang(answer, [&] {
+    ASSERT_NE(screens.Find<screens::Mainfrm>(), nullptr) << "the drill left before its record was written";
+    EXPECT_TRUE(drill->findChild<QWidget*>(QStringLiteral("sPicture2"))->isVisible()) << "no cover";
+  });
+  EXPECT_EQ(RecordsOnDisk(), 3);
+  EXPECT_TRUE(screens.IsLoaded<screens::FrmSyuuryou>());
+}
+
+TEST_F(ShareHang, TheHubsCountsWaitUnderItsCoverAndComeWhenTheShareAnswers) {
+  AddRecords(3);
+  state.CurrentStudentNumber = 1;
+  state.CurrentStudentName = "山田 太郎";
+  BuildLevelCatalogue(state);
+  auto* hub = screens.Show<screens::seisekitime1>();
+  DoEvents();
+  ASSERT_TRUE(hub->hubReady());
+  AddRecords(1);
+  auto* cover = hub->findChild<QWidget*>(QStringLiteral("Picture2"));
+  ThroughAHang([&] { hub->activate(); },
+               [&] {
+                 EXPECT_TRUE(cover->isVisible()) << "no cover";
+                 EXPECT_FALSE(hub->hubReady()) << "keys taken before the counts came";
+               });
+  EXPECT_TRUE(hub->hubReady());
+  EXPECT_EQ(state.ResultsRecordCount, 4);
+}
+
+TEST_F(ShareHang, ATeachersDeleteWaitsUnderTheCoverAndIsDoneOnceWhenTheShareAnswers) {
+  AddRecords(3);
+  auto* records = screens.Show<screens::FrmData>();
+  DoEvents();
+  auto* list = records->findChild<screens::LineList*>(QStringLiteral("List1"));
+  ASSERT_EQ(list->count(), 3);
+  const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+  Settle();
+  ASSERT_TRUE(records->findChild<QWidget*>(QStringLiteral("Picture3"))->isVisible()) << "no record opened";
+  fakes.prompts.answers = {true};
+  auto* cover = records->findChild<QWidget*>(QStringLiteral("Picture6"));
+  ThroughAHang([&] { records->findChild<QPushButton*>(QStringLiteral("Command3"))->click(); },
+               [&] { EXPECT_TRUE(cover->isVisible()) << "no cover"; });
+  EXPECT_EQ(RecordsOnDisk(), 2);
+  EXPECT_EQ(list->count(), 2);
+  EXPECT_TRUE(cover->isHidden());
+}
+
+}  // namespace
+}  // namespace bardrill::testing
