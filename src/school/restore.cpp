@@ -28,20 +28,6 @@ std::string WholeRecords(const std::string& bytes) {
   return bytes.substr(0, bytes.size() / kRecordSize * kRecordSize);
 }
 
-std::string ReadAll(const std::string& path) {
-  std::optional<FileReader> in = FileReader::Open(path);
-  if (!in) return {};
-  std::string bytes(static_cast<size_t>(in->Size()), '\0');
-  bytes.resize(in->ReadAt(0, std::span(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size())));
-  return bytes;
-}
-
-std::string ReadAll(const SharedFile& file) {
-  std::string bytes(static_cast<size_t>(file.Size()), '\0');
-  bytes.resize(file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size())));
-  return bytes;
-}
-
 RecordBytes RecordAt(const std::string& bytes, size_t at) {
   RecordBytes record;
   std::copy_n(reinterpret_cast<const unsigned char*>(bytes.data()) + at, kRecordSize, record.begin());
@@ -114,7 +100,7 @@ void PutBackIfMissing(const std::string& path, const DayCopy& copy, std::vector<
   const std::string copied = copy.folder + paths::LastComponent(path);
   if (paths::Exists(path) || !paths::Exists(copied)) return;
   std::optional<SharedFile> file = LockCurrentFile(path, true, "the file was not put back");
-  ReplaceFileContents(*file, path + ".tmp", ReadAll(copied));
+  ReplaceFileContents(*file, path + ".tmp", ReadAllBytes(copied).value_or(""));
   file->Unlock();
   putBack.push_back(path);
 }
@@ -131,10 +117,10 @@ RestoreOutcome RestoreResults(const std::string& dir, std::optional<int64_t> day
   outcome.copy = ChosenCopy(copies, files.results, day);
   if (std::optional<ResultsLoss> loss = FindResultsLoss(files.results))
     outcome.wasWrong = DescribeLoss(files.results, *loss);
-  const std::string copy = WholeRecords(ReadAll(outcome.copy.results));
+  const std::string copy = WholeRecords(ReadAllBytes(outcome.copy.results).value_or(""));
   {
     std::optional<SharedFile> file = LockCurrentFile(files.results, true, "nothing was put back");
-    const std::string replaced = ReadAll(*file);
+    const std::string replaced = ReadAllBytes(*file);
     outcome.replacedRecords = static_cast<int64_t>(replaced.size() / kRecordSize);
     if (!replaced.empty()) outcome.replacedKept = KeepReplaced(files.results, replaced, clock);
     const std::string contents =

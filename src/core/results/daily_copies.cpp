@@ -46,21 +46,6 @@ int64_t RecordsIn(const std::string& path) {
   return ec ? 0 : static_cast<int64_t>(size) / kRecordBytes;
 }
 
-std::string WholeContents(const SharedFile& file) {
-  std::string contents(static_cast<size_t>(file.Size()), '\0');
-  contents.resize(
-      file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(contents.data()), contents.size())));
-  return contents;
-}
-
-std::optional<std::string> ReadWhole(const std::string& path) {
-  std::optional<FileReader> in = FileReader::Open(path);
-  if (!in) return std::nullopt;
-  std::string bytes(static_cast<size_t>(in->Size()), '\0');
-  bytes.resize(in->ReadAt(0, std::span(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size())));
-  return bytes;
-}
-
 // The roster or the standards copied into `folder` as their writers leave them: read under the lock they
 // take. Where this PC may not take it (a file a child's account may only read), the file is read whole
 // without it: its writers replace it whole, by a rename, so it is never found halfway.
@@ -68,14 +53,14 @@ void CopyTextFile(const std::string& path, const std::string& folder) {
   std::optional<std::string> bytes;
   try {
     std::optional<SharedFile> file = LockCurrentFile(path, false, "no copy of the day was made");
-    if (file) bytes = WholeContents(*file);
+    if (file) bytes = ReadAllBytes(*file);
   } catch (const FileWriteError&) {
-    bytes = ReadWhole(path);
+    bytes = ReadAllBytes(path);
   }
   if (bytes) durable::WriteNewFile(folder + FileName(path), *bytes);
 }
 
-// The entries of a folder, none when it cannot be read: the copies only ever add to what a start finds.
+// The entries of a folder; none when it cannot be listed, which for the copies is as good as none.
 template <typename Visit>
 void EachEntry(const std::string& folder, Visit visit) {
   std::error_code ec;
@@ -169,7 +154,7 @@ void RemoveOldCopies(const std::string& copies, int64_t today) {
 bool RenameIntoPlace(const std::string& results, const std::string& temp, const std::string& day) {
   std::optional<SharedFile> file = LockCurrentFile(results, false, "no copy of the day was made");
   if (IsFolder(day)) return false;
-  if (file) durable::WriteNewFile(temp + FileName(results), WholeContents(*file));
+  if (file) durable::WriteNewFile(temp + FileName(results), ReadAllBytes(*file));
   durable::SyncFolder(temp);
   return durable::RenameToNew(temp, day);
 }
@@ -183,7 +168,7 @@ struct DeleteMark {
 std::optional<DeleteMark> ReadDeleteMark(const std::string& resultsPath) {
   std::optional<std::string> text;
   try {
-    text = ReadWhole(CopiesFolder(resultsPath) + kTeacherDeleteName);
+    text = ReadAllBytes(CopiesFolder(resultsPath) + kTeacherDeleteName);
   } catch (const std::exception&) {
   }
   if (!text || text->size() > 200) return std::nullopt;
@@ -329,7 +314,7 @@ std::optional<CopyFailure> LastCopyFailure(const std::string& resultsPath) {
   if (!paths::Exists(note)) return std::nullopt;
   std::string text;
   try {
-    std::optional<std::string> bytes = ReadWhole(note);
+    std::optional<std::string> bytes = ReadAllBytes(note);
     if (!bytes) return std::nullopt;
     text = codec::TextFileToUtf8(*bytes);
   } catch (const std::exception& e) {
