@@ -22,6 +22,25 @@ std::string Describe(std::chrono::milliseconds wait) {
 
 std::string LockFilePath(const std::string& path) { return path + ".lock"; }
 
+namespace {
+
+template <typename File>
+std::string AllOf(const File& file) {
+  std::string bytes(static_cast<size_t>(file.Size()), '\0');
+  bytes.resize(file.ReadAt(0, std::span(reinterpret_cast<unsigned char*>(bytes.data()), bytes.size())));
+  return bytes;
+}
+
+}  // namespace
+
+std::string ReadAllBytes(const SharedFile& file) { return AllOf(file); }
+
+std::optional<std::string> ReadAllBytes(const std::string& path) {
+  std::optional<FileReader> in = FileReader::Open(path);
+  if (!in) return std::nullopt;
+  return AllOf(*in);
+}
+
 std::chrono::milliseconds LockWaitLimit() { return std::chrono::milliseconds(lockWaitLimitMs.load()); }
 
 void SetLockWaitLimit(std::chrono::milliseconds limit) { lockWaitLimitMs.store(limit.count()); }

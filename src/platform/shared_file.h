@@ -106,6 +106,11 @@ class FileReader {
   std::intptr_t handle_ = -1;
 };
 
+// Every byte of a file as it is now: one its writer holds (under its lock), or one read without a lock
+// (nothing when there is no such file in a folder that is there).
+std::string ReadAllBytes(const SharedFile& file);
+std::optional<std::string> ReadAllBytes(const std::string& path);
+
 // Opens `path` and takes its lock, waiting up to LockWaitLimit() (through `step`). A replacement may be
 // renamed over the path while this one waits; the lock on the old file would then guard nothing, so the
 // file is opened again until the locked file is the one the path names. Nothing when `create` is false

@@ -8,6 +8,7 @@
 
 #include "core/app_state.h"
 #include "core/hub/hub.h"
+#include "core/results/daily_copies.h"
 #include "core/results/results_file.h"
 #include "core/setup/config.h"
 #include "core/setup/roster.h"
@@ -101,6 +102,28 @@ void CheckListedLines(const std::string& roster, int32_t listOnLeave, std::vecto
         "as 5000,1958,0,0,\"先生\",0,\"\",\"\"");
 }
 
+// A results file that lost records since the newest daily copy, and a daily copy that could not be made.
+void CheckCopies(const std::string& dir, const std::string& results, CheckReport& report) {
+  if (std::optional<ResultsLoss> loss = FindResultsLoss(results))
+    report.problems.push_back(DescribeLoss(results, *loss) +
+                              "; the program will not start until the file is put back with: "
+                              "bardrill-school restore " +
+                              dir + " " + DayName(loss->copy.day));
+  if (std::optional<CopyFailure> failure = LastCopyFailure(results))
+    report.problems.push_back(failure->note +
+                              ": the daily copy of the results could not be made: " + failure->text);
+}
+
+std::string CopiesFact(const std::string& results) {
+  const std::vector<DayCopy> copies = DayCopies(results);
+  if (copies.empty())
+    return "copies: none yet (the program makes one at its first start each day, in " +
+           CopiesFolder(results) + ")";
+  return "copies: " + std::to_string(copies.size()) + " days in " + CopiesFolder(results) +
+         ", the newest of " + DayName(copies.back().day) + " with " + std::to_string(copies.back().records) +
+         " records";
+}
+
 }  // namespace
 
 CheckReport CheckSchool(const std::string& dir, int64_t today) {
@@ -128,6 +151,7 @@ CheckReport CheckSchool(const std::string& dir, int64_t today) {
   const std::string unwritable = WriteProblem(results);
   if (!unwritable.empty())
     problems.push_back(unwritable + "; no drill could be started, since its result could not be recorded");
+  CheckCopies(dir, results, report);
 
   if (!problems.empty()) return report;
   ReadRoster(*state, today);
@@ -142,6 +166,7 @@ CheckReport CheckSchool(const std::string& dir, int64_t today) {
   const bool drills = fs::exists(paths::ToFs(results), ec);
   report.facts.push_back("results: " + results +
                          (drills ? "" : " (no drills yet: the first one creates it)"));
+  report.facts.push_back(CopiesFact(results));
   return report;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "school/check.h"
 #include "school/layout.h"
+#include "school/restore.h"
 #include "school/roster_csv.h"
 
 namespace bardrill::school {
@@ -21,13 +22,18 @@ const char* const kUsage =
     "       bardrill-school roster import DIR FILE.csv [--today YYYY-MM-DD] [--keep-numbers | "
     "--move-history]\n"
     "       bardrill-school roster export DIR FILE.csv [--today YYYY-MM-DD]\n"
+    "       bardrill-school restore DIR [YYYY-MM-DD]\n"
     "init:   lays out a new school in DIR (new or empty), with relative paths only.\n"
-    "check:  reads every file of the school in DIR as the program does and lists every problem.\n"
+    "check:  reads every file of the school in DIR as the program does and lists every problem, a\n"
+    "        results file that lost records since the daily copy and a daily copy that failed among them.\n"
     "import: the class list in FILE.csv (UTF-8 or Shift-JIS; columns 番号, 生年度 or 学年, 名前, 状態)\n"
     "        becomes the roster; the old one is kept as a dated copy beside it. A list that would give\n"
     "        a number's drills to another child is refused, unless --keep-numbers (children on the\n"
     "        roster keep their numbers) or --move-history (the drills follow the list's numbers).\n"
     "export: writes the roster as FILE.csv (UTF-8 with a byte-order mark) for a spreadsheet.\n"
+    "restore: puts the results file back from the program's daily copy of that day (the newest when no\n"
+    "        day is given), in 成績のコピー beside it, adding every drill done since the copy; the file\n"
+    "        it replaces is kept there too. The roster and the standards are put back only if missing.\n"
     "Exit status: 0 done, 2 refused (every reason named), 1 a write that failed.\n";
 
 namespace {
@@ -177,6 +183,28 @@ int Roster(const Arguments& args, std::ostream& out, Clock& clock) {
   return 0;
 }
 
+int Restore(const Arguments& args, std::ostream& out, Clock& clock) {
+  if (args.words.size() != 2 && args.words.size() != 3)
+    throw UsageError("restore needs one folder and may take one day");
+  std::optional<int64_t> day;
+  if (args.words.size() == 3) {
+    day = calendar::ParseIsoDate(args.words[2]);
+    if (!day) throw UsageError("restore: not a day of the form YYYY-MM-DD: " + args.words[2]);
+  }
+  const RestoreOutcome outcome = RestoreResults(args.words[1], day, clock);
+  if (!outcome.wasWrong.empty()) out << "was: " << outcome.wasWrong << "\n";
+  out << outcome.results << ": put back from " << outcome.copy.results << " (the copy of "
+      << DayName(outcome.copy.day) << ", " << outcome.copy.records << " records)\n";
+  out << "  " << outcome.addedBack << " drills done since the copy added back; the file holds "
+      << outcome.records << " records\n";
+  if (!outcome.replacedKept.empty())
+    out << "  the file it replaced (" << outcome.replacedRecords << " records) is kept as "
+        << outcome.replacedKept << "\n";
+  for (const std::string& file : outcome.putBack)
+    out << "  " << file << " was missing: put back from the copy\n";
+  return 0;
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock) {
@@ -195,6 +223,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       return Init(Split(args, {"--school-code", "--school-name", "--password", "--start-month"}), out, clock,
                   sources);
     if (command == "check") return Check(Split(args, {}), out, err, clock);
+    if (command == "restore") return Restore(Split(args, {}), out, clock);
     if (command == "roster")
       return Roster(Split(args, {"--today"}, {"--keep-numbers", "--move-history"}), out, clock);
     throw UsageError(command.empty() ? "no command given" : "unknown command " + command);

@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include "core/results/daily_copies.h"
 #include "core/setup/config.h"
 #include "core/setup/sound_cues.h"
 #include "screens/namesel.h"
@@ -85,6 +86,7 @@ void Firstfrm::Form_Load() {
 void Firstfrm::Timer1_Timer() {
   Timer1->stop();
   LoadConfiguration(screens_.state, screens_.state.ExeFolder);
+  ProtectResultsAtStart(screens_.state, screens_.services);
   // Found here rather than by the fourth failed sound of a child's first drill, which would be lost.
   CheckWatchedSounds(screens_.state);
   screens_.Show<namesel>();

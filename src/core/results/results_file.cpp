@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/results/daily_copies.h"
 #include "core/setup/standards.h"
 #include "core/tables.h"
 #include "platform/clock.h"
@@ -244,6 +245,9 @@ EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead, const L
                   reinterpret_cast<const unsigned char*>(contents.data()) + offset))
     return EditOutcome::Changed;
   contents.erase(offset, kRecordSize);
+  // Before the file shrinks, so that a file with fewer records than the newest copy is never the teacher's
+  // doing unmarked; a mark that cannot be written stops the delete.
+  if (school_) MarkTeacherDelete(path_, static_cast<int64_t>(contents.size() / kRecordSize));
   // Renamed over the results file while its lock is still held: an append waiting for the lock finds
   // afterwards that the path names a new file and writes there.
   ReplaceFileContents(file, TempPath(path_), contents);
