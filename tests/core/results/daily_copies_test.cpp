@@ -57,7 +57,7 @@ class Copies : public ::testing::Test {
   std::string DayFolder(int64_t day) const { return copies + DayName(day) + paths::kSeparator; }
   ResultsFile School() const {
     return ResultsFile(schoolFiles.results,
-                       SchoolFolder{schoolFiles.standards, std::make_shared<bool>(false)});
+                       SchoolFolder{schoolFiles.standards, std::make_shared<std::atomic<bool>>(false)});
   }
 
   TempDir dir;
