@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <chrono>
 #include <functional>
 
@@ -18,14 +19,18 @@ namespace bardrill::bench {
 constexpr std::chrono::seconds kStuckAfter{60};
 
 // Runs the event loop until `done` holds, sleeping until the next event (the worker's answer, a timer)
-// rather than spinning, so that an answer is taken up as soon as it comes. False when `done` still does
-// not hold after `limit`.
+// rather than spinning, and looking at `done` after every batch of events, so that an answer is taken up
+// as soon as it comes. Not processEvents(flags, ms): that overload ignores WaitForMoreEvents and runs
+// events until none are left or the time is up, a busy spin that looks at `done` only between its calls.
+// The deadline's own timer wakes the wait. False when `done` still does not hold after `limit`.
 inline bool ProcessEventsUntil(const std::function<bool()>& done,
-                               std::chrono::steady_clock::duration limit = kStuckAfter) {
-  const auto until = std::chrono::steady_clock::now() + limit;
+                               std::chrono::milliseconds limit = kStuckAfter) {
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.start(limit);
   while (!done()) {
-    if (std::chrono::steady_clock::now() >= until) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 1);
+    if (!deadline.isActive()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return true;
 }
