@@ -391,34 +391,52 @@ void FrmTimeData::Command2_Click() {
   Command7_Click();
 }
 
-bool FrmTimeData::save() {
+void FrmTimeData::save(std::function<void()> saved, std::function<void()> notSaved) {
   const StandardsGrid grid = gridContents();
   const CellCheck check = CheckStandardsGrid(grid);
   if (!check.ok()) {
     for (const RejectedCell& bad : check.rejected) cell(bad.row, bad.column)->setBackground(kRejectedColour);
     screens_.services.prompts.Message(kNotSavedTitle, check.message);
-    return false;
+    notSaved();
+    return;
   }
   Picture6->showOver(rect());
-  SaveOutcome outcome = SaveOutcome::Saved;
+  std::optional<StandardsSave> prepared;
   try {
-    outcome = SaveStandards(screens_.state, StandardsRowsOf(grid), &loadedBytes_);
+    prepared = PrepareStandardsSave(screens_.state, StandardsRowsOf(grid), &loadedBytes_);
   } catch (const DataFileError& failure) {
     reportFailedSave(FailureText(failure), grid);
-    return false;
-  } catch (const FileWriteError& failure) {
-    reportFailedSave(failure.what(), grid);
-    return false;
+    notSaved();
+    return;
   }
-  if (outcome == SaveOutcome::ChangedElsewhere) {
-    redoOverNewerFile(grid);
-    return false;
-  }
-  Changed = false;
-  loadedGrid_ = grid;
-  clearMarks();
-  Picture6->hide();
-  return true;
+  auto outcome = std::make_shared<SaveOutcome>(SaveOutcome::Saved);
+  screens_.RunFileWorkOnce(
+      this, [outcome, save = *prepared] { *outcome = save.Write(); },
+      [this, grid, outcome, save = *prepared, saved = std::move(saved),
+       notSaved = std::move(notSaved)](std::exception_ptr failure) {
+        if (failure) {
+          try {
+            std::rethrow_exception(failure);
+          } catch (const DataFileError& unreadable) {
+            reportFailedSave(FailureText(unreadable), grid);
+          } catch (const std::exception& unwritable) {
+            reportFailedSave(unwritable.what(), grid);
+          }
+          notSaved();
+          return;
+        }
+        if (*outcome == SaveOutcome::ChangedElsewhere) {
+          redoOverNewerFile(grid);
+          notSaved();
+          return;
+        }
+        save.Apply(screens_.state, &loadedBytes_);
+        Changed = false;
+        loadedGrid_ = grid;
+        clearMarks();
+        Picture6->hide();
+        saved();
+      });
 }
 
 void FrmTimeData::reportFailedSave(const std::string& failure, const StandardsGrid& saving) {
@@ -467,22 +485,26 @@ void FrmTimeData::clearMarks() {
 }
 
 void FrmTimeData::Command3_Click() {
-  if (!save()) {
-    PlaceCellEditor();
-    return;
-  }
-  readHistograms([this] {
-    Command7_Click();
-    PlaceCellEditor();
-  });
+  save(
+      [this] {
+        readHistograms([this] {
+          Command7_Click();
+          PlaceCellEditor();
+        });
+      },
+      [this] { PlaceCellEditor(); });
 }
 
 void FrmTimeData::Command4_Click() {
-  if (Changed && screens_.services.prompts.AskYesNo(kLeaveTitle, kLeaveQuestion) && !save()) {
+  if (Changed && screens_.services.prompts.AskYesNo(kLeaveTitle, kLeaveQuestion)) {
     // Whatever could not be saved stays on the screen.
-    PlaceCellEditor();
+    save([this] { leave(); }, [this] { PlaceCellEditor(); });
     return;
   }
+  leave();
+}
+
+void FrmTimeData::leave() {
   Picture6->showOver(rect());
   screens_.Show<seisekitime1>();
   screens_.Unload(this);

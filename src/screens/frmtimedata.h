@@ -60,7 +60,10 @@ class FrmTimeData : public Form {
   StandardsGrid gridContents() const;
   void equalColumns();
   void sizeGrid();
-  bool save();
+  // Checks the grid and writes it on the file worker; then `saved`, or, after telling the teacher why,
+  // `notSaved`.
+  void save(std::function<void()> saved, std::function<void()> notSaved);
+  void leave();
   // Another PC saved since the grid was read: the file's values come in, the teacher's edits stay.
   void redoOverNewerFile(const StandardsGrid& edited);
   void reportFailedSave(const std::string& failure, const StandardsGrid& saving);

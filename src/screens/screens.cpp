@@ -206,12 +206,19 @@ struct Screens::PatientRun {
   FileWork::Job job;
   FileWork::Done done;
   ResultsPatience patience;
+  bool patient = true;
 };
 
 void Screens::RunFileWork(QObject* context, FileWork::Job job, FileWork::Done done) {
   if (ended_) return;
   HoldInput();
   TryPatiently(std::make_shared<PatientRun>(PatientRun{context, std::move(job), std::move(done), {}}));
+}
+
+void Screens::RunFileWorkOnce(QObject* context, FileWork::Job job, FileWork::Done done) {
+  if (ended_) return;
+  HoldInput();
+  TryPatiently(std::make_shared<PatientRun>(PatientRun{context, std::move(job), std::move(done), {}, false}));
 }
 
 void Screens::TryPatiently(const std::shared_ptr<PatientRun>& run) {
@@ -229,7 +236,7 @@ void Screens::TryPatiently(const std::shared_ptr<PatientRun>& run) {
 }
 
 void Screens::Answer(const std::shared_ptr<PatientRun>& run, std::exception_ptr failure) {
-  if (failure && !ended_ && run->context) {
+  if (failure && run->patient && !ended_ && run->context) {
     try {
       std::rethrow_exception(failure);
     } catch (const FileReadError& away) {

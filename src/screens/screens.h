@@ -90,6 +90,9 @@ class Screens {
   // waited for and tried again as ResultsPatience says; then `done` runs here with what the job ended with
   // (ResultsUnavailable when the share stayed away), unless `context` was deleted or the program ended.
   void RunFileWork(QObject* context, FileWork::Job job, FileWork::Done done);
+  // The same for a file other than the results file, which has its own messages: tried once, whatever
+  // it fails with goes to `done`.
+  void RunFileWorkOnce(QObject* context, FileWork::Job job, FileWork::Done done);
   // Rebuilds every count from the results file (today by the clock) and then runs `then`. The file is
   // read on the file worker, with the patience of RunFileWork; when the share stays away the teacher is
   // told why and the program ends. A rebuild asked for while another is on its way runs after it.

@@ -181,26 +181,41 @@ void LoadStandards(AppState& state) {
   state.Standards = ParseStandards(reader, state.Standards);
 }
 
+StandardsSave PrepareStandardsSave(const AppState& state, const std::vector<std::vector<std::string>>& rows,
+                                   const std::string* fileBytes) {
+  StandardsSave save;
+  save.path = paths::Native(StandardsPath(state));
+  const std::string text = StandardsText(save.path, rows);
+  // Standards the program could not load again are refused before the old file is touched.
+  ItemReader check(save.path, text);
+  save.standards = ParseStandards(check, state.Standards);
+  save.bytes = codec::Utf8ToCp932(text);
+  if (fileBytes) save.asRead = *fileBytes;
+  return save;
+}
+
+SaveOutcome StandardsSave::Write() const {
+  // Held until the new file is in place: another PC's save waits, then finds the file changed.
+  const std::string lost = "the standards were not saved";
+  std::optional<SharedFile> file = LockCurrentFile(path, false, lost);
+  if (asRead && (!file || WholeContents(*file) != *asRead)) return SaveOutcome::ChangedElsewhere;
+  // A school without standards yet gets its first file, locked like any other.
+  if (!file) file = LockCurrentFile(path, true, lost);
+  ReplaceFileContents(*file, path + ".tmp", bytes);
+  return SaveOutcome::Saved;
+}
+
+void StandardsSave::Apply(AppState& state, std::string* fileBytes) const {
+  if (fileBytes) *fileBytes = bytes;
+  state.Standards = standards;
+}
+
 SaveOutcome SaveStandards(AppState& state, const std::vector<std::vector<std::string>>& rows,
                           std::string* fileBytes) {
-  const std::string path = paths::Native(StandardsPath(state));
-  std::string text = StandardsText(path, rows);
-  // Standards the program could not load again are refused before the old file is touched.
-  ItemReader check(path, text);
-  ParseStandards(check, state.Standards);
-  const std::string bytes = codec::Utf8ToCp932(text);
-  {
-    // Held until the new file is in place: another PC's save waits, then finds the file changed.
-    const std::string lost = "the standards were not saved";
-    std::optional<SharedFile> file = LockCurrentFile(path, false, lost);
-    if (fileBytes && (!file || WholeContents(*file) != *fileBytes)) return SaveOutcome::ChangedElsewhere;
-    // A school without standards yet gets its first file, locked like any other.
-    if (!file) file = LockCurrentFile(path, true, lost);
-    ReplaceFileContents(*file, path + ".tmp", bytes);
-  }
-  if (fileBytes) *fileBytes = bytes;
-  LoadStandards(state);
-  return SaveOutcome::Saved;
+  const StandardsSave save = PrepareStandardsSave(state, rows, fileBytes);
+  const SaveOutcome outcome = save.Write();
+  if (outcome == SaveOutcome::Saved) save.Apply(state, fileBytes);
+  return outcome;
 }
 
 }  // namespace bardrill

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,5 +43,20 @@ enum class SaveOutcome {
 // or a lock held too long throws FileWriteError. In all these cases the file is left as it was.
 SaveOutcome SaveStandards(AppState& state, const std::vector<std::vector<std::string>>& rows,
                           std::string* fileBytes = nullptr);
+
+// SaveStandards in its three steps, so that the file is written on a worker thread while the state is
+// left to the screens: Prepare checks and encodes the rows (throwing as SaveStandards does) and touches
+// no file; Write writes them under the lock and touches no state; Apply makes what was written the
+// loaded standards.
+struct StandardsSave {
+  std::string path;
+  std::string bytes;
+  std::vector<LevelStandard> standards;  // what loading the written file gives
+  std::optional<std::string> asRead;     // the bytes the file must still hold; none: any file
+  SaveOutcome Write() const;
+  void Apply(AppState& state, std::string* fileBytes) const;
+};
+StandardsSave PrepareStandardsSave(const AppState& state, const std::vector<std::vector<std::string>>& rows,
+                                   const std::string* fileBytes);
 
 }  // namespace bardrill
