@@ -18,6 +18,7 @@
 #include "core/setup/roster.h"
 #include "core/teacher/record_list.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "screens/line_list.h"
 #include "screens/printing.h"
 #include "screens/screens.h"
@@ -212,21 +213,34 @@ void FrmData::Command1_Click(std::function<void()> then) {
   // The records read last are let go first: a list of millions is not held twice.
   List1->setSource(nullptr);
   records_ = std::make_shared<RecordList>();
-  try {
-    ReadRoster(state, screens_.services.clock.Today());
-  } catch (const DataFileError& failure) {
-    screens_.Fail(failure.what());
-    return;
-  }
+  // The roster too, for the names: a child added since the screen opened can be given a record.
+  struct Read {
+    std::vector<RosterLine> roster;
+    std::string rosterFault;
+    RecordList list;
+  };
+  auto read = std::make_shared<Read>();
+  const std::string roster = paths::Native(RosterPath(state));
   // Waits for a share that is away, and ends the program with a message when it stays away.
-  auto list = std::make_shared<RecordList>();
   screens_.ReadResults(
       this,
-      [list, file = ResultsFileOf(state), school = state.SchoolCode] {
-        *list = ReadRecordList(file, school);
+      [read, roster, file = ResultsFileOf(state), school = state.SchoolCode] {
+        try {
+          read->roster = ReadRosterLines(roster);
+        } catch (const DataFileError& failure) {
+          read->rosterFault = failure.what();
+          return;
+        }
+        read->list = ReadRecordList(file, school);
       },
-      [this, list, then = std::move(then)] {
+      [this, read, roster, then = std::move(then)] {
+        if (!read->rosterFault.empty()) {
+          screens_.Fail(read->rosterFault);
+          return;
+        }
         AppState& state = screens_.state;
+        ApplyRosterLines(state, screens_.services.clock.Today(), roster, read->roster);
+        auto list = std::make_shared<RecordList>(std::move(read->list));
         fillChoices(RosterChoices(state));
         Label3->setText(Q(RecordCountText(list->recordCount)));
         records_ = list;

@@ -155,10 +155,13 @@ std::vector<DataFileError> RosterProblems(const std::string& path, int32_t listO
 }
 
 void ReadRoster(AppState& state, int64_t today) {
-  const int schoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
   const std::string file = paths::Native(RosterPath(state));
-  std::vector<RosterLine> lines = ReadRosterLines(file);
+  ApplyRosterLines(state, today, file, ReadRosterLines(file));
+}
 
+void ApplyRosterLines(AppState& state, int64_t today, const std::string& file,
+                      const std::vector<RosterLine>& lines) {
+  const int schoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
   std::vector<RosterEntry> rows(1);
   std::vector<int32_t> numbers(1);
   for (const RosterLine& line : lines) {

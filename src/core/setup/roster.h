@@ -39,5 +39,9 @@ std::vector<DataFileError> RosterProblems(const std::string& path, int32_t listO
 // items, a number that is not a whole number in its range (the student number 0..5000), one student
 // number on two lines, or more than 5000 listed rows; the roster values are then unchanged.
 void ReadRoster(AppState& state, int64_t today);
+// ReadRoster's second half, for lines read (ReadRosterLines of `file`) where the state may not be
+// touched, such as a worker thread.
+void ApplyRosterLines(AppState& state, int64_t today, const std::string& file,
+                      const std::vector<RosterLine>& lines);
 
 }  // namespace bardrill
