@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -162,6 +163,59 @@ TEST_F(ShareHang, ATeachersDeleteWaitsUnderTheCoverAndIsDoneOnceWhenTheShareAnsw
   EXPECT_EQ(RecordsOnDisk(), 2);
   EXPECT_EQ(list->count(), 2);
   EXPECT_TRUE(cover->isHidden());
+}
+
+// Answers the question by bringing the share back first, as a teacher would.
+class MendingPrompts : public Prompts {
+ public:
+  std::function<void()> mend;
+  int asked = 0;
+  void Message(const std::string&, const std::string&) override {}
+  bool AskYesNo(const std::string&, const std::string&) override {
+    ++asked;
+    mend();
+    return true;
+  }
+};
+
+// The share goes away (its mount point staying) as the last answer is typed: the teacher is asked to save
+// again, nothing is written anywhere else, and the record lands once when the share is back.
+TEST_F(ShareHang, ADropDuringADrillsRecordAsksToSaveAgainAndTheRecordLandsOnceWhenTheShareIsBack) {
+  AddRecords(2);
+  for (const int err : {ENOTCONN, EIO}) {
+    SCOPED_TRACE(err);
+    MendingPrompts prompts;
+    prompts.mend = [&] { share->Normal(); };
+    Services services{fakes.clock, fakes.random, fakes.sound, fakes.launcher, prompts};
+    screens::Screens own(state, services);
+    int ownEnd = -1;
+    own.onEnd = [&](int code) { ownEnd = code; };
+    const int64_t before = RecordsOnDisk();
+    state.CurrentStudentNumber = 1;
+    state.CurrentStudentName = "山田 太郎";
+    BuildLevelCatalogue(state);
+    ComputeCounts(state, fakes.clock.today);
+    state.SelectedLevel = 1;
+    screens::StartDrill(own);
+    QCoreApplication::processEvents();
+    Settle(own);
+    auto* drill = own.Find<screens::Mainfrm>();
+    ASSERT_NE(drill, nullptr);
+    for (int i = 0; i < 10; ++i) {
+      if (i == 9) share->Drop(err);
+      QTest::keyClicks(drill, QString::number(drill->ExpectedAnswer()));
+      QTest::keyClick(drill, Qt::Key_Return);
+      Settle(own);
+    }
+    EXPECT_EQ(prompts.asked, 1);
+    EXPECT_EQ(ownEnd, -1);
+    EXPECT_EQ(RecordsOnDisk(), before + 1);
+    EXPECT_TRUE(own.IsLoaded<screens::FrmSyuuryou>());
+    // The school's folder is reached through a link that the walk does not follow: only this PC's own
+    // files are seen, and no results file was made among them.
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(inst.root()))
+      EXPECT_NE(entry.path().filename(), fs::path(ResultsPath(state)).filename()) << entry.path();
+  }
 }
 
 }  // namespace
