@@ -475,19 +475,6 @@ TEST_F(DrillScreen, UnsavableResultAsksToRetryAndNoEndsTheProgram) {
   EXPECT_FALSE(screens.IsLoaded<Mainfrm>());
 }
 
-// Answers the question by mending the share first, as a teacher would.
-class MendingPrompts : public Prompts {
- public:
-  std::function<void()> mend;
-  int asked = 0;
-  void Message(const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override {
-    ++asked;
-    mend();
-    return true;
-  }
-};
-
 TEST_F(DrillScreen, RetryAfterTheShareIsBackSavesTheDrill) {
   MendingPrompts prompts;
   Services services{fakes.clock, fakes.random, fakes.sound, fakes.launcher, prompts};

@@ -65,4 +65,17 @@ class ScreenTest : public ::testing::Test {
   QTimer shareWatch;
 };
 
+// Answers every question with yes after running `mend` (bringing a share back, as a teacher would).
+class MendingPrompts : public Prompts {
+ public:
+  std::function<void()> mend;
+  int asked = 0;
+  void Message(const std::string&, const std::string&) override {}
+  bool AskYesNo(const std::string&, const std::string&) override {
+    ++asked;
+    mend();
+    return true;
+  }
+};
+
 }  // namespace bardrill::testing

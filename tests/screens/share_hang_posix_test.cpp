@@ -54,6 +54,14 @@ class ShareHang : public ScreenTest {
   void AddRecords(int count) {
     for (int i = 0; i < count; ++i) AddRecord(1 + i % 3, 1, 30 + i, fakes.clock.today);
   }
+  // Student 1 logged in with level 1 chosen, as the hub leaves them when a drill starts.
+  void ReadyForADrill() {
+    state.CurrentStudentNumber = 1;
+    state.CurrentStudentName = "山田 太郎";
+    BuildLevelCatalogue(state);
+    ComputeCounts(state, fakes.clock.today);
+    state.SelectedLevel = 1;
+  }
   int64_t RecordsOnDisk() { return ResultsFile(ResultsPath(state)).RecordCount(); }
 
   // Starts the hang, runs `act` and then the event loop until the share has answered and the screens
@@ -101,11 +109,7 @@ class ShareHang : public ScreenTest {
 
 TEST_F(ShareHang, ADrillsRecordWaitsUnderTheCoverAndIsWrittenOnceWhenTheShareAnswers) {
   AddRecords(2);
-  state.CurrentStudentNumber = 1;
-  state.CurrentStudentName = "山田 太郎";
-  BuildLevelCatalogue(state);
-  ComputeCounts(state, fakes.clock.today);
-  state.SelectedLevel = 1;
+  ReadyForADrill();
   screens::StartDrill(screens);
   DoEvents();
   auto* drill = screens.Find<screens::Mainfrm>();
@@ -165,19 +169,6 @@ TEST_F(ShareHang, ATeachersDeleteWaitsUnderTheCoverAndIsDoneOnceWhenTheShareAnsw
   EXPECT_TRUE(cover->isHidden());
 }
 
-// Answers the question by bringing the share back first, as a teacher would.
-class MendingPrompts : public Prompts {
- public:
-  std::function<void()> mend;
-  int asked = 0;
-  void Message(const std::string&, const std::string&) override {}
-  bool AskYesNo(const std::string&, const std::string&) override {
-    ++asked;
-    mend();
-    return true;
-  }
-};
-
 // The share goes away (its mount point staying) as the last answer is typed: the teacher is asked to save
 // again, nothing is written anywhere else, and the record lands once when the share is back.
 TEST_F(ShareHang, ADropDuringADrillsRecordAsksToSaveAgainAndTheRecordLandsOnceWhenTheShareIsBack) {
@@ -191,11 +182,7 @@ TEST_F(ShareHang, ADropDuringADrillsRecordAsksToSaveAgainAndTheRecordLandsOnceWh
     int ownEnd = -1;
     own.onEnd = [&](int code) { ownEnd = code; };
     const int64_t before = RecordsOnDisk();
-    state.CurrentStudentNumber = 1;
-    state.CurrentStudentName = "山田 太郎";
-    BuildLevelCatalogue(state);
-    ComputeCounts(state, fakes.clock.today);
-    state.SelectedLevel = 1;
+    ReadyForADrill();
     screens::StartDrill(own);
     QCoreApplication::processEvents();
     Settle(own);
