@@ -110,11 +110,14 @@ void ScreenTest::DoEvents() {
 
 void ScreenTest::Settle(screens::Screens& which) {
   // Generous: under Wine or a loaded machine a file job may take a while; a job that never answers
-  // fails the test rather than hanging it.
-  constexpr auto kLongest = std::chrono::seconds(60);
-  const auto until = std::chrono::steady_clock::now() + kLongest;
-  while (which.working() && std::chrono::steady_clock::now() < until)
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+  // fails the test rather than hanging it. Sleeps until the next event (the worker's answer, a pause's
+  // poll, the deadline) rather than spinning beside the worker: processEvents with a time limit ignores
+  // WaitForMoreEvents.
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.start(std::chrono::seconds(60));
+  while (which.working() && deadline.isActive())
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   EXPECT_FALSE(which.working()) << "file work still unanswered after a minute";
   QCoreApplication::processEvents();
 }
