@@ -21,6 +21,27 @@ class SystemClock : public Clock {
   uint32_t TickMilliseconds() override;
 };
 
+// Another clock as it read at one moment, for work on another thread, which must not touch the
+// program's clock (a test's clock is set by hand on the screens' thread).
+class ClockReading : public Clock {
+ public:
+  explicit ClockReading(Clock& clock)
+      : today_(clock.Today()),
+        seconds_(clock.SecondsSinceMidnight()),
+        monotonic_(clock.MonotonicSeconds()),
+        tick_(clock.TickMilliseconds()) {}
+  int64_t Today() override { return today_; }
+  double SecondsSinceMidnight() override { return seconds_; }
+  double MonotonicSeconds() override { return monotonic_; }
+  uint32_t TickMilliseconds() override { return tick_; }
+
+ private:
+  int64_t today_;
+  double seconds_;
+  double monotonic_;
+  uint32_t tick_;
+};
+
 // A uniform random fraction in [0, 1).
 class RandomSource {
  public:

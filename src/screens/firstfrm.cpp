@@ -5,10 +5,13 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTimer>
+#include <memory>
+#include <optional>
 
 #include "core/results/daily_copies.h"
 #include "core/setup/config.h"
 #include "core/setup/sound_cues.h"
+#include "platform/clock.h"
 #include "screens/namesel.h"
 #include "screens/palette.h"
 #include "screens/screens.h"
@@ -85,12 +88,30 @@ void Firstfrm::Form_Load() {
 
 void Firstfrm::Timer1_Timer() {
   Timer1->stop();
-  LoadConfiguration(screens_.state, screens_.state.ExeFolder);
-  ProtectResultsAtStart(screens_.state, screens_.services);
-  // Found here rather than by the fourth failed sound of a child's first drill, which would be lost.
-  CheckWatchedSounds(screens_.state);
-  screens_.Show<namesel>();
-  screens_.Unload(this);
+  // Loaded into a copy on the file worker, so that the splash keeps painting while a slow share
+  // answers, and taken over here once it is all read.
+  struct Start {
+    AppState state;
+    std::optional<ResultsLoss> loss;
+  };
+  auto start = std::make_shared<Start>();
+  start->state = screens_.state;
+  screens_.RunFileWorkOnce(
+      this,
+      [start, clock = std::make_shared<ClockReading>(screens_.services.clock)] {
+        LoadConfiguration(start->state, start->state.ExeFolder);
+        start->loss = CopyUnlessLost(SchoolFilesOf(start->state), *clock);
+        // Found here rather than by the fourth failed sound of a child's first drill, which would be lost.
+        if (!start->loss) CheckWatchedSounds(start->state);
+      },
+      [this, start](std::exception_ptr failure) {
+        if (failure) std::rethrow_exception(failure);
+        screens_.state = std::move(start->state);
+        if (start->loss)
+          RefuseLostResults(SchoolFilesOf(screens_.state).results, *start->loss, screens_.services.prompts);
+        screens_.Show<namesel>();
+        screens_.Unload(this);
+      });
 }
 
 }  // namespace bardrill::screens

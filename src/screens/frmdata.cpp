@@ -18,7 +18,6 @@
 #include "core/setup/roster.h"
 #include "core/teacher/record_list.h"
 #include "platform/errors.h"
-#include "platform/paths.h"
 #include "screens/line_list.h"
 #include "screens/printing.h"
 #include "screens/screens.h"
@@ -215,31 +214,21 @@ void FrmData::Command1_Click(std::function<void()> then) {
   records_ = std::make_shared<RecordList>();
   // The roster too, for the names: a child added since the screen opened can be given a record.
   struct Read {
-    std::vector<RosterLine> roster;
-    std::string rosterFault;
+    RosterRead roster;
     RecordList list;
   };
   auto read = std::make_shared<Read>();
-  const std::string roster = paths::Native(RosterPath(state));
+  read->roster = RosterReadOf(state);
   // Waits for a share that is away, and ends the program with a message when it stays away.
   screens_.ReadResults(
       this,
-      [read, roster, file = ResultsFileOf(state), school = state.SchoolCode] {
-        try {
-          read->roster = ReadRosterLines(roster);
-        } catch (const DataFileError& failure) {
-          read->rosterFault = failure.what();
-          return;
-        }
-        read->list = ReadRecordList(file, school);
+      [read, file = ResultsFileOf(state), school = state.SchoolCode] {
+        ReadRosterInto(read->roster);
+        if (read->roster.fault.empty()) read->list = ReadRecordList(file, school);
       },
-      [this, read, roster, then = std::move(then)] {
-        if (!read->rosterFault.empty()) {
-          screens_.Fail(read->rosterFault);
-          return;
-        }
+      [this, read, then = std::move(then)] {
+        if (!screens_.ApplyRoster(read->roster)) return;
         AppState& state = screens_.state;
-        ApplyRosterLines(state, screens_.services.clock.Today(), roster, read->roster);
         auto list = std::make_shared<RecordList>(std::move(read->list));
         fillChoices(RosterChoices(state));
         Label3->setText(Q(RecordCountText(list->recordCount)));

@@ -12,9 +12,14 @@
 #include <QTableWidget>
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <optional>
 
 #include "core/app_state.h"
+#include "core/setup/standards.h"
+#include "core/teacher/standards_editor.h"
 #include "platform/errors.h"
+#include "platform/paths.h"
 #include "screens/line_list.h"
 #include "screens/palette.h"
 #include "screens/screens.h"
@@ -186,13 +191,14 @@ void FrmTimeData::Form_Activate() {
   }
   entered_ = true;
   Label4->clear();
-  if (!reload(true)) return;
-  equalColumns();
-  MSFlexGrid1->setColumnWidth(1, static_cast<int>(std::lround(0.8 * MSFlexGrid1->columnWidth(2))));
-  moveTo(1, 1);
-  readHistograms([this] {
-    Command7_Click();
-    GridToText転送();
+  reload(true, [this] {
+    equalColumns();
+    MSFlexGrid1->setColumnWidth(1, static_cast<int>(std::lround(0.8 * MSFlexGrid1->columnWidth(2))));
+    moveTo(1, 1);
+    readHistograms([this] {
+      Command7_Click();
+      GridToText転送();
+    });
   });
 }
 
@@ -207,25 +213,39 @@ void FrmTimeData::readHistograms(std::function<void()> then) {
       });
 }
 
-bool FrmTimeData::reload(bool opening) {
-  StandardsGrid grid;
-  std::string bytes;
-  try {
-    grid = ReadStandardsGrid(screens_.state, &bytes);
-  } catch (const DataFileError& failure) {
-    // Without a file there is nothing to edit; a revert keeps the grid as the teacher sees it.
-    if (opening) {
-      screens_.Fail(failure.what());
-    } else {
-      screens_.services.prompts.Message(kNotReadTitle,
-                                        std::string("基準データを読み直せません。\n") + failure.what());
+void FrmTimeData::readGrid(std::function<void(GridRead& read)> then) {
+  auto read = std::make_shared<GridRead>();
+  screens_.RunFileWorkOnce(
+      this,
+      [read, path = paths::Native(StandardsPath(screens_.state))] {
+        try {
+          read->grid = ReadStandardsGridAt(path, &read->bytes);
+        } catch (const DataFileError& failure) {
+          read->fault = failure.what();
+        }
+      },
+      [read, then = std::move(then)](std::exception_ptr failure) {
+        if (failure) std::rethrow_exception(failure);
+        then(*read);
+      });
+}
+
+void FrmTimeData::reload(bool opening, std::function<void()> then) {
+  readGrid([this, opening, then = std::move(then)](GridRead& read) {
+    if (!read.fault.empty()) {
+      // Without a file there is nothing to edit; a revert keeps the grid as the teacher sees it.
+      if (opening) {
+        screens_.Fail(read.fault);
+      } else {
+        screens_.services.prompts.Message(kNotReadTitle, "基準データを読み直せません。\n" + read.fault);
+      }
+      return;
     }
-    return false;
-  }
-  fillGrid(grid);
-  loadedGrid_ = std::move(grid);
-  loadedBytes_ = std::move(bytes);
-  return true;
+    fillGrid(read.grid);
+    loadedGrid_ = std::move(read.grid);
+    loadedBytes_ = std::move(read.bytes);
+    then();
+  });
 }
 
 void FrmTimeData::fillGrid(const StandardsGrid& grid) {
@@ -384,11 +404,10 @@ void FrmTimeData::Option1_Click([[maybe_unused]] int index) {
 }
 
 void FrmTimeData::Command2_Click() {
-  const int r = row();
-  const int c = column();
-  if (!reload(false)) return;
-  moveTo(r, c);
-  Command7_Click();
+  reload(false, [this, r = row(), c = column()] {
+    moveTo(r, c);
+    Command7_Click();
+  });
 }
 
 void FrmTimeData::save(std::function<void()> saved, std::function<void()> notSaved) {
@@ -405,8 +424,7 @@ void FrmTimeData::save(std::function<void()> saved, std::function<void()> notSav
   try {
     prepared = PrepareStandardsSave(screens_.state, StandardsRowsOf(grid), &loadedBytes_);
   } catch (const DataFileError& failure) {
-    reportFailedSave(FailureText(failure), grid);
-    notSaved();
+    reportFailedSave(FailureText(failure), grid, std::move(notSaved));
     return;
   }
   auto outcome = std::make_shared<SaveOutcome>(SaveOutcome::Saved);
@@ -418,16 +436,14 @@ void FrmTimeData::save(std::function<void()> saved, std::function<void()> notSav
           try {
             std::rethrow_exception(failure);
           } catch (const DataFileError& unreadable) {
-            reportFailedSave(FailureText(unreadable), grid);
+            reportFailedSave(FailureText(unreadable), grid, notSaved);
           } catch (const std::exception& unwritable) {
-            reportFailedSave(unwritable.what(), grid);
+            reportFailedSave(unwritable.what(), grid, notSaved);
           }
-          notSaved();
           return;
         }
         if (*outcome == SaveOutcome::ChangedElsewhere) {
-          redoOverNewerFile(grid);
-          notSaved();
+          redoOverNewerFile(grid, notSaved);
           return;
         }
         save.Apply(screens_.state, &loadedBytes_);
@@ -439,44 +455,43 @@ void FrmTimeData::save(std::function<void()> saved, std::function<void()> notSav
       });
 }
 
-void FrmTimeData::reportFailedSave(const std::string& failure, const StandardsGrid& saving) {
+void FrmTimeData::reportFailedSave(const std::string& failure, const StandardsGrid& saving,
+                                   std::function<void()> then) {
   // Said as the file is now, whatever the failure left it: read again rather than assumed.
-  std::optional<StandardsGrid> now;
-  try {
-    now = ReadStandardsGrid(screens_.state);
-  } catch (const DataFileError&) {
-  }
-  Picture6->hide();
-  screens_.services.prompts.Message(
-      kNotSavedTitle,
-      "基準データを記録できませんでした。" + FileAfterFailedSave(loadedGrid_, saving, now) + "\n" + failure);
+  readGrid([this, failure, saving, then = std::move(then)](GridRead& read) {
+    std::optional<StandardsGrid> now;
+    if (read.fault.empty()) now = std::move(read.grid);
+    Picture6->hide();
+    screens_.services.prompts.Message(kNotSavedTitle, "基準データを記録できませんでした。" +
+                                                          FileAfterFailedSave(loadedGrid_, saving, now) +
+                                                          "\n" + failure);
+    then();
+  });
 }
 
-void FrmTimeData::redoOverNewerFile(const StandardsGrid& edited) {
-  const int r = row();
-  const int c = column();
-  StandardsGrid file;
-  std::string bytes;
-  try {
-    file = ReadStandardsGrid(screens_.state, &bytes);
-  } catch (const DataFileError& failure) {
-    // The grid keeps the edits; the next save compares with the same old bytes and is refused again.
-    reportFailedSave(failure.what(), edited);
-    return;
-  }
-  const RedoneEdits redo = RedoEdits(loadedGrid_, edited, file);
-  fillGrid(redo.grid);
-  for (const RejectedCell& edit : redo.edits) {
-    QTableWidgetItem* item = cell(edit.row, edit.column);
-    item->setBackground(kChangedColour);
-    item->setToolTip(QStringLiteral("ファイルの値：") + Q(file[edit.row][edit.column]));
-  }
-  loadedGrid_ = std::move(file);
-  loadedBytes_ = std::move(bytes);
-  Changed = !redo.edits.empty();
-  moveTo(r, c);
-  Picture6->hide();
-  screens_.services.prompts.Message(kNotSavedTitle, redo.message);
+void FrmTimeData::redoOverNewerFile(const StandardsGrid& edited, std::function<void()> then) {
+  readGrid([this, edited, r = row(), c = column(), then = std::move(then)](GridRead& read) {
+    if (!read.fault.empty()) {
+      // The grid keeps the edits; the next save compares with the same old bytes and is refused again.
+      reportFailedSave(read.fault, edited, then);
+      return;
+    }
+    const StandardsGrid& file = read.grid;
+    const RedoneEdits redo = RedoEdits(loadedGrid_, edited, file);
+    fillGrid(redo.grid);
+    for (const RejectedCell& edit : redo.edits) {
+      QTableWidgetItem* item = cell(edit.row, edit.column);
+      item->setBackground(kChangedColour);
+      item->setToolTip(QStringLiteral("ファイルの値：") + Q(file[edit.row][edit.column]));
+    }
+    loadedGrid_ = std::move(read.grid);
+    loadedBytes_ = std::move(read.bytes);
+    Changed = !redo.edits.empty();
+    moveTo(r, c);
+    Picture6->hide();
+    screens_.services.prompts.Message(kNotSavedTitle, redo.message);
+    then();
+  });
 }
 
 void FrmTimeData::clearMarks() {

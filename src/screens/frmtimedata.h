@@ -55,7 +55,16 @@ class FrmTimeData : public Form {
   void PlaceCellEditor();
   bool Gridinputtext_KeyDown(int key, bool shift);
 
-  bool reload(bool opening);
+  // The standards file as the file worker read it: its grid and bytes, or why it could not be read.
+  struct GridRead {
+    StandardsGrid grid;
+    std::string bytes;
+    std::string fault;
+  };
+  void readGrid(std::function<void(GridRead& read)> then);
+  // Fills the grid from the file, then runs `then`; an unreadable file ends the program when `opening`,
+  // else the teacher is told and the grid stays as it was.
+  void reload(bool opening, std::function<void()> then);
   void fillGrid(const StandardsGrid& grid);
   StandardsGrid gridContents() const;
   void equalColumns();
@@ -65,8 +74,9 @@ class FrmTimeData : public Form {
   void save(std::function<void()> saved, std::function<void()> notSaved);
   void leave();
   // Another PC saved since the grid was read: the file's values come in, the teacher's edits stay.
-  void redoOverNewerFile(const StandardsGrid& edited);
-  void reportFailedSave(const std::string& failure, const StandardsGrid& saving);
+  // Each reads the file again and tells the teacher, then runs `then`.
+  void redoOverNewerFile(const StandardsGrid& edited, std::function<void()> then);
+  void reportFailedSave(const std::string& failure, const StandardsGrid& saving, std::function<void()> then);
   // Reads the time histograms on the file worker, then runs `then`.
   void readHistograms(std::function<void()> then);
   void moveTo(int row, int column);

@@ -127,18 +127,21 @@ void namesel::Form_Activate() {
 }
 
 void namesel::showRoster(std::function<void()> then) {
-  screens_.RefreshCounts(this, [this, then = std::move(then)] {
-    名簿表示();
-    if (then) then();
-    Picture5->hide();
-  });
+  // The roster is read with the counts: a child added at another PC is listed.
+  auto roster = std::make_shared<RosterRead>(RosterReadOf(screens_.state));
+  screens_.RefreshCounts(
+      this,
+      [this, roster, then = std::move(then)] {
+        if (!screens_.ApplyRoster(*roster)) return;
+        名簿表示();
+        if (then) then();
+        Picture5->hide();
+      },
+      [roster] { ReadRosterInto(*roster); });
 }
 
 void namesel::名簿表示() {
   AppState& state = screens_.state;
-  const int64_t today = screens_.services.clock.Today();
-  state.SchoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);
-  ReadRoster(state, today);
   std::vector<SelectionLine> rows = SelectionLines(state, displayChoice_, S(Combo1->currentText()));
   std::vector<std::string> lines{kSelectionHeader};
   std::vector<int> students{0};

@@ -288,6 +288,15 @@ void Screens::RefreshCounts(QObject* context, std::function<void()> then, FileWo
       });
 }
 
+bool Screens::ApplyRoster(const RosterRead& read) {
+  if (!read.fault.empty()) {
+    Fail(read.fault);
+    return false;
+  }
+  ApplyRosterLines(state, services.clock.Today(), read.file, read.lines);
+  return true;
+}
+
 LockWaitStep LockWaitShowing(Screens& screens, std::initializer_list<QWidget*> shown, QProgressBar* progress,
                              std::string why) {
   std::vector<QPointer<QWidget>> widgets(shown.begin(), shown.end());

@@ -11,6 +11,7 @@
 
 #include "core/app_state.h"
 #include "core/services.h"
+#include "core/setup/roster.h"
 #include "platform/shared_file.h"
 #include "screens/file_work.h"
 #include "screens/form.h"
@@ -102,6 +103,9 @@ class Screens {
   // the file worker as RefreshCounts does, then `then`. Other failures of `read` end the program with
   // their message.
   void ReadResults(QObject* context, FileWork::Job read, std::function<void()> then);
+  // Applies a roster read on the file worker to the state (today by the clock); when it could not be
+  // read, says why, ends the program and returns false.
+  bool ApplyRoster(const RosterRead& read);
   // Something the worker's jobs may tell the screens' thread while they run.
   FileWork::Tell teller() const { return fileWork_->teller(); }
   // Set once the program ends, for jobs to give up their waits.

@@ -564,16 +564,24 @@ void seisekitime1::Command3_Click(int index) {
 }
 
 void seisekitime1::Command16_Click() {
-  AppState& state = screens_.state;
-  ReadRoster(state, screens_.services.clock.Today());
-  Picture11->setLevels(levels());
-  ViewedStudent = state.CurrentStudentNumber;
-  {
-    const QSignalBlocker quiet(Option1[3]);
-    Option1[3]->setChecked(true);
-  }
-  回数など表示();
-  fillLists(HubList::IndividualTimes);
+  beginListRefill();
+  // The roster is read with the drills: a name changed at another PC shows as it is now.
+  auto roster = std::make_shared<RosterRead>(RosterReadOf(screens_.state));
+  screens_.RefreshCounts(
+      this,
+      [this, roster] {
+        if (!screens_.ApplyRoster(*roster)) return;
+        Picture11->setLevels(levels());
+        ViewedStudent = screens_.state.CurrentStudentNumber;
+        {
+          const QSignalBlocker quiet(Option1[3]);
+          Option1[3]->setChecked(true);
+        }
+        回数など表示();
+        fillColumnTexts();
+        showLists(HubList::IndividualTimes);
+      },
+      [roster] { ReadRosterInto(*roster); });
 }
 
 void seisekitime1::Command17_Click() {

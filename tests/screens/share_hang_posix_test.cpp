@@ -14,17 +14,22 @@
 #include <optional>
 
 #include "core/results/counts.h"
+#include "core/results/daily_copies.h"
 #include "core/results/result_record.h"
 #include "core/results/results_file.h"
 #include "core/setup/identity.h"
+#include "platform/paths.h"
+#include "screens/firstfrm.h"
 #include "screens/frmdata.h"
 #include "screens/frmsyuuryou.h"
 #include "screens/line_list.h"
 #include "screens/mainfrm.h"
+#include "screens/namesel.h"
 #include "screens/program_window.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"
 #include "support/share_mount.h"
+#include "support/wav.h"
 
 namespace bardrill::testing {
 namespace {
@@ -167,6 +172,23 @@ TEST_F(ShareHang, ATeachersDeleteWaitsUnderTheCoverAndIsDoneOnceWhenTheShareAnsw
   EXPECT_EQ(RecordsOnDisk(), 2);
   EXPECT_EQ(list->count(), 2);
   EXPECT_TRUE(cover->isHidden());
+}
+
+TEST_F(ShareHang, TheSplashKeepsPaintingWhileTheStartReadsTheSchoolsFilesAndHandsOverWhenTheyCome) {
+  AddRecords(3);
+  WritePlayableSounds(inst.soundFolder());
+  state = AppState();
+  state.ExeFolder = inst.programFolder();
+  auto* splash = screens.Load<screens::Firstfrm>();
+  ThroughAHang([&] { Tick(splash->timer()); },
+               [&] {
+                 EXPECT_TRUE(screens.IsLoaded<screens::Firstfrm>())
+                     << "the splash left before the files came";
+                 EXPECT_FALSE(screens.IsLoaded<screens::namesel>());
+               });
+  EXPECT_TRUE(screens.IsLoaded<screens::namesel>());
+  EXPECT_EQ(state.SchoolName, "テスト塾");
+  EXPECT_EQ(DayCopies(paths::Native(ResultsPath(state))).size(), 1u) << "the day's copy was not made";
 }
 
 // The share goes away (its mount point staying) as the last answer is typed: the teacher is asked to save

@@ -75,8 +75,15 @@ bool IsFolder(const std::string& path) {
 
 void MakeFolder(const std::string& folder) {
   std::error_code ec;
-  fs::create_directories(paths::ToFs(folder), ec);
+  const bool made = fs::create_directories(paths::ToFs(folder), ec);
   if (ec) throw FileWriteError(folder + ": the folder cannot be made (" + ec.message() + ")");
+  // A folder made new is flushed into the folder that holds it, or a power cut takes it, and every copy
+  // made in it, away.
+  if (made) {
+    std::string parent = folder;
+    while (!parent.empty() && parent.back() == paths::kSeparator) parent.pop_back();
+    durable::SyncFolder(parent.substr(0, parent.find_last_of(paths::kSeparator) + 1));
+  }
 }
 
 std::string NewTemporaryFolder(const std::string& copies, int64_t today) {
@@ -326,14 +333,22 @@ std::optional<CopyFailure> LastCopyFailure(const std::string& resultsPath) {
   return CopyFailure{note, text};
 }
 
+std::optional<ResultsLoss> CopyUnlessLost(const SchoolFiles& files, Clock& clock) {
+  std::optional<ResultsLoss> loss = FindResultsLoss(files.results);
+  if (!loss) MakeDailyCopy(files, clock);
+  return loss;
+}
+
+void RefuseLostResults(const std::string& resultsPath, const ResultsLoss& loss, Prompts& prompts) {
+  prompts.Message(kLossTitle,
+                  std::string(loss.missing ? kMissingForChild : kShortForChild) + "\n" + resultsPath);
+  throw ProgramEnd(DescribeLoss(resultsPath, loss), 2);
+}
+
 void ProtectResultsAtStart(const AppState& state, Services& services) {
   const SchoolFiles files = SchoolFilesOf(state);
-  if (std::optional<ResultsLoss> loss = FindResultsLoss(files.results)) {
-    services.prompts.Message(
-        kLossTitle, std::string(loss->missing ? kMissingForChild : kShortForChild) + "\n" + files.results);
-    throw ProgramEnd(DescribeLoss(files.results, *loss), 2);
-  }
-  MakeDailyCopy(files, services.clock);
+  if (std::optional<ResultsLoss> loss = CopyUnlessLost(files, services.clock))
+    RefuseLostResults(files.results, *loss, services.prompts);
 }
 
 }  // namespace bardrill

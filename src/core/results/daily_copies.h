@@ -13,6 +13,7 @@ namespace bardrill {
 
 struct AppState;
 struct Services;
+class Prompts;
 class Clock;
 
 // The folder of copies beside the results file, with one folder per day named YYYY-MM-DD.
@@ -104,5 +105,10 @@ std::optional<CopyFailure> LastCopyFailure(const std::string& resultsPath);
 // and ends the program (ProgramEnd) instead of letting the first drill start an empty file; otherwise
 // today's copy is made.
 void ProtectResultsAtStart(const AppState& state, Services& services);
+// Its two halves, for a start whose files are read off the screens' thread: the files' half finds the
+// loss or makes the copy; the loss is then told to the child, which ends the program (ProgramEnd).
+std::optional<ResultsLoss> CopyUnlessLost(const SchoolFiles& files, Clock& clock);
+[[noreturn]] void RefuseLostResults(const std::string& resultsPath, const ResultsLoss& loss,
+                                    Prompts& prompts);
 
 }  // namespace bardrill

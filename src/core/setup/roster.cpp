@@ -159,6 +159,18 @@ void ReadRoster(AppState& state, int64_t today) {
   ApplyRosterLines(state, today, file, ReadRosterLines(file));
 }
 
+RosterRead RosterReadOf(const AppState& state) {
+  return RosterRead{paths::Native(RosterPath(state)), {}, {}};
+}
+
+void ReadRosterInto(RosterRead& read) {
+  try {
+    read.lines = ReadRosterLines(read.file);
+  } catch (const DataFileError& failure) {
+    read.fault = failure.what();
+  }
+}
+
 void ApplyRosterLines(AppState& state, int64_t today, const std::string& file,
                       const std::vector<RosterLine>& lines) {
   const int schoolYear = SchoolYearOf(today, state.SchoolYearStartMonth);

@@ -44,4 +44,14 @@ void ReadRoster(AppState& state, int64_t today);
 void ApplyRosterLines(AppState& state, int64_t today, const std::string& file,
                       const std::vector<RosterLine>& lines);
 
+// The roster as read off the screens' thread, to be applied on it. What the file fails with is kept as
+// its message rather than thrown, so that no retrying meant for the results file takes it up.
+struct RosterRead {
+  std::string file;
+  std::vector<RosterLine> lines;
+  std::string fault;
+};
+RosterRead RosterReadOf(const AppState& state);  // the path only: nothing read yet
+void ReadRosterInto(RosterRead& read);
+
 }  // namespace bardrill

@@ -46,7 +46,11 @@ std::vector<std::string> TitleRow() {
 }  // namespace
 
 StandardsGrid ReadStandardsGrid(const AppState& state, std::string* fileBytes) {
-  ItemReader reader = ItemReader::FromFile(paths::Native(StandardsPath(state)), fileBytes);
+  return ReadStandardsGridAt(paths::Native(StandardsPath(state)), fileBytes);
+}
+
+StandardsGrid ReadStandardsGridAt(const std::string& path, std::string* fileBytes) {
+  ItemReader reader = ItemReader::FromFile(path, fileBytes);
   StandardsGrid grid{TitleRow()};
   if (reader.AtEnd()) return grid;
   reader.NextLine();  // the file's own header is replaced by the titles

@@ -20,6 +20,8 @@ inline constexpr int kNumericColumns = 9;  // columns 1..9 are read as numbers; 
 // level line of other than twelve items, as the program could not load such a file either. The file's
 // bytes as read are left in `fileBytes` when it is given: SaveStandards refuses to save over others.
 StandardsGrid ReadStandardsGrid(const AppState& state, std::string* fileBytes = nullptr);
+// The same from the standards file at `path` (a native path), for a read on another thread.
+StandardsGrid ReadStandardsGridAt(const std::string& path, std::string* fileBytes = nullptr);
 
 // The rows SaveStandards writes: the titles and every level row, without the level column.
 std::vector<std::vector<std::string>> StandardsRowsOf(const StandardsGrid& grid);
