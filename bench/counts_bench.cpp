@@ -75,8 +75,41 @@ void BM_ComputeCounts(benchmark::State& bench) {
     benchmark::DoNotOptimize(state.LoadedCount);
   }
   bench.counters["loaded"] = static_cast<double>(state.LoadedCount);
+  bench.counters["bytes_read"] = static_cast<double>(state.CountsScratch.kept.bytesRead);
 }
 BENCHMARK(BM_ComputeCounts)->Arg(1000)->Arg(20000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// A count after what happens to the file between two counts on a child's path: 0 nothing, 1 another
+// PC's drill appended, 2 a teacher's delete (a new file). On a copy of the file of range(1) records, so
+// that the others stay as they are.
+void BM_CountAfter(benchmark::State& bench) {
+  testing::TempDir dir;
+  AppState state;
+  state.ProgramDataFolder = dir.path();
+  StandardsForThreeLevels(state);
+  std::filesystem::copy_file(Files().FolderFor(bench.range(1)) + "成績累積データ.dat", ResultsPath(state));
+  ResultsFile file(ResultsPath(state));
+  ComputeCounts(state, kToday);
+  const int64_t change = bench.range(0);
+  int64_t bytes = 0;
+  for (auto _ : bench) {
+    bench.PauseTiming();
+    if (change == 1) file.Append(MakeNewRecord(kToday, 0.5, 7, 2, 80, "01234"));
+    if (change == 2) file.DeleteOne(1, *file.ReadOne(1));
+    bench.ResumeTiming();
+    ComputeCounts(state, kToday);
+    bytes += state.CountsScratch.kept.bytesRead;
+  }
+  bench.counters["bytes_read"] =
+      benchmark::Counter(static_cast<double>(bytes), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_CountAfter)
+    ->ArgNames({"change", "records"})
+    ->Args({0, 20000})
+    ->Args({1, 20000})
+    ->Args({1, 100000})
+    ->Args({2, 20000})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace bardrill

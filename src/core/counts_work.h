@@ -3,17 +3,19 @@
 #include <utility>
 #include <vector>
 
+#include "core/results/kept_records.h"
+
 namespace bardrill {
 
 inline constexpr int32_t kNoTime = 99999;      // best-time tables: no drill yet
 inline constexpr int32_t kFailedTime = 99998;  // a drill given up: shown as failed, never as a time
 
-// What the counts keep from one call to the next, so that a call neither allocates nor clears its
-// tables afresh: the buffer the records are read into, the cells of the tables that the last load and
-// tally set, and each level's points by drill time, worked out once for the level's standards. Only
-// counts.cpp reads or writes it.
+// What the counts keep from one call to the next, so that a call neither reads the whole file nor
+// allocates or clears its tables afresh: the newest records as last read, the cells of the tables that the
+// last load and tally set, and each level's points by drill time, worked out once for the level's standards.
+// Only counts.cpp reads or writes it.
 struct CountsWork {
-  std::vector<unsigned char> buffer;
+  KeptRecords kept;
   std::vector<int32_t> bestCells;      // BestTime cells the last load set
   std::vector<int32_t> countCells;     // cells of the count and points tables the last tally set
   std::vector<uint64_t> inCountCells;  // one bit per cell: in countCells

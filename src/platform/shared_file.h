@@ -97,6 +97,16 @@ class FileReader {
   FileReader& operator=(const FileReader&) = delete;
 
   int64_t Size() const;
+  // What tells this file from another put in its place, and a change in place from none: its identity on
+  // its volume with its length and last write time, read at one moment.
+  struct Stamp {
+    uint64_t volume = 0;  // device; volume serial number
+    uint64_t file = 0;    // inode; file index
+    int64_t size = 0;
+    int64_t written = 0;  // last write time, in the system's own unit
+    bool SameFile(const Stamp& other) const { return volume == other.volume && file == other.file; }
+  };
+  Stamp stamp() const;
   // Fills `buffer` from `offset`; returns fewer bytes only when the file ends first.
   size_t ReadAt(int64_t offset, std::span<unsigned char> buffer) const;
 

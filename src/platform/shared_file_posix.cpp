@@ -415,6 +415,13 @@ int64_t FileReader::Size() const {
   return st.st_size;
 }
 
+FileReader::Stamp FileReader::stamp() const {
+  struct stat st {};
+  if (::fstat(static_cast<int>(handle_), &st) != 0) FailRead(path_, "cannot be examined", errno);
+  return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino), st.st_size,
+          static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+}
+
 size_t FileReader::ReadAt(int64_t offset, std::span<unsigned char> buffer) const {
   size_t done = 0;
   if (int err = ReadAll(static_cast<int>(handle_), offset, buffer, done))

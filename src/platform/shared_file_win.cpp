@@ -345,6 +345,16 @@ int64_t FileReader::Size() const {
   return size.QuadPart;
 }
 
+FileReader::Stamp FileReader::stamp() const {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!Identity(AsHandle(handle_), info)) FailRead(path_, "cannot be examined", GetLastError());
+  auto wide = [](DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; };
+  return {
+      info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+      static_cast<int64_t>(wide(info.nFileSizeHigh, info.nFileSizeLow)),
+      static_cast<int64_t>(wide(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime))};
+}
+
 size_t FileReader::ReadAt(int64_t offset, std::span<unsigned char> buffer) const {
   size_t done = 0;
   if (DWORD err = ReadAll(AsHandle(handle_), offset, buffer, done))

@@ -275,11 +275,11 @@ void Screens::ReadResults(QObject* context, FileWork::Job read, std::function<vo
 
 void Screens::RefreshCounts(QObject* context, std::function<void()> then, FileWork::Job alongside) {
   auto read = std::make_shared<ResultsRead>();
-  read->buffer = std::move(state.CountsScratch.buffer);
+  read->kept = std::move(state.CountsScratch.kept);
   ReadResults(
       context,
       [read, file = ResultsFileOf(state), alongside = std::move(alongside)] {
-        *read = ReadResultsForCounts(file, std::move(read->buffer));
+        *read = ReadResultsForCounts(file, std::move(read->kept));
         if (alongside) alongside();
       },
       [this, read, then = std::move(then)] {

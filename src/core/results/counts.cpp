@@ -278,23 +278,23 @@ void LoadRecords(AppState& state, const ResultsFile::Records& read) {
 }
 }  // namespace
 
-ResultsRead ReadResultsForCounts(const ResultsFile& file, std::vector<unsigned char> buffer) {
-  ResultsRead read{std::move(buffer), {}};
-  read.records = file.ReadNewest(kMaxLoadedRecords, read.buffer);
+ResultsRead ReadResultsForCounts(const ResultsFile& file, KeptRecords kept) {
+  ResultsRead read{std::move(kept), {}};
+  read.records = file.ReadNewest(kMaxLoadedRecords, read.kept);
   return read;
 }
 
 void LoadResults(AppState& state) {
   // Read whole before anything in `state` changes.
-  ResultsRead read = ReadResultsForCounts(ResultsFileOf(state), std::move(state.CountsScratch.buffer));
+  ResultsRead read = ReadResultsForCounts(ResultsFileOf(state), std::move(state.CountsScratch.kept));
   LoadRecords(state, read.records);
-  state.CountsScratch.buffer = std::move(read.buffer);
+  state.CountsScratch.kept = std::move(read.kept);
 }
 
 void ApplyCounts(AppState& state, ResultsRead& read, int64_t today) {
   LoadRecords(state, read.records);
-  if (state.CountsScratch.buffer.capacity() < read.buffer.capacity())
-    state.CountsScratch.buffer = std::move(read.buffer);
+  // The newest read is kept, also when another read was on its way meanwhile and took nothing kept.
+  state.CountsScratch.kept = std::move(read.kept);
   read.records = {};
   TallyCounts(state, today);
 }

@@ -30,16 +30,17 @@ void TallyCounts(AppState& state, int64_t today);
 // LoadResults, then TallyCounts.
 void ComputeCounts(AppState& state, int64_t today);
 
-// The newest records of the results file, read whole for the counts: what LoadResults reads, split off
-// so that a worker thread may read while the screens go on using the tables in `state`.
+// The newest records of the results file, read for the counts: what LoadResults reads, split off so
+// that a worker thread may read while the screens go on using the tables in `state`.
 struct ResultsRead {
-  std::vector<unsigned char> buffer;
+  KeptRecords kept;
   ResultsFile::Records records;
 };
-// Reads the newest records of `file` into `buffer` (a buffer kept from the last read, so that it is not
-// allocated again), failing as LoadResults does. Touches no state.
-ResultsRead ReadResultsForCounts(const ResultsFile& file, std::vector<unsigned char> buffer);
-// What LoadResults and TallyCounts do with records already read; the read's buffer is kept for the next.
+// Reads the newest records of `file` into `kept` (the records kept from the last read, of which only
+// what was appended since is read again), failing as LoadResults does. Touches no state.
+ResultsRead ReadResultsForCounts(const ResultsFile& file, KeptRecords kept);
+// What LoadResults and TallyCounts do with records already read; the read's records are kept for the
+// next.
 void ApplyCounts(AppState& state, ResultsRead& read, int64_t today);
 
 // Whether a record dated `date` is in the window of `days` days that ends today: today and the days - 1

@@ -193,6 +193,70 @@ ResultsFile::Records ResultsFile::ReadNewest(int64_t limit, std::vector<unsigned
   return records;
 }
 
+namespace {
+
+// The records appended to the file `in` since `kept` was read, when it is the same file grown by appends
+// only; false, with `kept` as it was, when it is not.
+bool ReadAppended(const FileReader& in, const FileReader::Stamp& now, int64_t limit, KeptRecords& kept) {
+  if (!kept.stamp || !kept.stamp->SameFile(now) || limit < 1) return false;
+  const int64_t fileRecords = now.size / kRecordBytes;
+  if (fileRecords < kept.fileRecords) return false;
+  if (now.size == kept.stamp->size && now.written != kept.stamp->written) return false;
+  // The last record kept is read again with the new ones: the file still holds it where it was, or
+  // something other than appends happened to the file.
+  const bool last = kept.fileRecords > 0;
+  if (last && kept.bytes.size() < kRecordSize) return false;
+  const int64_t from = kept.fileRecords - (last ? 1 : 0);
+  std::vector<unsigned char> fresh(static_cast<size_t>(fileRecords - from) * kRecordSize);
+  const size_t got = in.ReadAt(from * kRecordBytes, fresh);
+  kept.bytesRead += static_cast<int64_t>(got);
+  if (got < fresh.size()) return false;  // cut short meanwhile
+  if (last && !std::equal(fresh.begin(), fresh.begin() + kRecordSize, kept.bytes.end() - kRecordSize))
+    return false;
+  kept.bytes.insert(kept.bytes.end(), fresh.begin() + (last ? kRecordSize : 0), fresh.end());
+  kept.fileRecords = fileRecords;
+  const int64_t held = static_cast<int64_t>(kept.bytes.size() / kRecordSize);
+  if (held > limit) {
+    kept.bytes.erase(kept.bytes.begin(),
+                     kept.bytes.begin() + static_cast<ptrdiff_t>((held - limit) * kRecordBytes));
+    kept.first += held - limit;
+  }
+  return true;
+}
+
+}  // namespace
+
+ResultsFile::Records ResultsFile::ReadNewest(int64_t limit, KeptRecords& kept) const {
+  limit = std::max<int64_t>(limit, 0);
+  kept.bytesRead = 0;
+  std::optional<FileReader> in = OpenForReading();
+  if (!in) {
+    kept.bytes.clear();
+    kept.first = 1;
+    kept.fileRecords = 0;
+    kept.stamp.reset();
+    return {};
+  }
+  const FileReader::Stamp now = in->stamp();
+  if (!ReadAppended(*in, now, limit, kept)) {
+    kept.stamp.reset();
+    const int64_t fileRecords = now.size / kRecordBytes;
+    const int64_t first = std::max<int64_t>(fileRecords - limit + 1, 1);
+    kept.bytes.resize(static_cast<size_t>(fileRecords - first + 1) * kRecordSize);
+    const size_t got = in->ReadAt((first - 1) * kRecordBytes, kept.bytes);
+    kept.bytesRead += static_cast<int64_t>(got);
+    kept.bytes.resize(got / kRecordSize * kRecordSize);
+    kept.first = first;
+    kept.fileRecords = first - 1 + static_cast<int64_t>(got / kRecordSize);
+  }
+  kept.stamp = now;
+  Records records;
+  records.fileRecords = kept.fileRecords;
+  records.first = kept.first;
+  records.bytes = kept.bytes;
+  return records;
+}
+
 std::optional<RecordBytes> ResultsFile::ReadOne(int64_t n) const {
   if (n < 1) return std::nullopt;
   std::optional<FileReader> in = OpenForReading();
@@ -210,26 +274,34 @@ std::optional<SharedFile> ResultsFile::LockRecord(int64_t n, const char* lost,
   return locked;
 }
 
+namespace {
+
+// Why record `n` of the file's whole records `contents` may not be changed: it is not there, or no
+// longer holds the bytes the teacher saw. Nothing when it may.
+std::optional<EditOutcome> RefusedEdit(const std::string& contents, int64_t n, const RecordBytes& asRead) {
+  const size_t offset = static_cast<size_t>(n - 1) * kRecordSize;
+  if (offset + kRecordSize > contents.size()) return EditOutcome::Missing;
+  if (!std::equal(asRead.begin(), asRead.end(),
+                  reinterpret_cast<const unsigned char*>(contents.data()) + offset))
+    return EditOutcome::Changed;
+  return std::nullopt;
+}
+
+}  // namespace
+
 EditOutcome ResultsFile::RewriteOne(int64_t n, const RecordBytes& asRead, const ResultRecord& replacement,
                                     const LockWaitStep& step) {
   std::optional<SharedFile> locked = LockRecord(n, "the record was not changed", step);
   if (!locked) return EditOutcome::Missing;
   SharedFile& file = *locked;
-  const int64_t offset = (n - 1) * kRecordBytes;
-  RecordBytes current;
-  if (file.ReadAt(offset, current) != kRecordSize) return EditOutcome::Missing;
-  if (current != asRead) return EditOutcome::Changed;
+  std::string contents = WholeRecords(file);
+  if (std::optional<EditOutcome> refused = RefusedEdit(contents, n, asRead)) return *refused;
+  const size_t offset = static_cast<size_t>(n - 1) * kRecordSize;
   const RecordBytes bytes = replacement.Encode();
-  try {
-    file.WriteAt(offset, bytes);
-    file.Sync();
-  } catch (const FileWriteError&) {
-    TryToUndo([&] {
-      file.WriteAt(offset, asRead);
-      file.Sync();
-    });
-    throw;
-  }
+  std::copy(bytes.begin(), bytes.end(), contents.begin() + static_cast<ptrdiff_t>(offset));
+  // A new file rather than a write in place: the PCs that keep the newest records between their reads
+  // take a file of the same name and length for the one they read only while it is the same file.
+  ReplaceFileContents(file, TempPath(path_), contents);
   file.Unlock();
   return EditOutcome::Done;
 }
@@ -239,11 +311,8 @@ EditOutcome ResultsFile::DeleteOne(int64_t n, const RecordBytes& asRead, const L
   if (!locked) return EditOutcome::Missing;
   SharedFile& file = *locked;
   std::string contents = WholeRecords(file);
+  if (std::optional<EditOutcome> refused = RefusedEdit(contents, n, asRead)) return *refused;
   const size_t offset = static_cast<size_t>(n - 1) * kRecordSize;
-  if (offset + kRecordSize > contents.size()) return EditOutcome::Missing;
-  if (!std::equal(asRead.begin(), asRead.end(),
-                  reinterpret_cast<const unsigned char*>(contents.data()) + offset))
-    return EditOutcome::Changed;
   contents.erase(offset, kRecordSize);
   // Before the file shrinks, so that a file with fewer records than the newest copy is never the teacher's
   // doing unmarked; a mark that cannot be written stops the delete.

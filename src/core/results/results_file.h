@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/results/kept_records.h"
 #include "core/results/result_record.h"
 #include "platform/shared_file.h"
 
@@ -83,6 +84,12 @@ class ResultsFile {
   // that a caller keeping it between reads allocates it once. No records for a missing file in an
   // existing folder; any other failure throws FileReadError.
   Records ReadNewest(int64_t limit, std::vector<unsigned char>& buffer) const;
+  // The same into `kept`, reading only what is new: when the file is the one read last time, as long or
+  // longer, not written in place since (its last write time moved while its length did not) and still
+  // holding the last record kept, only that record and the ones appended since are read, and the oldest
+  // kept make room for them; otherwise the newest are read whole. After a failure the next read takes the
+  // file whole.
+  Records ReadNewest(int64_t limit, KeptRecords& kept) const;
   // Record n (1-based), or nothing when n is beyond the end.
   std::optional<RecordBytes> ReadOne(int64_t n) const;
   // Replaces record n under the lock, if it still holds `asRead`.

@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/shared_file.h"
+
+namespace bardrill {
+
+// The newest records of the results file as the last read took them, with what that read saw of the
+// file, so that the next read takes only the records appended since (ResultsFile::ReadNewest).
+struct KeptRecords {
+  std::vector<unsigned char> bytes;        // whole records, numbered from `first`
+  int64_t first = 1;                       // the number (from 1) of the first record kept
+  int64_t fileRecords = 0;                 // the file's records as read: the last one kept is this one
+  std::optional<FileReader::Stamp> stamp;  // the file when read; none: the next read takes it whole
+  int64_t bytesRead = 0;                   // by the last read
+};
+
+}  // namespace bardrill
