@@ -98,12 +98,12 @@ struct AppState {
   LevelTable<LevelStandard> Standards;
 
   // Per-record tables of the loaded results, 1..LoadedCount (index 0 unused).
-  std::vector<double> LoadedDates;
-  std::vector<double> LoadedTimes;
-  std::vector<int32_t> LoadedStudents;
-  std::vector<int32_t> LoadedLevels;
-  std::vector<int32_t> LoadedSeconds;
-  std::vector<int64_t> LoadedRecordNumbers;  // each record's place in the file, from 1
+  LoadedColumn<double> LoadedDates;
+  LoadedColumn<double> LoadedTimes;
+  LoadedColumn<int32_t> LoadedStudents;
+  LoadedColumn<int32_t> LoadedLevels;
+  LoadedColumn<int32_t> LoadedSeconds;
+  LoadedColumn<int64_t> LoadedRecordNumbers;  // each record's place in the file, from 1
   int64_t LoadedCount = 0;
   int64_t ResultsRecordCount = 0;  // records in the file when it was loaded
 

@@ -27,6 +27,17 @@ struct CountsWork {
   };
   std::vector<LevelPoints> points;  // by level
   uint32_t generation = 0;          // the last generation given out
+  // What the tables hold now, so that the records appended since are only added to them: the loaded
+  // records through record `fileRecords`, tallied for `day` under `standards` (the bits of what the
+  // tallies take from each level's standards). Not valid after anything else changed the tables.
+  struct Tallied {
+    bool valid = false;
+    bool sumsMayOverflow = false;
+    int64_t day = 0;
+    int64_t fileRecords = 0;
+    std::vector<uint64_t> standards;
+  };
+  Tallied tallied;
 };
 
 }  // namespace bardrill

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <vector>
 
@@ -77,6 +78,13 @@ class LevelStudentTable {
   }
   // The cells by Cell(), for a writer of thousands of them that names those it changes to the next Reset.
   T* Data() { return cells_.data() + first_; }
+  // No cell reached through operator() (for writing, or reading through a table that may be written)
+  // since the last Fill or Reset.
+  bool Unreached() const {
+    for (int level = 0; level < kLevels; ++level)
+      if (from_[static_cast<size_t>(level)] <= to_[static_cast<size_t>(level)]) return false;
+    return true;
+  }
 
  private:
   static constexpr size_t kCells = static_cast<size_t>(kLevels) * kStudents;
@@ -109,5 +117,42 @@ template <typename T>
 LevelTable<T> MakeLevelTable(T value = T{}) {
   return LevelTable<T>(kMaxLevel + 1, value);
 }
+
+// One column of the loaded records' table, used 1..n (entry 0 unused), that lets its oldest entries go
+// without moving the others each time: the counts drop the oldest record for each one appended, and a
+// move of 20,000 entries would cost more than the rest of the count.
+template <typename T>
+class LoadedColumn {
+ public:
+  LoadedColumn() = default;
+  explicit LoadedColumn(size_t size) : cells_(size) {}
+  LoadedColumn(std::initializer_list<T> cells) : cells_(cells) {}
+  LoadedColumn& operator=(std::initializer_list<T> cells) {
+    cells_.assign(cells);
+    front_ = 0;
+    return *this;
+  }
+
+  T& operator[](size_t at) { return cells_[front_ + at]; }
+  const T& operator[](size_t at) const { return cells_[front_ + at]; }
+  T* data() { return cells_.data() + front_; }
+  const T* data() const { return cells_.data() + front_; }
+  size_t size() const { return cells_.size() - front_; }
+  void resize(size_t size) { cells_.resize(front_ + size); }
+  void push_back(const T& value) { cells_.push_back(value); }
+  // Entries 1..count go; entry count + 1 becomes entry 1.
+  void DropFirst(size_t count) {
+    front_ += std::min(count, size() > 0 ? size() - 1 : 0);
+    // Moved down only once the unused front is as long as the rest: each entry moves at most once.
+    if (front_ > cells_.size() / 2) {
+      cells_.erase(cells_.begin(), cells_.begin() + static_cast<std::ptrdiff_t>(front_));
+      front_ = 0;
+    }
+  }
+
+ private:
+  std::vector<T> cells_;
+  size_t front_ = 0;  // the place of entry 0 in cells_
+};
 
 }  // namespace bardrill

@@ -34,13 +34,19 @@ const LevelStandard* StandardOf(const AppState& state, int level) {
   return &state.Standards[level];
 }
 
+// Does `change` to every column of the loaded records' table.
+template <typename Change>
+void EachLoadedColumn(AppState& state, Change change) {
+  change(state.LoadedDates);
+  change(state.LoadedTimes);
+  change(state.LoadedStudents);
+  change(state.LoadedLevels);
+  change(state.LoadedSeconds);
+  change(state.LoadedRecordNumbers);
+}
+
 void ResizeLoaded(AppState& state, size_t slots) {
-  state.LoadedDates.resize(slots);
-  state.LoadedTimes.resize(slots);
-  state.LoadedStudents.resize(slots);
-  state.LoadedLevels.resize(slots);
-  state.LoadedSeconds.resize(slots);
-  state.LoadedRecordNumbers.resize(slots);
+  EachLoadedColumn(state, [slots](auto& column) { column.resize(slots); });
 }
 
 // Drill times up to this many seconds have their points kept per level once worked out: the formula
@@ -149,10 +155,9 @@ void ClearCounts(AppState& state, CountsWork& work) {
 // Whether a sum of points of the loaded records may leave the 32-bit range: not for any rate a teacher
 // types, as a drill earns at most 55 base points. (Only a time below 0, which no valid record holds,
 // could earn more.)
-bool SumsMayOverflow(const AppState& state) {
-  const int64_t records = std::max<int64_t>(state.LoadedCount, 0);
+bool SumsMayOverflow(const AppState& state, int64_t records) {
   int32_t fastest = 0;
-  for (int64_t entry = 1; entry <= records; ++entry)
+  for (int64_t entry = 1; entry <= state.LoadedCount; ++entry)
     fastest = std::min(fastest, state.LoadedSeconds[static_cast<size_t>(entry)]);
   if (fastest < 0) return true;
   double rate = 0;
@@ -175,18 +180,65 @@ int32_t Add(int32_t sum, int32_t points) {
   }
 }
 
+// The count and points tables, by cell.
+struct TallyTables {
+  explicit TallyTables(AppState& state)
+      : totalCount(state.TotalCount.Data()),
+        totalPoints(state.TotalPoints.Data()),
+        judgeCount(state.JudgeCount.Data()),
+        judgePoints(state.JudgePoints.Data()),
+        limitCount(state.LimitCount.Data()),
+        limitPoints(state.LimitPoints.Data()),
+        todayCount(state.TodayCount.Data()),
+        todayPoints(state.TodayPoints.Data()) {}
+  int32_t* totalCount;
+  int32_t* totalPoints;
+  int32_t* judgeCount;
+  int32_t* judgePoints;
+  int32_t* limitCount;
+  int32_t* limitPoints;
+  float* todayCount;
+  int32_t* todayPoints;
+};
+
+// Notes a cell that a tally set, so that the next clear finds it.
+inline void NoteCell(CountsWork& work, int32_t cell) {
+  uint64_t& word = work.inCountCells[static_cast<size_t>(cell) / 64];
+  const uint64_t bit = uint64_t{1} << (cell % 64);
+  if (!(word & bit)) {
+    word |= bit;
+    work.countCells.push_back(cell);
+  }
+}
+
+// Adds one record's counts and points to its cell (kSign 1), or takes them out again (kSign -1, only
+// where no sum can overflow: a saturated sum cannot be taken back).
+template <bool kMayOverflow, int kSign>
+inline void TallyRecord(const TallyTables& t, LevelTally& tally, int32_t cell, int32_t seconds, double date,
+                        double todayDate) {
+  static_assert(kSign == 1 || !kMayOverflow);
+  const int32_t counted = seconds < kCountedSeconds ? kSign : 0;
+  const int32_t points = kSign * tally.points.Of(seconds);
+  // A record dated after today is in no window (see InDayWindow), only in the totals. Every table is
+  // added to, with 0 outside its window: the dates of a school's records follow no pattern.
+  const bool notAhead = date <= todayDate;
+  const bool inJudge = notAhead & (date > tally.judgeFrom);
+  const bool inLimit = notAhead & (date > tally.limitFrom);
+  const bool isToday = date == todayDate;
+  t.judgeCount[cell] += inJudge ? counted : 0;
+  t.judgePoints[cell] = Add<kMayOverflow>(t.judgePoints[cell], inJudge ? points : 0);
+  t.limitCount[cell] += inLimit ? counted : 0;
+  t.limitPoints[cell] = Add<kMayOverflow>(t.limitPoints[cell], inLimit ? points : 0);
+  t.totalCount[cell] += counted;
+  t.totalPoints[cell] = Add<kMayOverflow>(t.totalPoints[cell], points);
+  t.todayCount[cell] += isToday ? static_cast<float>(counted) : 0.0f;
+  t.todayPoints[cell] = Add<kMayOverflow>(t.todayPoints[cell], isToday ? points : 0);
+}
+
 template <bool kMayOverflow>
 void Tally(AppState& state, CountsWork& work, int64_t today) {
   std::array<LevelTally, kMaxLevel + 1> levels;
-  int32_t* totalCount = state.TotalCount.Data();
-  int32_t* totalPoints = state.TotalPoints.Data();
-  int32_t* judgeCount = state.JudgeCount.Data();
-  int32_t* judgePoints = state.JudgePoints.Data();
-  int32_t* limitCount = state.LimitCount.Data();
-  int32_t* limitPoints = state.LimitPoints.Data();
-  float* todayCount = state.TodayCount.Data();
-  int32_t* todayPoints = state.TodayPoints.Data();
-  uint64_t* inCells = work.inCountCells.data();
+  const TallyTables tables(state);
   const double todayDate = static_cast<double>(today);
   const int32_t* levelOf = state.LoadedLevels.data();
   const int32_t* studentOf = state.LoadedStudents.data();
@@ -200,31 +252,28 @@ void Tally(AppState& state, CountsWork& work, int64_t today) {
     LevelTally& tally = levels[static_cast<size_t>(level)];
     if (!tally.ready) tally.Prepare(state, work, level, todayDate);
     const int32_t cell = Cells::Cell(level, student);
-    uint64_t& word = inCells[static_cast<size_t>(cell) / 64];
-    const uint64_t bit = uint64_t{1} << (cell % 64);
-    if (!(word & bit)) {
-      word |= bit;
-      work.countCells.push_back(cell);
-    }
-    const int32_t seconds = secondsOf[entry];
-    const double date = dateOf[entry];
-    const int32_t counted = seconds < kCountedSeconds ? 1 : 0;
-    const int32_t points = tally.points.Of(seconds);
-    // A record dated after today is in no window (see InDayWindow), only in the totals. Every table is
-    // added to, with 0 outside its window: the dates of a school's records follow no pattern.
-    const bool notAhead = date <= todayDate;
-    const bool inJudge = notAhead & (date > tally.judgeFrom);
-    const bool inLimit = notAhead & (date > tally.limitFrom);
-    const bool isToday = date == todayDate;
-    judgeCount[cell] += inJudge ? counted : 0;
-    judgePoints[cell] = Add<kMayOverflow>(judgePoints[cell], inJudge ? points : 0);
-    limitCount[cell] += inLimit ? counted : 0;
-    limitPoints[cell] = Add<kMayOverflow>(limitPoints[cell], inLimit ? points : 0);
-    totalCount[cell] += counted;
-    totalPoints[cell] = Add<kMayOverflow>(totalPoints[cell], points);
-    todayCount[cell] += isToday ? static_cast<float>(counted) : 0.0f;
-    todayPoints[cell] = Add<kMayOverflow>(todayPoints[cell], isToday ? points : 0);
+    NoteCell(work, cell);
+    TallyRecord<kMayOverflow, 1>(tables, tally, cell, secondsOf[entry], dateOf[entry], todayDate);
   }
+}
+
+// What the tallies take from the standards, level by level, as bits: a change of any of it makes them
+// afresh.
+std::vector<uint64_t> TallyStandards(const AppState& state) {
+  std::vector<uint64_t> bits;
+  bits.reserve(4 * (kMaxLevel + 1));
+  for (int level = 1; level <= kMaxLevel; ++level) {
+    const LevelStandard* standard = StandardOf(state, level);
+    if (!standard) {
+      bits.insert(bits.end(), {~uint64_t{0}, 0, 0, 0});
+      continue;
+    }
+    bits.insert(bits.end(),
+                {static_cast<uint64_t>(static_cast<uint32_t>(standard->targetTime)),
+                 std::bit_cast<uint32_t>(standard->pointRate), std::bit_cast<uint64_t>(standard->judgeDays),
+                 std::bit_cast<uint64_t>(standard->limitDays)});
+  }
+  return bits;
 }
 
 }  // namespace
@@ -275,6 +324,118 @@ void LoadRecords(AppState& state, const ResultsFile::Records& read) {
   state.LoadedCount = kept;
   state.ResultsRecordCount = read.fileRecords;
   state.SchoolBest.assign(schoolBest.begin(), schoolBest.end());
+  work.tallied.valid = false;
+  work.tallied.fileRecords = read.fileRecords;
+}
+
+// Whether the tables hold only what the last tally put there: a cell reached from outside (a drill's new
+// best time, written before its record is) makes them afresh.
+bool TablesUnreached(const AppState& state) {
+  return state.BestTime.Unreached() && state.TotalCount.Unreached() && state.TotalPoints.Unreached() &&
+         state.JudgeCount.Unreached() && state.JudgePoints.Unreached() && state.LimitCount.Unreached() &&
+         state.LimitPoints.Unreached() && state.TodayCount.Unreached() && state.TodayPoints.Unreached();
+}
+
+// Appended records beyond this many are loaded with the rest afresh.
+constexpr int64_t kMostAppended = 1000;
+
+// Adds the records appended since the tables were last tallied to the loaded tables and the tallies, and
+// takes out those that left the newest records loaded. False, with nothing changed, where the tallies
+// must be made afresh: another day, other standards, sums that might overflow, or tables that are not
+// those of the records before the appended ones.
+bool ApplyAppended(AppState& state, const ResultsFile::Records& read, int64_t appended, int64_t today) {
+  CountsWork& work = state.CountsScratch;
+  const CountsWork::Tallied& was = work.tallied;
+  if (appended < 0 || appended > kMostAppended || appended > read.count() || !was.valid ||
+      was.sumsMayOverflow || was.day != today || was.fileRecords != read.fileRecords - appended ||
+      !TablesUnreached(state) || was.standards != TallyStandards(state))
+    return false;
+  std::array<LevelTally, kMaxLevel + 1> levels;
+  auto tallyOf = [&](int level) -> LevelTally& {
+    LevelTally& tally = levels[static_cast<size_t>(level)];
+    if (!tally.ready) tally.Prepare(state, work, level, static_cast<double>(today));
+    return tally;
+  };
+  const TallyTables tables(state);
+  const double todayDate = static_cast<double>(today);
+  int32_t* best = state.BestTime.Data();
+  std::vector<int32_t> bestsLost;
+  std::array<bool, kMaxLevel + 1> schoolBestLost{};
+
+  // Out: the oldest, which the newest records loaded no longer hold.
+  size_t dropped = 0;
+  while (static_cast<int64_t>(dropped) < state.LoadedCount &&
+         state.LoadedRecordNumbers[dropped + 1] < read.first) {
+    const size_t at = ++dropped;
+    const int level = state.LoadedLevels[at];
+    const int student = state.LoadedStudents[at];
+    if (!HasCell(level, student)) continue;
+    const int32_t cell = Cells::Cell(level, student);
+    const int32_t seconds = state.LoadedSeconds[at];
+    TallyRecord<false, -1>(tables, tallyOf(level), cell, seconds, state.LoadedDates[at], todayDate);
+    if (seconds == best[cell]) bestsLost.push_back(cell);
+    if (student <= kSchoolBestStudents && seconds == state.SchoolBest[static_cast<size_t>(level)])
+      schoolBestLost[static_cast<size_t>(level)] = true;
+  }
+  EachLoadedColumn(state, [dropped](auto& column) { column.DropFirst(dropped); });
+  state.LoadedCount -= static_cast<int64_t>(dropped);
+
+  // In: the appended ones, checked as a whole load checks them.
+  const unsigned char* record =
+      read.bytes.data() + static_cast<size_t>(read.count() - appended) * kRecordSize;
+  for (int64_t number = read.fileRecords - appended + 1; number <= read.fileRecords;
+       ++number, record += kRecordSize) {
+    const double date = record_field::Date(record);
+    const int student = record_field::Bangou(record);
+    const int level = record_field::Level(record);
+    const int32_t seconds = record_field::Seconds(record);
+    if (!ResultRecord::IsValidResult(student, level, seconds, date)) continue;
+    state.LoadedDates.push_back(date);
+    state.LoadedTimes.push_back(record_field::Time(record));
+    state.LoadedStudents.push_back(student);
+    state.LoadedLevels.push_back(level);
+    state.LoadedSeconds.push_back(seconds);
+    state.LoadedRecordNumbers.push_back(number);
+    ++state.LoadedCount;
+    if (!HasCell(level, student)) continue;
+    const int32_t cell = Cells::Cell(level, student);
+    NoteCell(work, cell);
+    TallyRecord<false, 1>(tables, tallyOf(level), cell, seconds, date, todayDate);
+    if (seconds < best[cell]) {
+      if (best[cell] == kNoTime) work.bestCells.push_back(cell);
+      best[cell] = seconds;
+    }
+    if (student <= kSchoolBestStudents) {
+      int32_t& schoolBest = state.SchoolBest[static_cast<size_t>(level)];
+      schoolBest = std::min(schoolBest, seconds);
+    }
+  }
+
+  // A best time whose record went out is found again among the records that stay.
+  const bool anySchoolBestLost =
+      std::find(schoolBestLost.begin(), schoolBestLost.end(), true) != schoolBestLost.end();
+  if (!bestsLost.empty() || anySchoolBestLost) {
+    for (int32_t cell : bestsLost) best[cell] = kNoTime;
+    for (int level = 1; level <= kMaxLevel; ++level)
+      if (schoolBestLost[static_cast<size_t>(level)]) state.SchoolBest[static_cast<size_t>(level)] = kNoTime;
+    for (int64_t entry = 1; entry <= state.LoadedCount; ++entry) {
+      const auto at = static_cast<size_t>(entry);
+      const int level = state.LoadedLevels[at];
+      const int student = state.LoadedStudents[at];
+      if (!HasCell(level, student)) continue;
+      const int32_t cell = Cells::Cell(level, student);
+      const int32_t seconds = state.LoadedSeconds[at];
+      if (std::find(bestsLost.begin(), bestsLost.end(), cell) != bestsLost.end())
+        best[cell] = std::min(best[cell], seconds);
+      if (student <= kSchoolBestStudents && schoolBestLost[static_cast<size_t>(level)]) {
+        int32_t& schoolBest = state.SchoolBest[static_cast<size_t>(level)];
+        schoolBest = std::min(schoolBest, seconds);
+      }
+    }
+  }
+  state.ResultsRecordCount = read.fileRecords;
+  work.tallied.fileRecords = read.fileRecords;
+  return true;
 }
 }  // namespace
 
@@ -292,18 +453,26 @@ void LoadResults(AppState& state) {
 }
 
 void ApplyCounts(AppState& state, ResultsRead& read, int64_t today) {
-  LoadRecords(state, read.records);
+  CountsWork& work = state.CountsScratch;
+  if (!ApplyAppended(state, read.records, read.kept.appended, today)) {
+    LoadRecords(state, read.records);
+    TallyCounts(state, today);
+    work.tallied.valid = true;
+    work.tallied.day = today;
+    work.tallied.standards = TallyStandards(state);
+    work.tallied.sumsMayOverflow = SumsMayOverflow(state, kMaxLoadedRecords);
+  }
   // The newest read is kept, also when another read was on its way meanwhile and took nothing kept.
-  state.CountsScratch.kept = std::move(read.kept);
+  work.kept = std::move(read.kept);
   read.records = {};
-  TallyCounts(state, today);
 }
 
 void TallyCounts(AppState& state, int64_t today) {
   CountsWork& work = state.CountsScratch;
+  work.tallied.valid = false;
   ClearCounts(state, work);
   if (work.points.size() < static_cast<size_t>(kMaxLevel) + 1) work.points.resize(kMaxLevel + 1);
-  if (SumsMayOverflow(state)) {
+  if (SumsMayOverflow(state, std::max<int64_t>(state.LoadedCount, 0))) {
     Tally<true>(state, work, today);
   } else {
     Tally<false>(state, work, today);
@@ -311,8 +480,8 @@ void TallyCounts(AppState& state, int64_t today) {
 }
 
 void ComputeCounts(AppState& state, int64_t today) {
-  LoadResults(state);
-  TallyCounts(state, today);
+  ResultsRead read = ReadResultsForCounts(ResultsFileOf(state), std::move(state.CountsScratch.kept));
+  ApplyCounts(state, read, today);
 }
 
 int32_t BasePoints(const AppState& state, int32_t seconds, int level) {

@@ -27,7 +27,9 @@ void LoadResults(AppState& state);
 // overflowing.
 void TallyCounts(AppState& state, int64_t today);
 
-// LoadResults, then TallyCounts.
+// What LoadResults then TallyCounts give. When only records were appended to the file since the last
+// count, on the same day, under the same standards and with no table written from outside meanwhile, the
+// appended records are added to the tables and those that left the newest 20000 taken out, instead.
 void ComputeCounts(AppState& state, int64_t today);
 
 // The newest records of the results file, read for the counts: what LoadResults reads, split off so
@@ -39,8 +41,7 @@ struct ResultsRead {
 // Reads the newest records of `file` into `kept` (the records kept from the last read, of which only
 // what was appended since is read again), failing as LoadResults does. Touches no state.
 ResultsRead ReadResultsForCounts(const ResultsFile& file, KeptRecords kept);
-// What LoadResults and TallyCounts do with records already read; the read's records are kept for the
-// next.
+// What ComputeCounts does with records already read; the read's records are kept for the next.
 void ApplyCounts(AppState& state, ResultsRead& read, int64_t today);
 
 // Whether a record dated `date` is in the window of `days` days that ends today: today and the days - 1

@@ -205,7 +205,7 @@ bool ReadAppended(const FileReader& in, const FileReader::Stamp& now, int64_t li
   // The last record kept is read again with the new ones: the file still holds it where it was, or
   // something other than appends happened to the file.
   const bool last = kept.fileRecords > 0;
-  if (last && kept.bytes.size() < kRecordSize) return false;
+  if (last && kept.size() < kRecordSize) return false;
   const int64_t from = kept.fileRecords - (last ? 1 : 0);
   std::vector<unsigned char> fresh(static_cast<size_t>(fileRecords - from) * kRecordSize);
   const size_t got = in.ReadAt(from * kRecordBytes, fresh);
@@ -214,12 +214,17 @@ bool ReadAppended(const FileReader& in, const FileReader::Stamp& now, int64_t li
   if (last && !std::equal(fresh.begin(), fresh.begin() + kRecordSize, kept.bytes.end() - kRecordSize))
     return false;
   kept.bytes.insert(kept.bytes.end(), fresh.begin() + (last ? kRecordSize : 0), fresh.end());
+  kept.appended = fileRecords - kept.fileRecords;
   kept.fileRecords = fileRecords;
-  const int64_t held = static_cast<int64_t>(kept.bytes.size() / kRecordSize);
+  const int64_t held = static_cast<int64_t>(kept.size() / kRecordSize);
   if (held > limit) {
-    kept.bytes.erase(kept.bytes.begin(),
-                     kept.bytes.begin() + static_cast<ptrdiff_t>((held - limit) * kRecordBytes));
+    kept.start += static_cast<size_t>(held - limit) * kRecordSize;
     kept.first += held - limit;
+    // Moved down only once the dropped front is as long as the rest: each byte moves at most once.
+    if (kept.start > kept.bytes.size() / 2) {
+      kept.bytes.erase(kept.bytes.begin(), kept.bytes.begin() + static_cast<ptrdiff_t>(kept.start));
+      kept.start = 0;
+    }
   }
   return true;
 }
@@ -229,9 +234,11 @@ bool ReadAppended(const FileReader& in, const FileReader::Stamp& now, int64_t li
 ResultsFile::Records ResultsFile::ReadNewest(int64_t limit, KeptRecords& kept) const {
   limit = std::max<int64_t>(limit, 0);
   kept.bytesRead = 0;
+  kept.appended = -1;
   std::optional<FileReader> in = OpenForReading();
   if (!in) {
     kept.bytes.clear();
+    kept.start = 0;
     kept.first = 1;
     kept.fileRecords = 0;
     kept.stamp.reset();
@@ -242,6 +249,7 @@ ResultsFile::Records ResultsFile::ReadNewest(int64_t limit, KeptRecords& kept) c
     kept.stamp.reset();
     const int64_t fileRecords = now.size / kRecordBytes;
     const int64_t first = std::max<int64_t>(fileRecords - limit + 1, 1);
+    kept.start = 0;
     kept.bytes.resize(static_cast<size_t>(fileRecords - first + 1) * kRecordSize);
     const size_t got = in->ReadAt((first - 1) * kRecordBytes, kept.bytes);
     kept.bytesRead += static_cast<int64_t>(got);
@@ -253,7 +261,7 @@ ResultsFile::Records ResultsFile::ReadNewest(int64_t limit, KeptRecords& kept) c
   Records records;
   records.fileRecords = kept.fileRecords;
   records.first = kept.first;
-  records.bytes = kept.bytes;
+  records.bytes = std::span<const unsigned char>(kept.bytes).subspan(kept.start);
   return records;
 }
 
