@@ -17,6 +17,7 @@ inline constexpr int32_t kFailedTime = 99998;  // a drill given up: shown as fai
 struct CountsWork {
   KeptRecords kept;
   std::vector<int32_t> bestCells;      // BestTime cells the last load set
+  std::vector<int32_t> recordsInCell;  // loaded records by cell (only those in bestCells are not 0)
   std::vector<int32_t> countCells;     // cells of the count and points tables the last tally set
   std::vector<uint64_t> inCountCells;  // one bit per cell: in countCells
   struct LevelPoints {

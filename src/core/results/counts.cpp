@@ -282,6 +282,10 @@ namespace {
 void LoadRecords(AppState& state, const ResultsFile::Records& read) {
   CountsWork& work = state.CountsScratch;
 
+  constexpr size_t kCells = static_cast<size_t>(Cells::kLevels) * Cells::kStudents;
+  if (work.recordsInCell.size() != kCells) work.recordsInCell.assign(kCells, 0);
+  // Every cell that holds records has a best time: those set last are the cells to clear.
+  for (int32_t cell : work.bestCells) work.recordsInCell[static_cast<size_t>(cell)] = 0;
   state.BestTime.Reset(kNoTime, work.bestCells);
   work.bestCells.clear();
   ResizeLoaded(state, static_cast<size_t>(read.count()) + 1);
@@ -312,6 +316,7 @@ void LoadRecords(AppState& state, const ResultsFile::Records& read) {
     numbers[kept] = read.first + i;
     if (!HasCell(level, student)) continue;
     const int32_t cell = Cells::Cell(level, student);
+    ++work.recordsInCell[static_cast<size_t>(cell)];
     if (recordSeconds < best[cell]) {
       if (best[cell] == kNoTime) work.bestCells.push_back(cell);
       best[cell] = recordSeconds;
@@ -373,7 +378,12 @@ bool ApplyAppended(AppState& state, const ResultsFile::Records& read, int64_t ap
     const int32_t cell = Cells::Cell(level, student);
     const int32_t seconds = state.LoadedSeconds[at];
     TallyRecord<false, -1>(tables, tallyOf(level), cell, seconds, state.LoadedDates[at], todayDate);
-    if (seconds == best[cell]) bestsLost.push_back(cell);
+    // The child's only record on the level leaves no best time; another leaves one to find.
+    if (--work.recordsInCell[static_cast<size_t>(cell)] == 0) {
+      best[cell] = kNoTime;
+    } else if (seconds == best[cell]) {
+      bestsLost.push_back(cell);
+    }
     if (student <= kSchoolBestStudents && seconds == state.SchoolBest[static_cast<size_t>(level)])
       schoolBestLost[static_cast<size_t>(level)] = true;
   }
@@ -400,6 +410,7 @@ bool ApplyAppended(AppState& state, const ResultsFile::Records& read, int64_t ap
     if (!HasCell(level, student)) continue;
     const int32_t cell = Cells::Cell(level, student);
     NoteCell(work, cell);
+    ++work.recordsInCell[static_cast<size_t>(cell)];
     TallyRecord<false, 1>(tables, tallyOf(level), cell, seconds, date, todayDate);
     if (seconds < best[cell]) {
       if (best[cell] == kNoTime) work.bestCells.push_back(cell);
@@ -411,27 +422,26 @@ bool ApplyAppended(AppState& state, const ResultsFile::Records& read, int64_t ap
     }
   }
 
-  // A best time whose record went out is found again among the records that stay.
-  const bool anySchoolBestLost =
-      std::find(schoolBestLost.begin(), schoolBestLost.end(), true) != schoolBestLost.end();
-  if (!bestsLost.empty() || anySchoolBestLost) {
-    for (int32_t cell : bestsLost) best[cell] = kNoTime;
-    for (int level = 1; level <= kMaxLevel; ++level)
-      if (schoolBestLost[static_cast<size_t>(level)]) state.SchoolBest[static_cast<size_t>(level)] = kNoTime;
-    for (int64_t entry = 1; entry <= state.LoadedCount; ++entry) {
-      const auto at = static_cast<size_t>(entry);
-      const int level = state.LoadedLevels[at];
-      const int student = state.LoadedStudents[at];
-      if (!HasCell(level, student)) continue;
-      const int32_t cell = Cells::Cell(level, student);
-      const int32_t seconds = state.LoadedSeconds[at];
-      if (std::find(bestsLost.begin(), bestsLost.end(), cell) != bestsLost.end())
-        best[cell] = std::min(best[cell], seconds);
-      if (student <= kSchoolBestStudents && schoolBestLost[static_cast<size_t>(level)]) {
-        int32_t& schoolBest = state.SchoolBest[static_cast<size_t>(level)];
-        schoolBest = std::min(schoolBest, seconds);
-      }
-    }
+  // A best time whose record went out is found again among the records that stay: at each append the
+  // oldest record is often its child's only one on its level, so each search is one tight pass.
+  const int32_t* levelOf = state.LoadedLevels.data();
+  const int32_t* studentOf = state.LoadedStudents.data();
+  const int32_t* secondsOf = state.LoadedSeconds.data();
+  for (int32_t cell : bestsLost) {
+    const int level = cell / Cells::kStudents;
+    const int student = cell % Cells::kStudents;
+    int32_t found = kNoTime;
+    for (int64_t entry = 1; entry <= state.LoadedCount; ++entry)
+      if (levelOf[entry] == level && studentOf[entry] == student) found = std::min(found, secondsOf[entry]);
+    best[cell] = found;
+  }
+  for (int level = 1; level <= kMaxLevel; ++level) {
+    if (!schoolBestLost[static_cast<size_t>(level)]) continue;
+    int32_t found = kNoTime;
+    for (int64_t entry = 1; entry <= state.LoadedCount; ++entry)
+      if (levelOf[entry] == level && studentOf[entry] >= 1 && studentOf[entry] <= kSchoolBestStudents)
+        found = std::min(found, secondsOf[entry]);
+    state.SchoolBest[static_cast<size_t>(level)] = found;
   }
   state.ResultsRecordCount = read.fileRecords;
   work.tallied.fileRecords = read.fileRecords;
