@@ -187,6 +187,30 @@ TEST_F(CountsTest, ATrailingPartialRecordIsIgnored) {
   EXPECT_EQ(state.BestTime(1, 5), 60);
 }
 
+// Appends push the oldest records out of the newest 20000 between two counts that only add what is new:
+// a child whose only record on a level went out has no best time there; one with another keeps that.
+TEST_F(CountsTest, AppendsThatPushOutTheOldestRecordsKeepTheBestTimesOfWhatStays) {
+  SetStandard(2, 120, 1, 7, 3);
+  Add(kToday, 1, 1, 50);
+  Add(kToday, 2, 1, 40);
+  for (int i = 2; i < kMaxLoadedRecords; ++i) Add(kToday, 3, 2, 100);
+  Compute();
+  const AppState& seen = state;  // read without marking the tables as written from outside
+  ResultsFile results(ResultsPath(state));
+  results.Append(MakeNewRecord(kToday, 0.5, 2, 1, 60, ""));
+  ComputeCounts(state, kToday);
+  EXPECT_EQ(state.CountsScratch.kept.bytesRead, static_cast<int64_t>(2 * kRecordSize)) << "read whole";
+  EXPECT_EQ(seen.BestTime(1, 1), kNoTime);
+  EXPECT_EQ(seen.TotalCount(1, 1), 0);
+  EXPECT_EQ(seen.BestTime(1, 2), 40);
+  results.Append(MakeNewRecord(kToday, 0.5, 3, 2, 100, ""));
+  ComputeCounts(state, kToday);
+  EXPECT_EQ(seen.BestTime(1, 2), 60);
+  EXPECT_EQ(seen.TotalCount(1, 2), 1);
+  EXPECT_EQ(seen.LoadedCount, kMaxLoadedRecords);
+  EXPECT_EQ(seen.LoadedRecordNumbers[1], 3);
+}
+
 TEST_F(CountsTest, EveryComputeStartsAfresh) {
   Add(kToday, 5, 1, 60);
   Add(kToday, 6, 1, 60);
