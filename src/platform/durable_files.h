@@ -1,4 +1,8 @@
 #pragma once
+#include <algorithm>
+#include <cstddef>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -9,6 +13,20 @@ namespace bardrill::durable {
 // Creates the file `path`, which must not exist yet (never written through a file or link already
 // there), writes `bytes` and returns once they are on the disk.
 void WriteNewFile(const std::string& path, std::string_view bytes);
+// The same with the bytes drawn from `next` a piece at a time, for a file too big to hold whole: `next`
+// fills as much of the piece it is given as it has and returns how many bytes it put there, 0 at the end.
+// What `next` throws removes the file and goes on to the caller.
+void WriteNewFile(const std::string& path, const std::function<size_t(std::span<char> piece)>& next);
+
+// How much of a file the piecewise writer holds at once, and the piece of `bytes` it takes next (the
+// bytes taken are dropped from `bytes`), for the writers of whole strings.
+inline constexpr size_t kPieceBytes = size_t{1} << 20;
+inline size_t TakePiece(std::string_view& bytes, std::span<char> piece) {
+  const size_t taken = std::min(bytes.size(), piece.size());
+  std::copy_n(bytes.data(), taken, piece.data());
+  bytes.remove_prefix(taken);
+  return taken;
+}
 
 // Returns once the entries of `folder` (files made, renamed or removed in it) are on the disk. File
 // systems that cannot flush a folder (some shares) are left as they are.

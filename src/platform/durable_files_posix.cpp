@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <vector>
 
 #include "platform/durable_files.h"
 #include "platform/errors.h"
@@ -34,26 +35,47 @@ std::string FolderOf(const std::string& path) {
 }  // namespace
 
 void WriteNewFile(const std::string& path, std::string_view bytes) {
+  WriteNewFile(path, [&bytes](std::span<char> piece) { return TakePiece(bytes, piece); });
+}
+
+void WriteNewFile(const std::string& path, const std::function<size_t(std::span<char> piece)>& next) {
   const std::string native = paths::Native(path);
   int fd;
   do fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
   while (fd < 0 && errno == EINTR);
   if (fd < 0) Fail(native, "cannot be created", errno);
-  auto abandon = [&](const std::string& what, int err) {
+  auto abandon = [&] {
     ::close(fd);
     ::unlink(native.c_str());
-    Fail(native, what, err);
   };
-  const char* data = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) abandon("cannot be written", n < 0 ? errno : EIO);
-    data += n;
-    left -= static_cast<size_t>(n);
+  std::vector<char> piece(kPieceBytes);
+  for (;;) {
+    size_t left;
+    try {
+      left = next(piece);
+    } catch (...) {
+      abandon();
+      throw;
+    }
+    if (left == 0) break;
+    const char* data = piece.data();
+    while (left > 0) {
+      const ssize_t n = ::write(fd, data, left);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        const int err = n < 0 ? errno : EIO;
+        abandon();
+        Fail(native, "cannot be written", err);
+      }
+      data += n;
+      left -= static_cast<size_t>(n);
+    }
   }
-  if (SyncRetrying(fd) < 0) abandon("cannot be flushed to the disk", errno);
+  if (SyncRetrying(fd) < 0) {
+    const int err = errno;
+    abandon();
+    Fail(native, "cannot be flushed to the disk", err);
+  }
   if (::close(fd) != 0) {
     const int err = errno;
     ::unlink(native.c_str());

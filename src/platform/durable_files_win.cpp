@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <functional>
+#include <span>
+#include <vector>
 
 #include "platform/durable_files.h"
 #include "platform/errors.h"
@@ -16,26 +19,45 @@ namespace {
 }  // namespace
 
 void WriteNewFile(const std::string& path, std::string_view bytes) {
+  WriteNewFile(path, [&bytes](std::span<char> piece) { return TakePiece(bytes, piece); });
+}
+
+void WriteNewFile(const std::string& path, const std::function<size_t(std::span<char> piece)>& next) {
   const std::wstring wide = win32::WidePath(path);
   win32::Handle file(
       CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) Fail(path, "cannot be created", GetLastError());
-  auto abandon = [&](const std::string& what, DWORD err) {
+  auto abandon = [&] {
     file.Reset();
     DeleteFileW(wide.c_str());
-    Fail(path, what, err);
   };
-  const char* data = bytes.data();
-  size_t left = bytes.size();
-  while (left > 0) {
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(left, 1u << 30));
-    DWORD written = 0;
-    if (!WriteFile(file.get(), data, chunk, &written, nullptr) || written == 0)
-      abandon("cannot be written", GetLastError());
-    data += written;
-    left -= written;
+  std::vector<char> piece(kPieceBytes);
+  for (;;) {
+    size_t left;
+    try {
+      left = next(piece);
+    } catch (...) {
+      abandon();
+      throw;
+    }
+    if (left == 0) break;
+    const char* data = piece.data();
+    while (left > 0) {
+      DWORD written = 0;
+      if (!WriteFile(file.get(), data, static_cast<DWORD>(left), &written, nullptr) || written == 0) {
+        const DWORD err = GetLastError();
+        abandon();
+        Fail(path, "cannot be written", err);
+      }
+      data += written;
+      left -= written;
+    }
   }
-  if (!FlushFileBuffers(file.get())) abandon("cannot be flushed to the disk", GetLastError());
+  if (!FlushFileBuffers(file.get())) {
+    const DWORD err = GetLastError();
+    abandon();
+    Fail(path, "cannot be flushed to the disk", err);
+  }
 }
 
 // Windows flushes no folder by a handle; the renames below are written through instead, and the files

@@ -161,7 +161,16 @@ void RemoveOldCopies(const std::string& copies, int64_t today) {
 bool RenameIntoPlace(const std::string& results, const std::string& temp, const std::string& day) {
   std::optional<SharedFile> file = LockCurrentFile(results, false, "no copy of the day was made");
   if (IsFolder(day)) return false;
-  if (file) durable::WriteNewFile(temp + FileName(results), ReadAllBytes(*file));
+  // Copied a piece at a time: a school's file of millions of records is not held whole.
+  if (file) {
+    int64_t at = 0;
+    durable::WriteNewFile(temp + FileName(results), [&](std::span<char> piece) {
+      const size_t got =
+          file->ReadAt(at, std::span(reinterpret_cast<unsigned char*>(piece.data()), piece.size()));
+      at += static_cast<int64_t>(got);
+      return got;
+    });
+  }
   durable::SyncFolder(temp);
   return durable::RenameToNew(temp, day);
 }
