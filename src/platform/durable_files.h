@@ -28,6 +28,18 @@ inline size_t TakePiece(std::string_view& bytes, std::span<char> piece) {
   return taken;
 }
 
+// The next piece from `next`; what `next` throws runs `abandon` (which removes the file begun) first.
+template <typename Abandon>
+size_t DrawPiece(const std::function<size_t(std::span<char> piece)>& next, std::span<char> piece,
+                 Abandon abandon) {
+  try {
+    return next(piece);
+  } catch (...) {
+    abandon();
+    throw;
+  }
+}
+
 // Returns once the entries of `folder` (files made, renamed or removed in it) are on the disk. File
 // systems that cannot flush a folder (some shares) are left as they are.
 void SyncFolder(const std::string& folder);

@@ -49,15 +49,7 @@ void WriteNewFile(const std::string& path, const std::function<size_t(std::span<
     ::unlink(native.c_str());
   };
   std::vector<char> piece(kPieceBytes);
-  for (;;) {
-    size_t left;
-    try {
-      left = next(piece);
-    } catch (...) {
-      abandon();
-      throw;
-    }
-    if (left == 0) break;
+  while (size_t left = DrawPiece(next, piece, abandon)) {
     const char* data = piece.data();
     while (left > 0) {
       const ssize_t n = ::write(fd, data, left);
