@@ -129,13 +129,13 @@ std::optional<long> WholeNumber(const std::string& cell) {
 
 // ---- columns -------------------------------------------------------------------------------------------
 
-enum Column { kNumber, kBirthYear, kGrade, kName, kStatus, kColumnCount };
+enum Column { NumberColumn, BirthYearColumn, GradeColumn, NameColumn, StatusColumn, ColumnCount };
 
 struct ColumnName {
   const char* japanese;
   std::vector<std::string> names;  // as compared: ASCII lower case, without blanks and underscores
 };
-const std::array<ColumnName, kColumnCount> kColumnNames = {{
+const std::array<ColumnName, ColumnCount> kColumnNames = {{
     {"番号", {"番号", "no", "no.", "number", "出席番号"}},
     {"生年度", {"生年度", "birthyear"}},
     {"学年", {"学年", "grade"}},
@@ -151,7 +151,7 @@ std::string HeaderKey(const std::string& cell) {
 }
 
 std::string Described(Column column) {
-  static const char* const kEnglish[kColumnCount] = {"number", "birth year", "grade", "name", "status"};
+  static const char* const kEnglish[ColumnCount] = {"number", "birth year", "grade", "name", "status"};
   return std::string(kColumnNames[column].japanese) + " (" + kEnglish[column] + ")";
 }
 
@@ -188,7 +188,7 @@ std::optional<GradeRange> GradeOf(const std::string& cell) {
 
 class RowReader {
  public:
-  RowReader(const std::string& file, const CsvRow& row, const std::array<int, kColumnCount>& at,
+  RowReader(const std::string& file, const CsvRow& row, const std::array<int, ColumnCount>& at,
             std::vector<std::string>& problems)
       : file_(file), row_(row), at_(at), problems_(problems) {}
 
@@ -221,17 +221,17 @@ class RowReader {
  private:
   const std::string& file_;
   const CsvRow& row_;
-  const std::array<int, kColumnCount>& at_;
+  const std::array<int, ColumnCount>& at_;
   std::vector<std::string>& problems_;
   bool faulty_ = false;
 };
 
 void ReadNumber(RowReader& r, RosterLine& out) {
-  std::optional<std::string> cell = r.Required(kNumber);
+  std::optional<std::string> cell = r.Required(NumberColumn);
   if (!cell) return;
   std::optional<long> n = WholeNumber(*cell);
   if (!n || *n < 1 || *n > kMaxStudent) {
-    r.Fault(kNumber, "the number must be a whole number from 1 to " + std::to_string(kMaxStudent) + ", not " +
+    r.Fault(NumberColumn, "the number must be a whole number from 1 to " + std::to_string(kMaxStudent) + ", not " +
                          Quoted(*cell));
     return;
   }
@@ -241,11 +241,11 @@ void ReadNumber(RowReader& r, RosterLine& out) {
 // `shiftJis`: the file was read as Shift-JIS, where a spreadsheet writes "?" for each character that
 // Shift-JIS cannot hold (𠮷 of 𠮷田 among them), so the child's real name is lost.
 void ReadName(RowReader& r, RosterLine& out, bool shiftJis) {
-  std::optional<std::string> cell = r.Required(kName);
+  std::optional<std::string> cell = r.Required(NameColumn);
   if (!cell) return;
   const std::string& name = *cell;
   if (shiftJis && name.find('?') != std::string::npos) {
-    r.Fault(kName, "the name " + Quoted(name) +
+    r.Fault(NameColumn, "the name " + Quoted(name) +
                        " holds \"?\": the spreadsheet wrote it for a character that Shift-JIS cannot hold; "
                        "save the list as \"CSV UTF-8\" to keep that character, or write the name in other "
                        "characters");
@@ -253,7 +253,7 @@ void ReadName(RowReader& r, RosterLine& out, bool shiftJis) {
   }
   for (unsigned char c : name) {
     if (c < 0x20 || c == 0x7F || c == '"') {
-      r.Fault(kName,
+      r.Fault(NameColumn,
               "the name " + Quoted(name) +
                   " holds a double quote, a line break or a control character, which the roster cannot hold");
       return;
@@ -262,11 +262,11 @@ void ReadName(RowReader& r, RosterLine& out, bool shiftJis) {
   try {
     codec::Utf8ToCp932(name);
   } catch (const std::invalid_argument& e) {
-    r.Fault(kName, "the name " + Quoted(name) + " cannot be stored in the roster: " + e.what());
+    r.Fault(NameColumn, "the name " + Quoted(name) + " cannot be stored in the roster: " + e.what());
     return;
   }
   if (text::Length(name) > kNameWidth) {
-    r.Fault(kName, "the name " + Quoted(name) + " has " + std::to_string(text::Length(name)) +
+    r.Fault(NameColumn, "the name " + Quoted(name) + " has " + std::to_string(text::Length(name)) +
                        " characters; the roster holds " + std::to_string(kNameWidth));
     return;
   }
@@ -276,9 +276,9 @@ void ReadName(RowReader& r, RosterLine& out, bool shiftJis) {
 // The birth year from the 生年度 cell (a year, or a grade in its place) and the 学年 cell; when both are
 // given they must agree.
 void ReadBirthYear(RowReader& r, RosterLine& out, int schoolYear) {
-  const std::string yearCell = r.Has(kBirthYear) ? r.Cell(kBirthYear) : "";
-  const std::string gradeCell = r.Has(kGrade) ? r.Cell(kGrade) : "";
-  const Column yearColumn = r.Has(kBirthYear) ? kBirthYear : kGrade;
+  const std::string yearCell = r.Has(BirthYearColumn) ? r.Cell(BirthYearColumn) : "";
+  const std::string gradeCell = r.Has(GradeColumn) ? r.Cell(GradeColumn) : "";
+  const Column yearColumn = r.Has(BirthYearColumn) ? BirthYearColumn : GradeColumn;
   if (yearCell.empty() && gradeCell.empty()) {
     r.Required(yearColumn);
     return;
@@ -287,14 +287,14 @@ void ReadBirthYear(RowReader& r, RosterLine& out, int schoolYear) {
     std::optional<GradeRange> grade = GradeOf(cell);
     if (!grade) {
       const std::string grades = "幼1..幼3, 小1..小6, 中1..中3, 高1..高3";
-      r.Fault(c, c == kBirthYear ? "the birth year must be a year such as 2015, or a grade (" + grades +
+      r.Fault(c, c == BirthYearColumn ? "the birth year must be a year such as 2015, or a grade (" + grades +
                                        "), not " + Quoted(cell)
                                  : "the grade " + Quoted(cell) + " is not one of " + grades);
       return std::nullopt;
     }
     if (!grade->exact()) {
       r.Fault(c, "the grade " + Quoted(cell) + " does not tell the birth year; give it in the column " +
-                     Described(kBirthYear));
+                     Described(BirthYearColumn));
       return std::nullopt;
     }
     return schoolYear - 6 - grade->low;
@@ -304,31 +304,31 @@ void ReadBirthYear(RowReader& r, RosterLine& out, int schoolYear) {
     std::optional<long> n = WholeNumber(yearCell);
     if (n) {
       if (*n < kFirstBirthYear || *n > kLastBirthYear) {
-        r.Fault(kBirthYear, "the birth year must be a year from " + std::to_string(kFirstBirthYear) + " to " +
+        r.Fault(BirthYearColumn, "the birth year must be a year from " + std::to_string(kFirstBirthYear) + " to " +
                                 std::to_string(kLastBirthYear) + ", not " + Quoted(yearCell));
         return;
       }
       year = static_cast<int>(*n);
     } else {
-      year = birthYearOfGrade(kBirthYear, yearCell);
+      year = birthYearOfGrade(BirthYearColumn, yearCell);
       if (!year) return;
     }
   }
   if (!gradeCell.empty()) {
     if (!year) {
-      year = birthYearOfGrade(kGrade, gradeCell);
+      year = birthYearOfGrade(GradeColumn, gradeCell);
       if (!year) return;
     } else if (std::optional<GradeRange> grade = GradeOf(gradeCell)) {
       const int index = schoolYear - 6 - *year;
       if (index < grade->low || index > grade->high) {
-        r.Fault(kGrade, "the grade " + Quoted(gradeCell) + " does not agree with the birth year " +
+        r.Fault(GradeColumn, "the grade " + Quoted(gradeCell) + " does not agree with the birth year " +
                             std::to_string(*year) + ", which is " + GradeLabel(index) +
                             " in the school year " + std::to_string(schoolYear) +
                             "; mend one of them, or leave one empty");
         return;
       }
     } else {
-      birthYearOfGrade(kGrade, gradeCell);
+      birthYearOfGrade(GradeColumn, gradeCell);
       return;
     }
   }
@@ -336,11 +336,11 @@ void ReadBirthYear(RowReader& r, RosterLine& out, int schoolYear) {
 }
 
 void ReadStatus(RowReader& r, RosterLine& out) {
-  if (!r.Has(kStatus) || r.Cell(kStatus).empty()) return;
-  const std::string cell = r.Cell(kStatus);
+  if (!r.Has(StatusColumn) || r.Cell(StatusColumn).empty()) return;
+  const std::string cell = r.Cell(StatusColumn);
   std::optional<long> n = WholeNumber(cell);
   if (!n || *n > kMaxStatus) {
-    r.Fault(kStatus, "the status must be 0 (listed), 2 (on leave) or another whole number (hidden), not " +
+    r.Fault(StatusColumn, "the status must be 0 (listed), 2 (on leave) or another whole number (hidden), not " +
                          Quoted(cell));
     return;
   }
@@ -354,16 +354,16 @@ bool IsBlankRow(const CsvRow& row) {
 }
 
 // Where each column is in the header row; -1 for a column it does not name.
-std::array<int, kColumnCount> ReadHeader(const CsvRow& header, const std::string& file,
+std::array<int, ColumnCount> ReadHeader(const CsvRow& header, const std::string& file,
                                          std::vector<std::string>& ignored,
                                          std::vector<std::string>& problems) {
-  std::array<int, kColumnCount> at;
+  std::array<int, ColumnCount> at;
   at.fill(-1);
   for (size_t i = 0; i < header.cells.size(); ++i) {
     const std::string key = HeaderKey(header.cells[i]);
     if (key.empty()) continue;
     bool known = false;
-    for (int c = 0; c < kColumnCount; ++c) {
+    for (int c = 0; c < ColumnCount; ++c) {
       for (const std::string& name : kColumnNames[c].names) {
         if (key != name) continue;
         known = true;
@@ -380,7 +380,7 @@ std::array<int, kColumnCount> ReadHeader(const CsvRow& header, const std::string
     }
     if (!known) ignored.push_back(Trimmed(header.cells[i]));
   }
-  if (at[kNumber] < 0 || at[kName] < 0 || (at[kBirthYear] < 0 && at[kGrade] < 0)) {
+  if (at[NumberColumn] < 0 || at[NameColumn] < 0 || (at[BirthYearColumn] < 0 && at[GradeColumn] < 0)) {
     std::string named;
     for (const std::string& cell : header.cells)
       if (!Trimmed(cell).empty()) named += (named.empty() ? "" : ", ") + Trimmed(cell);
@@ -491,7 +491,7 @@ ClassList ParseClassList(std::string_view bytes, const std::string& file, int sc
   while (first < rows.size() && IsBlankRow(rows[first])) ++first;
   if (first == rows.size())
     throw Refusal(DataFileError(file, 0, "the file is empty: it lists no children").what());
-  const std::array<int, kColumnCount> at = ReadHeader(rows[first], file, list.ignoredColumns, problems);
+  const std::array<int, ColumnCount> at = ReadHeader(rows[first], file, list.ignoredColumns, problems);
   if (!problems.empty()) throw Refusal(problems);
 
   std::vector<int> lineOfNumber(kMaxStudent + 1, 0);
@@ -508,7 +508,7 @@ ClassList ParseClassList(std::string_view bytes, const std::string& file, int sc
     if (line.entry.number > 0) {
       int& earlier = lineOfNumber[static_cast<size_t>(line.entry.number)];
       if (earlier != 0) {
-        reader.Fault(kNumber, "the number " + std::to_string(line.entry.number) + " is on line " +
+        reader.Fault(NumberColumn, "the number " + std::to_string(line.entry.number) + " is on line " +
                                   std::to_string(earlier) + " and again on line " + std::to_string(row.line) +
                                   "; every child needs a number of their own");
       } else {

@@ -28,9 +28,9 @@ class StoredLines : public LineSource {
 };
 
 std::shared_ptr<const LineSource> NoLines() {
-  static const std::shared_ptr<const LineSource> none =
+  static const std::shared_ptr<const LineSource> kNone =
       std::make_shared<StoredLines>(std::vector<std::string>{}, std::vector<int>{});
-  return none;
+  return kNone;
 }
 
 // Typing on a list goes to the next line that starts with what was typed, reading the lines one by one
