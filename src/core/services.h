@@ -24,4 +24,8 @@ struct Services {
   Prompts& prompts;
 };
 
+// Seeds the random numbers from the time of day, as each start of the program and each return to the
+// name selection does, so that no two sittings draw the same problems.
+void SeedRandomFromClock(Services& services);
+
 }  // namespace bardrill

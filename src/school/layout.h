@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/setup/menu_program.h"
 #include "school/launcher_file.h"
 
 // The installation a school runs, laid out by `bardrill-school init` and by the demo generator alike:
@@ -21,8 +22,8 @@ namespace bardrill::school {
 inline constexpr const char* kProgramFolder = "ソネタ";
 inline constexpr const char* kCommonFolder = "共通";
 inline constexpr const char* kSoundFolder = "音フォルダ";
-inline constexpr const char* kMenuFolder = "起動";
-inline constexpr const char* kMenuProgram = "プログラムメニューc.exe";
+using bardrill::kMenuFolder;
+using bardrill::kMenuProgram;
 #ifdef _WIN32
 inline constexpr const char* kProgramFile = "bardrill.exe";
 #else

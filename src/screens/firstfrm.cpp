@@ -58,14 +58,13 @@ Firstfrm::Firstfrm(Screens& screens) : Form(screens, QString::fromLatin1(kName))
   Image1 = MakeLabel(Picture1, QStringLiteral("Image1"));
   PlaceTwips(Image1, 0, 0, 9600, 7200);
   Image1->setPixmap(SplashPicture(Image1->size()));
-  Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("Just a moment, please."));
-  Label1->setFont(ProportionalFont(16, true));
+  Label1 = MakeLabel(this, QStringLiteral("Label1"), QStringLiteral("Just a moment, please."),
+                     ProportionalFont(16, true));
   PlaceTwips(Label1, 300, 7350, 9000, 540);
-  Label5 = MakeLabel(this, QStringLiteral("Label5"));
-  Label5->setFont(ProportionalFont(14));
+  Label5 = MakeLabel(this, QStringLiteral("Label5"), {}, ProportionalFont(14));
   PlaceTwips(Label5, 300, 7920, 9000, 450);
-  Label2 = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("bardrill 学習塾のためのバー図ドリル"));
-  Label2->setFont(ProportionalFont(10));
+  Label2 = MakeLabel(this, QStringLiteral("Label2"), QStringLiteral("bardrill 学習塾のためのバー図ドリル"),
+                     ProportionalFont(10));
   PlaceTwips(Label2, 300, 8460, 9000, 390);
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -78,7 +77,7 @@ void Firstfrm::Form_Load() {
   screens_.Show<Firstfrm>();
   screens_.DoEvents();
   AppState& state = screens_.state;
-  screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
+  SeedRandomFromClock(screens_.services);
   PrepareSplash(state, screens_.services.clock.Today());
   Label5->setText(Q(state.DateLabel));
   screens_.Show<Firstfrm>();

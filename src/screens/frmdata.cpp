@@ -99,12 +99,10 @@ FrmData::FrmData(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
 }
 
 void FrmData::buildList() {
-  Label5 =
-      MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("ダブルクリックすると変更、消去できます"));
-  Label5->setFont(ProportionalFont(12, true));
+  Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("ダブルクリックすると変更、消去できます"),
+                     ProportionalFont(12, true));
   PlaceTwips(Label5, 240, 120, 9000, 420);
-  Label3 = MakeLabel(this, QStringLiteral("Label3"));
-  Label3->setFont(ProportionalFont(12));
+  Label3 = MakeLabel(this, QStringLiteral("Label3"), {}, ProportionalFont(12));
   PlaceTwips(Label3, 10680, 120, 4440, 420);
 
   List1 = MakeLineList(this, QStringLiteral("List1"));
@@ -126,13 +124,11 @@ void FrmData::buildEditPanel() {
   PlaceTwips(Picture3, 10680, 600, 4440, 6600);
   PlaceTwips(MakeCaption(Picture3, {}, QStringLiteral("レコード"), ProportionalFont(10)), 120, 120, 1500,
              420);
-  Label1 = MakeLabel(Picture3, QStringLiteral("Label1"));
-  Label1->setFont(ProportionalFont(14, true));
+  Label1 = MakeLabel(Picture3, QStringLiteral("Label1"), {}, ProportionalFont(14, true));
   PlaceTwips(Label1, 1680, 60, 2520, 480);
   Label2 = QVector<QLabel*>(5, nullptr);
   for (int i : {1, 2, 4}) {
-    Label2[i] = MakeLabel(Picture3, ElementName("Label2", i));
-    Label2[i]->setFont(ProportionalFont(12));
+    Label2[i] = MakeLabel(Picture3, ElementName("Label2", i), {}, ProportionalFont(12));
   }
   PlaceTwips(Label2[1], 120, 660, 1800, 420);
   PlaceTwips(Label2[2], 1980, 660, 2340, 420);

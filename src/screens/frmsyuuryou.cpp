@@ -1,6 +1,5 @@
 #include "screens/frmsyuuryou.h"
 
-#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -119,17 +118,10 @@ QLabel* MakeTextLabel(QWidget* parent, const char* name, const QColor& colour, Q
   return label;
 }
 
-// Puts the text on the label in the largest size up to `points` that fits on one line, so a long name
-// or level name is made smaller instead of being cut off.
-void SetFittedText(QLabel* label, const QString& text, double points) {
-  QFont font = ProportionalFont(points, true);
-  const int roomPx = label->contentsRect().width() - ScaledPx(8);
-  while (points > kSmallestPoints && QFontMetrics(font).horizontalAdvance(text) > roomPx) {
-    points -= 1;
-    font = ProportionalFont(points, true);
-  }
-  label->setFont(font);
-  label->setText(text);
+// The completion's texts are bold, shrink no smaller than 12 points and keep 8 pixels clear of their
+// label's edge.
+void SetCardText(QLabel* label, const QString& text, double points) {
+  SetFittedText(label, text, points, true, kSmallestPoints, ScaledPx(8));
 }
 
 QString ButtonStyle(const QColor& face, const QColor& edge) {
@@ -153,8 +145,7 @@ QString RoundedBackground(const char* rgb, int radiusPx) {
 
 QPushButton* MakeBigButton(QWidget* parent, const char* name, const QString& caption, const QColor& face,
                            const QColor& edge) {
-  QPushButton* button = MakeButton(parent, QString::fromLatin1(name), caption);
-  button->setFont(ProportionalFont(28, true));
+  QPushButton* button = MakeButton(parent, QString::fromLatin1(name), caption, ProportionalFont(28, true));
   button->setStyleSheet(ButtonStyle(face, edge));
   // Enter on the focused button presses it, as Space does.
   button->setAutoDefault(true);
@@ -237,7 +228,7 @@ FrmSyuuryou::FrmSyuuryou(Screens& screens) : Form(screens, QString::fromLatin1(k
   PlaceTwips(Label1, kBannerMarginTwips, kBannerMarginTwips,
              kCardWidthTwips - 2 * kBannerInsetTwips - 2 * kBannerMarginTwips,
              kBannerHeightTwips - 2 * kBannerMarginTwips);
-  SetFittedText(Label1, QStringLiteral("目標レベルクリア。おめでとう！"), 36);
+  SetCardText(Label1, QStringLiteral("目標レベルクリア。おめでとう！"), 36);
   Picture1->hide();
 
   Timer1 = new QTimer(this);
@@ -274,15 +265,15 @@ void FrmSyuuryou::showCompletion() {
   }
   Timer1->start();
 
-  SetFittedText(Label19, Q(view.pointsText), 32);
-  SetFittedText(Label18, Q(view.timeText), 48);
-  SetFittedText(Label17, Q(view.nameText), 28);
-  SetFittedText(Label15, Q(view.titleText), 30);
-  SetFittedText(Label16, Q(view.levelText), 28);
+  SetCardText(Label19, Q(view.pointsText), 32);
+  SetCardText(Label18, Q(view.timeText), 48);
+  SetCardText(Label17, Q(view.nameText), 28);
+  SetCardText(Label15, Q(view.titleText), 30);
+  SetCardText(Label16, Q(view.levelText), 28);
   Label13->setText(Q(view.todayLevelText));
   Label14->setText(Q(view.todayTotalText));
   if (!view.message.empty()) {
-    SetFittedText(Label20, Q(view.message), 38);
+    SetCardText(Label20, Q(view.message), 38);
     Label20->show();
   }
 

@@ -74,24 +74,20 @@ FrmTimeData::FrmTimeData(Screens& screens) : Form(screens, QString::fromLatin1(k
 }
 
 void FrmTimeData::buildCaptions() {
-  Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("成績の基準となるデータを変更できます"));
-  Label5->setFont(ProportionalFont(16, true));
+  Label5 = MakeLabel(this, QStringLiteral("Label5"), QStringLiteral("成績の基準となるデータを変更できます"),
+                     ProportionalFont(16, true));
   PlaceTwips(Label5, 120, 90, kGridWidthTwips, 480);
-  Label2 = MakeLabel(this, QStringLiteral("Label2"));
-  Label2->setFont(ProportionalFont(11));
+  Label2 = MakeLabel(this, QStringLiteral("Label2"), {}, ProportionalFont(11));
   PlaceTwips(Label2, 120, 600, kGridWidthTwips, 600);
   Label1 = MakeLabel(this, QStringLiteral("Label1"),
-                     QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"));
-  Label1->setFont(ProportionalFont(10));
+                     QStringLiteral("スペース：セルクリア　　Shift + ↓：セルコピー"), ProportionalFont(10));
   PlaceTwips(Label1, 120, 1260, 6000, 300);
   Label4 = MakeLabel(this, QStringLiteral("Label4"));
   PlaceTwips(Label4, 6240, 1260, 2280, 300);
 
-  Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"));
-  Label6->setFont(ProportionalFont(10, true));
+  Label6 = MakeLabel(this, QStringLiteral("Label6"), QStringLiteral("列の説明"), ProportionalFont(10, true));
   PlaceTwips(Label6, 120, 9120, 1800, 300);
-  Label3 = MakeLabel(this, QStringLiteral("Label3"));
-  Label3->setFont(ProportionalFont(10));
+  Label3 = MakeLabel(this, QStringLiteral("Label3"), {}, ProportionalFont(10));
   Label3->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   PlaceTwips(Label3, 120, 9420, kGridWidthTwips, 1500);
 }
@@ -157,11 +153,11 @@ void FrmTimeData::buildCharts() {
   Picture3 = MakePanel(this, QStringLiteral("Picture3"), kPanelColour);
   Picture3->setFrameShape(QFrame::StyledPanel);
   PlaceTwips(Picture3, 8700, 1380, 6540, 9600);
-  Label7 = MakeLabel(Picture3, QStringLiteral("Label7"), QStringLiteral("現在までの成績度数分布"));
-  Label7->setFont(ProportionalFont(12, true));
+  Label7 = MakeLabel(Picture3, QStringLiteral("Label7"), QStringLiteral("現在までの成績度数分布"),
+                     ProportionalFont(12, true));
   PlaceTwips(Label7, 60, 60, 6420, 330);
-  Label10 = MakeLabel(Picture3, QStringLiteral("Label10"), QStringLiteral("最高タイム"));
-  Label10->setFont(ProportionalFont(10, true));
+  Label10 = MakeLabel(Picture3, QStringLiteral("Label10"), QStringLiteral("最高タイム"),
+                      ProportionalFont(10, true));
   PlaceTwips(Label10, 3300, 420, 3180, 300);
   List3 = MakeLineList(Picture3, QStringLiteral("List3"));
   PlaceTwips(List3, 60, 720, 3180, 8800);

@@ -13,11 +13,9 @@ frmver::frmver(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   setWindowTitle(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
   becomeDialog();
   FixedSizeTwips(this, 5400, 3300);
-  Label1 = MakeLabel(this, QStringLiteral("Label1"));
-  Label1->setFont(ProportionalFont(20, true));
+  Label1 = MakeLabel(this, QStringLiteral("Label1"), {}, ProportionalFont(20, true));
   PlaceTwips(Label1, 300, 240, 4800, 600);
-  Label2 = MakeLabel(this, QStringLiteral("Label2"));
-  Label2->setFont(ProportionalFont(11));
+  Label2 = MakeLabel(this, QStringLiteral("Label2"), {}, ProportionalFont(11));
   PlaceTwips(Label2, 300, 960, 4800, 360);
   Label4 = MakeLabel(this, QStringLiteral("Label4"));
   PlaceTwips(Label4, 300, 1440, 4800, 360);

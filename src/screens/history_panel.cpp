@@ -27,13 +27,12 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
   // The chart's texts and lines grow and shrink with the page, as its lists do.
   Picture12->setBasePoints(kChartBasePoints * PageScale());
 
-  auto* levelsCaption = MakeLabel(this, {}, QStringLiteral("レベル"));
-  levelsCaption->setFont(ProportionalFont(11, true));
+  auto* levelsCaption = MakeLabel(this, {}, QStringLiteral("レベル"), ProportionalFont(11, true));
   List3 = MakeLineList(this, QStringLiteral("List3"));
   List3->setSelectionMode(QAbstractItemView::MultiSelection);
   List3->setFont(FixedFont(12));
-  Command25 = MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"));
-  Command25->setFont(ProportionalFont(11));
+  Command25 = MakeButton(this, QStringLiteral("Command25"), QStringLiteral("他の人のデータを見る"),
+                         ProportionalFont(11));
   List2 = MakeLineList(this, QStringLiteral("List2"));
   List2->setSelectionMode(QAbstractItemView::ExtendedSelection);
   List2->setFont(FixedFont(11));
@@ -41,12 +40,11 @@ HistoryPanel::HistoryPanel(QWidget* parent) : QFrame(parent) {
   Combo3->setObjectName(QStringLiteral("Combo3"));
   Combo3->setFont(ProportionalFont(11));
   Combo3->setToolTip(QStringLiteral("月報の月"));
-  Command26 = MakeButton(this, QStringLiteral("Command26"), QStringLiteral("月報印刷"));
-  Command26->setFont(ProportionalFont(11));
+  Command26 = MakeButton(this, QStringLiteral("Command26"), QStringLiteral("月報印刷"), ProportionalFont(11));
   Command26->setToolTip(
       QStringLiteral("選んだ人の、選んだ月の月間成績表を印刷します（選ばないと、その月にドリルをした全員）"));
-  Command18 = MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"));
-  Command18->setFont(ProportionalFont(13, true));
+  Command18 =
+      MakeButton(this, QStringLiteral("Command18"), QStringLiteral("戻る"), ProportionalFont(13, true));
 
   const int widthTwips = TwipsFromPixels(width());
   const int heightTwips = TwipsFromPixels(height());
@@ -105,6 +103,12 @@ void HistoryPanel::showMonthly(bool shown) {
   Combo3->setVisible(shown);
   Command26->setVisible(shown);
 }
+
+int HistoryPanel::chosenMonth() const { return Combo3->currentIndex(); }
+
+void HistoryPanel::showChart(ChartSurface surface) { Picture12->showSurface(std::move(surface)); }
+
+void HistoryPanel::clearChart() { Picture12->clear(); }
 
 std::vector<int> HistoryPanel::chosenLevels() const {
   std::vector<int> levels;

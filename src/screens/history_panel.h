@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/hub/history_chart.h"
 #include "core/hub/hub_lists.h"
 
 class QComboBox;
@@ -31,6 +32,18 @@ class HistoryPanel : public QFrame {
   void setMonths(const std::vector<std::string>& labels, int chosen);
   void showMonthly(bool shown);
 
+  // The month box's choice (0 is the newest month), or -1 when none is chosen.
+  int chosenMonth() const;
+  // Shows `surface` in the chart box; `clearChart` leaves it empty.
+  void showChart(ChartSurface surface);
+  void clearChart();
+
+ Q_SIGNALS:
+  void choiceChanged();  // a level or a student was chosen or unchosen
+  void backRequested();
+  void monthlyRequested();
+
+ private:
   ChartView* Picture12;    // the charts
   LineList* List3;         // levels to chart (several may be chosen)
   QPushButton* Command25;  // "他の人のデータを見る": shows the student list
@@ -38,11 +51,6 @@ class HistoryPanel : public QFrame {
   QComboBox* Combo3;       // the month of the monthly report (teachers only)
   QPushButton* Command26;  // "月報印刷": prints the month's report of the chosen students (teachers only)
   QPushButton* Command18;  // "戻る"
-
- Q_SIGNALS:
-  void choiceChanged();  // a level or a student was chosen or unchosen
-  void backRequested();
-  void monthlyRequested();
 };
 
 }  // namespace bardrill::screens

@@ -31,8 +31,7 @@ LevelColumn::LevelColumn(QWidget* parent, int level, int widthTwips, int heightT
     PlaceTwips(w, kInsetTwips + x, kInsetTwips + y, wide, high);
   };
 
-  Label1 = MakeLabel(this, ElementName("Label1", level), QString::number(level));
-  Label1->setFont(ProportionalFont(18, true));
+  Label1 = MakeLabel(this, ElementName("Label1", level), QString::number(level), ProportionalFont(18, true));
   Label1->setAlignment(Qt::AlignCenter);
   Label1->setFrameShape(QFrame::Box);
   SetBackground(Label1, kPaperColour);
@@ -43,8 +42,7 @@ LevelColumn::LevelColumn(QWidget* parent, int level, int widthTwips, int heightT
   place(Label3, 720, 0, innerWidthTwips - 720, 600);
   connect(Label3, &ClickableLabel::clicked, this, [this] { Q_EMIT nameClicked(level_); });
 
-  Command4 = MakeButton(this, ElementName("Command4", level), {});
-  Command4->setFont(ProportionalFont(20, true));
+  Command4 = MakeButton(this, ElementName("Command4", level), {}, ProportionalFont(20, true));
   place(Command4, 0, 660, innerWidthTwips, 810);
   connect(Command4, &QPushButton::clicked, this, [this] { Q_EMIT startRequested(level_); });
   Text1 = new QLineEdit(this);
@@ -59,8 +57,7 @@ LevelColumn::LevelColumn(QWidget* parent, int level, int widthTwips, int heightT
 
   const QFont small = ProportionalFont(narrow ? 10 : 12);
   auto figure = [&](const char* array, const QString& text, int x, int y, int w) {
-    QLabel* label = MakeLabel(this, ElementName(array, level), text);
-    label->setFont(small);
+    QLabel* label = MakeLabel(this, ElementName(array, level), text, small);
     place(label, x, y, w, 360);
     return label;
   };
@@ -76,8 +73,8 @@ LevelColumn::LevelColumn(QWidget* parent, int level, int widthTwips, int heightT
   List5 = MakeLineList(this, ElementName("List5", level));
   List5->setFont(FixedFont(narrow ? 11 : 14));
   place(List5, 0, 3660, innerWidthTwips, heightTwips - 4410);
-  Command3 = MakeButton(this, ElementName("Command3", level), QStringLiteral("成績表示"));
-  Command3->setFont(ProportionalFont(12));
+  Command3 =
+      MakeButton(this, ElementName("Command3", level), QStringLiteral("成績表示"), ProportionalFont(12));
   place(Command3, 0, heightTwips - 690, innerWidthTwips, 570);
   connect(Command3, &QPushButton::clicked, this, [this] { Q_EMIT rankRequested(level_); });
 }
@@ -106,6 +103,21 @@ void LevelColumn::showLines(std::vector<std::string> lines, int ownLine) {
 }
 
 void LevelColumn::clearLines() { showLines({}, -1); }
+
+void LevelColumn::showCountCaptions() {
+  Label9->setText(QStringLiteral("今日"));
+  Label10->setText(QStringLiteral("今まで"));
+}
+
+void LevelColumn::hideList() { List5->hide(); }
+
+void LevelColumn::showList() { List5->setVisible(!practice_); }
+
+void LevelColumn::setStartEnabled(bool enabled) { Command4->setEnabled(enabled); }
+
+bool LevelColumn::startEnabled() const { return Command4->isEnabled(); }
+
+void LevelColumn::focusStart() { Command4->setFocus(); }
 
 void LevelColumn::setBanned(bool banned) {
   if (banned) {

@@ -28,10 +28,24 @@ class LevelColumn : public QFrame {
   // The list's lines, with the logged-in student's line (or -1) scrolled into view, none selected.
   void showLines(std::vector<std::string> lines, int ownLine);
   void clearLines();
+  // Heads the counts "今日" and "今まで", as the rankings and the personal display do.
+  void showCountCaptions();
+  // The list is hidden while the hub refills it; shown again only where the level is not for practice.
+  void hideList();
+  void showList();
   void setBanned(bool banned);
+  void setStartEnabled(bool enabled);
+  bool startEnabled() const;
+  void focusStart();
   bool practice() const { return practice_; }
   int ownLine() const { return ownLine_; }
 
+ Q_SIGNALS:
+  void startRequested(int level);
+  void nameClicked(int level);
+  void rankRequested(int level);
+
+ private:
   QLabel* Label1;          // level number
   ClickableLabel* Label3;  // level name; a click starts the level
   QPushButton* Command4;   // start button
@@ -44,13 +58,6 @@ class LevelColumn : public QFrame {
   QLabel* Label15;         // all drills and points
   LineList* List5;         // the level's list
   QPushButton* Command3;   // "成績表示": this level's ranking
-
- Q_SIGNALS:
-  void startRequested(int level);
-  void nameClicked(int level);
-  void rankRequested(int level);
-
- private:
   int level_;
   bool practice_ = false;
   int ownLine_ = -1;

@@ -8,9 +8,9 @@
 
 #include "core/hub/selection_list.h"
 #include "core/setup/identity.h"
+#include "core/setup/menu_program.h"
 #include "core/setup/roster.h"
 #include "core/setup/sound_cues.h"
-#include "platform/paths.h"
 #include "screens/frmver.h"
 #include "screens/line_list.h"
 #include "screens/palette.h"
@@ -39,8 +39,8 @@ namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
 
   Picture3 = MakePanel(this, QStringLiteral("Picture3"), kBandColour);
   PlaceTwips(Picture3, 9000, 240, 6000, 1020);
-  Image1 = MakeLabel(Picture3, QStringLiteral("Image1"), QStringLiteral("なまえを えらんで O.K."));
-  Image1->setFont(ProportionalFont(18, true));
+  Image1 = MakeLabel(Picture3, QStringLiteral("Image1"), QStringLiteral("なまえを えらんで O.K."),
+                     ProportionalFont(18, true));
   Image1->setAlignment(Qt::AlignCenter);
   PlaceTwips(Image1, 0, 0, 6000, 1020);
 
@@ -50,15 +50,14 @@ namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
   connect(List1, &LineList::currentRowChanged, this, [this] { List1_Click(); });
   connect(List1, &LineList::rowActivated, this, [this] { List1_DblClick(); });
 
-  Label1 = MakeLabel(this, QStringLiteral("Label1"), Q(kChooseYourName));
-  Label1->setFont(ProportionalFont(20, true));
+  Label1 = MakeLabel(this, QStringLiteral("Label1"), Q(kChooseYourName), ProportionalFont(20, true));
   PlaceTwips(Label1, 9660, 1500, 5400, 840);
   SetBackground(Label1, panel);
   Label2 = MakeLabel(this, QStringLiteral("Label2"));
   Label2->hide();
 
-  Command14 = MakeButton(this, QStringLiteral("Command14"), QStringLiteral("O.K."));
-  Command14->setFont(ProportionalFont(20, true));
+  Command14 =
+      MakeButton(this, QStringLiteral("Command14"), QStringLiteral("O.K."), ProportionalFont(20, true));
   PlaceTwips(Command14, 9660, 2520, 5400, 960);
   connect(Command14, &QPushButton::clicked, this, &namesel::Command14_Click);
 
@@ -83,8 +82,8 @@ namesel::namesel(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
     Option1.push_back(option);
   }
 
-  Command7 = MakeButton(this, QStringLiteral("Command7"), QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"));
-  Command7->setFont(ProportionalFont(14));
+  Command7 = MakeButton(this, QStringLiteral("Command7"), QStringLiteral("ﾌﾟﾟﾛｸﾞﾗﾑメニューへ(0)"),
+                        ProportionalFont(14));
   PlaceTwips(Command7, 9660, 9900, 5400, 840);
   connect(Command7, &QPushButton::clicked, this, &namesel::Command7_Click);
 
@@ -104,7 +103,7 @@ void namesel::Form_Load() {
   SetBackground(this, FromBgr(state.SeasonColour));
   SetBackground(Picture5, FromBgr(state.SeasonColour));
   Picture5->showOver(rect());
-  screens_.services.random.Seed(static_cast<uint64_t>(screens_.services.clock.SecondsSinceMidnight() * 1000));
+  SeedRandomFromClock(screens_.services);
   screens_.Show<namesel>();
   Label4->setText(Q(state.ProgramTitle));
   Label4->setFont(ProportionalFont(48, true));
@@ -204,7 +203,7 @@ void namesel::Command14_Click() {
 }
 
 void namesel::Command7_Click() {
-  std::string menu = paths::Native(screens_.state.ExeFolder + "..\\起動\\プログラムメニューc.exe");
+  const std::string menu = MenuProgramPath(screens_.state.ExeFolder);
   std::string error;
   if (!screens_.services.launcher.Start(menu, "001", error)) {
     screens_.Fail("メニュープログラムを起動できません: " + error);

@@ -2,11 +2,8 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,20 +16,17 @@
 #include "core/results/results_file.h"
 #include "core/setup/identity.h"
 #include "core/setup/roster.h"
-#include "platform/calendar.h"
 #include "platform/text.h"
-#include "screens/chart_paint.h"
 #include "screens/frmdata.h"
 #include "screens/frmtimedata.h"
 #include "screens/history_panel.h"
 #include "screens/level_column.h"
 #include "screens/line_list.h"
 #include "screens/mainfrm.h"
-#include "screens/monthly_paint.h"
 #include "screens/namesel.h"
 #include "screens/palette.h"
-#include "screens/printing.h"
 #include "screens/screens.h"
+#include "screens/teacher_panel.h"
 #include "screens/wait_cover.h"
 #include "screens/widgets.h"
 
@@ -47,12 +41,6 @@ constexpr int kFormWidthTwips = 15360;
 constexpr int kFormHeightTwips = 11100;
 constexpr int kChartLevelsShown = 3;
 constexpr size_t kMonthsOffered = 12;  // the monthly report's month box: this month and the eleven before
-
-// A column's count captions, as the rankings and the personal display head them.
-void ShowCountCaptions(LevelColumn& column) {
-  column.Label9->setText(QStringLiteral("今日"));
-  column.Label10->setText(QStringLiteral("今まで"));
-}
 
 const char* const kWrongPassword = "パスワードを入力して下さい";
 const char* const kCannotSaveTitle = "成績を記録できません";
@@ -88,20 +76,10 @@ bool ReadsDrills(HubList list) {
          list == HubList::AllDrillsPoints || list == HubList::IndividualTimes;
 }
 
-// Names and school names vary in length: a long one gets a smaller font rather than being cut off.
-void SetFittedText(QLabel* label, const QString& text, double points, bool bold) {
-  QFont font = ProportionalFont(points, bold);
-  while (points > 8 && QFontMetrics(font).horizontalAdvance(text) > label->contentsRect().width()) {
-    points -= 1;
-    font = ProportionalFont(points, bold);
-  }
-  label->setFont(font);
-  label->setText(text);
-}
-
 }  // namespace
 
-seisekitime1::seisekitime1(Screens& screens) : Form(screens, QString::fromLatin1(kName)) {
+seisekitime1::seisekitime1(Screens& screens)
+    : Form(screens, QString::fromLatin1(kName)), printing_(screens, this) {
   setWindowTitle(Q(screens.state.ProgramTitle) + QStringLiteral(" 成績"));
   resize(PixelsFromTwips(kFormWidthTwips), PixelsFromTwips(kFormHeightTwips));
   buildTopBand();
@@ -122,24 +100,20 @@ void seisekitime1::buildTopBand() {
   PlaceTwips(Label12, 4020, 60, 4800, 540);
   Label13 = MakeLabel(band, QStringLiteral("Label13"));
   PlaceTwips(Label13, 4020, 630, 4800, 450);
-  Label17 = MakeLabel(band, QStringLiteral("Label17"));
-  Label17->setFont(ProportionalFont(12));
+  Label17 = MakeLabel(band, QStringLiteral("Label17"), {}, ProportionalFont(12));
   PlaceTwips(Label17, 8970, 90, 2460, 450);
-  Label18 = MakeLabel(band, QStringLiteral("Label18"));
-  Label18->setFont(ProportionalFont(13, true));
+  Label18 = MakeLabel(band, QStringLiteral("Label18"), {}, ProportionalFont(13, true));
   PlaceTwips(Label18, 8970, 600, 2460, 480);
 
-  Command8 = MakeButton(band, QStringLiteral("Command8"), QStringLiteral("データ処理"));
-  Command8->setFont(ProportionalFont(12));
+  Command8 = MakeButton(band, QStringLiteral("Command8"), QStringLiteral("データ処理"), ProportionalFont(12));
   PlaceTwips(Command8, 11550, 60, 1650, 510);
   connect(Command8, &QPushButton::clicked, this, &seisekitime1::Command8_Click);
-  Command27 = MakeButton(band, QStringLiteral("Command27"), QStringLiteral("印刷"));
-  Command27->setFont(ProportionalFont(12));
+  Command27 = MakeButton(band, QStringLiteral("Command27"), QStringLiteral("印刷"), ProportionalFont(12));
   PlaceTwips(Command27, 11550, 600, 1650, 510);
   Command27->setEnabled(false);  // printing everything is not offered by this program
   Command27->hide();
-  Command1 = MakeButton(band, QStringLiteral("Command1"), QStringLiteral("戻る(0)"));
-  Command1->setFont(ProportionalFont(16, true));
+  Command1 =
+      MakeButton(band, QStringLiteral("Command1"), QStringLiteral("戻る(0)"), ProportionalFont(16, true));
   PlaceTwips(Command1, 13320, 60, 1710, 1050);
   connect(Command1, &QPushButton::clicked, this, &seisekitime1::Command1_Click);
 }
@@ -196,8 +170,7 @@ void seisekitime1::buildListChoices() {
   Combo2->hide();
   connect(Combo2, &QComboBox::activated, this, [this] { Combo2_Click(); });
 
-  Label5 = MakeLabel(this, QStringLiteral("Label5"));
-  Label5->setFont(ProportionalFont(12, true));
+  Label5 = MakeLabel(this, QStringLiteral("Label5"), {}, ProportionalFont(12, true));
   PlaceTwips(Label5, 7440, 1980, 3270, 420);
   SetBackground(Label5, kPanelColour);
   HScroll1 = new QScrollBar(Qt::Horizontal, this);
@@ -210,20 +183,19 @@ void seisekitime1::buildListChoices() {
 
 // The personal display's buttons, shown while "個人ﾀｲﾑ" is chosen.
 void seisekitime1::buildPersonalButtons() {
-  Command16 = MakeButton(this, QStringLiteral("Command16"), QStringLiteral("個人別ﾀｲﾑ"));
-  Command16->setFont(ProportionalFont(11));
+  Command16 =
+      MakeButton(this, QStringLiteral("Command16"), QStringLiteral("個人別ﾀｲﾑ"), ProportionalFont(11));
   PlaceTwips(Command16, 9840, 1350, 1650, 540);
   Command16->hide();
   connect(Command16, &QPushButton::clicked, this, &seisekitime1::Command16_Click);
-  Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"));
-  Command17->setFont(ProportionalFont(11));
+  Command17 = MakeButton(this, QStringLiteral("Command17"), QStringLiteral("グラフ"), ProportionalFont(11));
   PlaceTwips(Command17, 11550, 1350, 1200, 540);
   Command17->hide();
   connect(Command17, &QPushButton::clicked, this, &seisekitime1::Command17_Click);
   const char* const chartCaptions[2] = {"表示", "印刷"};
   for (int k = 0; k < 2; ++k) {
-    auto* button = MakeButton(this, ElementName("Command24", k), QString::fromUtf8(chartCaptions[k]));
-    button->setFont(ProportionalFont(11));
+    auto* button = MakeButton(this, ElementName("Command24", k), QString::fromUtf8(chartCaptions[k]),
+                              ProportionalFont(11));
     PlaceTwips(button, 12840 + 1140 * k, 1350, 1080, 540);
     button->hide();
     connect(button, &QPushButton::clicked, this, [this, k] { Command21_Click(k); });
@@ -259,30 +231,9 @@ void seisekitime1::buildCovers() {
 }
 
 void seisekitime1::buildTeacherPanel() {
-  Picture7 = MakePanel(this, QStringLiteral("Picture7"), QColor(224, 255, 224));
-  Picture7->setFrameShape(QFrame::Box);
-  PlaceTwips(Picture7, 4680, 3000, 6000, 4020);
-  Label28 = MakeLabel(Picture7, QStringLiteral("Label28"), QStringLiteral("データ変更パスワード"));
-  Label28->setFont(ProportionalFont(14, true));
-  PlaceTwips(Label28, 240, 180, 5520, 450);
-  Text3 = new QLineEdit(Picture7);
-  Text3->setObjectName(QStringLiteral("Text3"));
-  Text3->setEchoMode(QLineEdit::Password);
-  Text3->setFont(ProportionalFont(14));
-  PlaceTwips(Text3, 240, 720, 5520, 540);
-  const char* const captions[2] = {"データ変更", "合格タイムデータ変更"};
-  for (int k = 0; k < 2; ++k) {
-    auto* button = MakeButton(Picture7, ElementName("Command10", k), QString::fromUtf8(captions[k]));
-    button->setFont(ProportionalFont(13));
-    PlaceTwips(button, 240, 1440 + 720 * k, 5520, 600);
-    connect(button, &QPushButton::clicked, this, [this, k] { Command10_Click(k); });
-    Command10.push_back(button);
-  }
-  Command12 = MakeButton(Picture7, QStringLiteral("Command12"), QStringLiteral("戻る"));
-  Command12->setFont(ProportionalFont(13));
-  PlaceTwips(Command12, 240, 3060, 5520, 600);
-  connect(Command12, &QPushButton::clicked, this, &seisekitime1::Command12_Click);
-  Picture7->hide();
+  Picture7 = new TeacherPanel(this);
+  connect(Picture7, &TeacherPanel::enterRequested, this, &seisekitime1::Command10_Click);
+  connect(Picture7, &TeacherPanel::closeRequested, this, &seisekitime1::Command12_Click);
 }
 
 void seisekitime1::Form_Load() {
@@ -381,7 +332,7 @@ void seisekitime1::showHub(const std::string& writeProblem) {
 
   Picture2->hide();
   ProgressBar1->hide();
-  if (levels() >= 1 && Columns[1]->Command4->isEnabled()) Columns[1]->Command4->setFocus();
+  if (levels() >= 1 && Columns[1]->startEnabled()) Columns[1]->focusStart();
   HubReady = true;
   if (!writeProblem_.empty())
     screens_.services.prompts.Message(kCannotSaveTitle, kCannotSaveText + writeProblem_);
@@ -424,7 +375,7 @@ void seisekitime1::showHistoryPanel(bool shown) {
 }
 
 void seisekitime1::disableStartButtons() {
-  for (int i = 1; i <= levels(); ++i) Columns[i]->Command4->setEnabled(false);
+  for (int i = 1; i <= levels(); ++i) Columns[i]->setStartEnabled(false);
 }
 
 void seisekitime1::Command9_Click() {
@@ -433,7 +384,7 @@ void seisekitime1::Command9_Click() {
   state.FinalLevelCleared = gate.FinalLevelCleared;
   for (int i = 1; i <= levels(); ++i) {
     const auto at = static_cast<size_t>(i);
-    Columns[i]->Command4->setEnabled(writeProblem_.empty() && at < gate.enabled.size() && gate.enabled[at]);
+    Columns[i]->setStartEnabled(writeProblem_.empty() && at < gate.enabled.size() && gate.enabled[at]);
     Columns[i]->setBanned(at < gate.banned.size() && gate.banned[at]);
   }
 }
@@ -441,7 +392,7 @@ void seisekitime1::Command9_Click() {
 void seisekitime1::beginListRefill() {
   Command1->setEnabled(false);
   disableStartButtons();
-  for (int i = 1; i <= levels(); ++i) Columns[i]->List5->hide();
+  for (int i = 1; i <= levels(); ++i) Columns[i]->hideList();
   ProgressBar2->setRange(0, levels());
   ProgressBar2->setValue(0);
   showListCover(true);
@@ -453,7 +404,7 @@ void seisekitime1::endListRefill() {
   Picture1->setEnabled(true);
   Command1->setEnabled(true);
   Command9_Click();
-  for (int i = 1; i <= levels(); ++i) Columns[i]->List5->setVisible(!Columns[i]->practice());
+  for (int i = 1; i <= levels(); ++i) Columns[i]->showList();
   showListCover(false);
 }
 
@@ -538,7 +489,7 @@ void seisekitime1::showPersonalButtons(bool shown) {
 
 void seisekitime1::Combo1_Click() {
   Option2_Click(Option2[0]->isChecked() ? 0 : 1);
-  if (levels() >= 1) Columns[1]->Command4->setFocus();
+  if (levels() >= 1) Columns[1]->focusStart();
 }
 
 void seisekitime1::Combo2_Click() {
@@ -549,7 +500,7 @@ void seisekitime1::Combo2_Click() {
 
 void seisekitime1::回数など表示() {
   for (int i = 1; i <= levels(); ++i) {
-    ShowCountCaptions(*Columns[i]);
+    Columns[i]->showCountCaptions();
     Columns[i]->clearLines();
   }
 }
@@ -557,7 +508,7 @@ void seisekitime1::回数など表示() {
 void seisekitime1::Command3_Click(int index) {
   if (index < 1 || index > levels()) return;
   LevelColumn& column = *Columns[index];
-  ShowCountCaptions(column);
+  column.showCountCaptions();
   const RankingList ranking =
       RankLevel(screens_.state, index, DisplayMode, PointRankMode, S(Combo1->currentText()));
   column.showLines(ranking.lines, ranking.ownLine);
@@ -589,26 +540,20 @@ void seisekitime1::Command17_Click() {
   Picture11->setStudents(ChartStudentChoices(screens_.state));
   Picture11->reset(kChartLevelsShown);
   // A school reports on a month once it is over: the month before is chosen.
-  Months.clear();
+  Months = ReportMonths(screens_.services.clock.Today(), kMonthsOffered);
   std::vector<std::string> labels;
-  for (Month m = MonthOf(screens_.services.clock.Today()); Months.size() < kMonthsOffered;
-       m = PreviousMonth(m)) {
-    Months.push_back(m);
-    labels.push_back(MonthLabel(m));
-  }
+  for (Month m : Months) labels.push_back(MonthLabel(m));
   Picture11->setMonths(labels, 1);
   Picture11->showMonthly(IsTeacher(screens_.state.CurrentStudentName));
   Command21_Click(0);
 }
 
-std::vector<ChartSurface> seisekitime1::chartsOf(int student, bool printer) const {
+ChartRequest seisekitime1::chartRequest() const {
   ChartRequest request;
-  request.student = student;
   request.levels = Picture11->chosenLevels();
   request.gradeFilter = S(Combo1->currentText());
   request.today = screens_.services.clock.Today();
-  request.printer = printer;
-  return HistoryCharts(screens_.state, request);
+  return request;
 }
 
 void seisekitime1::Command21_Click(int index) {
@@ -618,30 +563,26 @@ void seisekitime1::Command21_Click(int index) {
 
 void seisekitime1::showOrPrintCharts(int index) {
   if (index == 0) {
-    std::vector<ChartSurface> surfaces = chartsOf(ViewedStudent, false);
+    ChartRequest request = chartRequest();
+    request.student = ViewedStudent;
+    std::vector<ChartSurface> surfaces = HistoryCharts(screens_.state, request);
     // More than three levels fill the box again: the last surface is what stays in view.
     if (surfaces.empty()) {
-      Picture11->Picture12->clear();
+      Picture11->clearChart();
     } else {
-      Picture11->Picture12->showSurface(std::move(surfaces.back()));
+      Picture11->showChart(std::move(surfaces.back()));
     }
     showHistoryPanel(true);
     return;
   }
   std::vector<int> students = Picture11->chosenStudents();
   if (students.empty()) students.push_back(ViewedStudent);
-  std::vector<ChartSurface> pages;
-  for (int student : students)
-    for (ChartSurface& surface : chartsOf(student, true)) pages.push_back(std::move(surface));
-  PrintPages(screens_, this, QStringLiteral("個人ﾀｲﾑ"), static_cast<int>(pages.size()),
-             [&pages](QPainter& painter, const QRectF& area, int page) {
-               PaintChartSurface(painter, pages[static_cast<size_t>(page)], area, kChartBasePoints);
-             });
+  printing_.printCharts(students, chartRequest());
 }
 
 void seisekitime1::Command26_Click() {
   AppState& state = screens_.state;
-  const int chosen = Picture11->Combo3->currentIndex();
+  const int chosen = Picture11->chosenMonth();
   if (!IsTeacher(state.CurrentStudentName) || chosen < 0 || chosen >= static_cast<int>(Months.size())) return;
   const Month month = Months[static_cast<size_t>(chosen)];
   // The whole results file, as the report tool reads it, so that both print the same pages.
@@ -651,27 +592,11 @@ void seisekitime1::Command26_Click() {
       [drills, file = ResultsFileOf(state), levels = levels(), days = MonthlyReportDays(month)] {
         *drills = ReadDrills(file, levels, days);
       },
-      [this, drills, month] { printMonthly(month, *drills); });
-}
-
-void seisekitime1::printMonthly(Month month, const std::vector<ChartRecord>& drills) {
-  AppState& state = screens_.state;
-  const MonthlyReport report = BuildMonthlyReport(state, {month, Picture11->chosenStudents()}, drills);
-  if (report.pages.empty()) {
-    screens_.services.prompts.Message(state.ProgramTitle, report.monthLabel + "にドリルをした人はいません。");
-    return;
-  }
-  const QString madeOn = Q(calendar::FormatDate(screens_.services.clock.Today()) + " 作成");
-  PrintPages(
-      screens_, this, Q("月間成績表 " + report.monthLabel), MonthlyPageCount(report),
-      [&](QPainter& painter, const QRectF& page, int index) {
-        PaintMonthlyPage(painter, report, index, page, madeOn, kMonthlyTablePoints);
-      },
-      PageSetup{QPageLayout::Portrait, false});
+      [this, drills, month] { printing_.printMonthly(month, Picture11->chosenStudents(), *drills); });
 }
 
 bool seisekitime1::canStart(int level) const {
-  return HubReady && level >= 1 && level <= levels() && Columns[level]->Command4->isEnabled() &&
+  return HubReady && level >= 1 && level <= levels() && Columns[level]->startEnabled() &&
          Picture7->isHidden();
 }
 
@@ -696,12 +621,7 @@ void seisekitime1::Command1_Click() {
   screens_.Show<namesel>();
 }
 
-void seisekitime1::Command8_Click() {
-  Text3->clear();
-  Picture7->raise();
-  Picture7->show();
-  Text3->setFocus();
-}
+void seisekitime1::Command8_Click() { Picture7->open(); }
 
 void seisekitime1::Command12_Click() { Picture7->hide(); }
 
@@ -716,11 +636,9 @@ void seisekitime1::Form_QueryUnload() {
 }
 
 void seisekitime1::Command10_Click(int index) {
-  const std::string& password = screens_.state.TeacherPassword;
-  // An installation without a password must not open the maintenance screens to an empty box.
-  if (Text3->text().isEmpty() || S(Text3->text()) != password) {
+  if (!Picture7->accepts(screens_.state.TeacherPassword)) {
     screens_.services.prompts.Message(screens_.state.ProgramTitle, kWrongPassword);
-    Text3->setFocus();
+    Picture7->focusPassword();
     return;
   }
   HubReady = false;

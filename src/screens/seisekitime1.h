@@ -7,12 +7,12 @@
 #include "core/hub/rankings.h"
 #include "core/teacher/monthly_report.h"
 #include "screens/form.h"
+#include "screens/hub_printing.h"
 
 class QButtonGroup;
 class QComboBox;
 class QFrame;
 class QLabel;
-class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -22,6 +22,7 @@ namespace bardrill::screens {
 
 class HistoryPanel;
 class LevelColumn;
+class TeacherPanel;
 class WaitCover;
 
 // The results hub: one column per level with its targets, counts, start button and list. It is
@@ -97,11 +98,10 @@ class seisekitime1 : public Form {
   // The hub's lists, buttons and captions once the counts are rebuilt.
   void showHub(const std::string& writeProblem);
   void showOrPrintCharts(int index);
-  void printMonthly(Month month, const std::vector<ChartRecord>& drills);
   int chosenListButton() const;
   void setListCaptions();
-  // The charts of `student` for the chosen levels.
-  std::vector<ChartSurface> chartsOf(int student, bool printer) const;
+  // The charts of the chosen levels, for the student and the paper that the caller puts in.
+  ChartRequest chartRequest() const;
   void showHistoryPanel(bool shown);
 
   bool HubReady = false;
@@ -112,6 +112,7 @@ class seisekitime1 : public Form {
   int ViewedStudent = 0;
   std::vector<Month> Months;  // the month box's months, newest first
   std::string writeProblem_;  // why the results file cannot be written now; empty when it can
+  HubPrinting printing_;
 
   // Top band: who is logged in and the ways out.
   QLabel* Label11;         // program title
@@ -146,12 +147,7 @@ class seisekitime1 : public Form {
   WaitCover* Picture6;  // the lists: "Just a momento, please."
   QProgressBar* ProgressBar2;
 
-  // Teacher panel.
-  QFrame* Picture7;
-  QLabel* Label28;                  // "データ変更パスワード"
-  QLineEdit* Text3;                 // the password, not shown as typed
-  QVector<QPushButton*> Command10;  // 0 "データ変更", 1 "合格タイムデータ変更"
-  QPushButton* Command12;           // "戻る"
+  TeacherPanel* Picture7;  // the teacher's password and the ways into the maintenance screens
 };
 
 }  // namespace bardrill::screens

@@ -1,5 +1,6 @@
 #include "screens/widgets.h"
 
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -77,16 +78,39 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
   return l;
 }
 
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font) {
+  QLabel* l = MakeLabel(parent, name, text);
+  l->setFont(font);
+  return l;
+}
+
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption) {
   auto* b = new QPushButton(caption, parent);
   b->setObjectName(name);
   return b;
 }
 
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, const QFont& font) {
+  QPushButton* b = MakeButton(parent, name, caption);
+  b->setFont(font);
+  return b;
+}
+
+void SetFittedText(QLabel* label, const QString& text, double points, bool bold, double smallestPoints,
+                   int marginPx) {
+  QFont font = ProportionalFont(points, bold);
+  const int roomPx = label->contentsRect().width() - marginPx;
+  while (points > smallestPoints && QFontMetrics(font).horizontalAdvance(text) > roomPx) {
+    points -= 1;
+    font = ProportionalFont(points, bold);
+  }
+  label->setFont(font);
+  label->setText(text);
+}
+
 QLabel* MakeCaption(QWidget* parent, const QString& name, const QString& text, const QFont& font,
                     Qt::Alignment alignment) {
-  QLabel* caption = MakeLabel(parent, name, text);
-  caption->setFont(font);
+  QLabel* caption = MakeLabel(parent, name, text, font);
   caption->setAlignment(alignment | Qt::AlignVCenter);
   return caption;
 }

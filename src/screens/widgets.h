@@ -50,9 +50,16 @@ QFont FixedFont(double points, bool bold = false);         // "ＭＳ ゴシッ�
 QFont ExactProportionalFont(double points, bool bold = false);
 QFont ExactFixedFont(double points, bool bold = false);
 
-// Child controls named as the forms name them (objectName = name).
+// Child controls named as the forms name them (objectName = name), in their parent's font or in `font`.
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text = {});
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QFont& font);
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption);
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& caption, const QFont& font);
+// Puts `text` on `label` in the largest proportional font from `points` down to `smallestPoints` in
+// which it fits on one line, `marginPx` inside the label's contents: a long name gets a smaller font
+// rather than being cut off.
+void SetFittedText(QLabel* label, const QString& text, double points, bool bold, double smallestPoints = 8,
+                   int marginPx = 0);
 // A fixed caption in `font`, aligned across its box and centred in its height.
 QLabel* MakeCaption(QWidget* parent, const QString& name, const QString& text, const QFont& font,
                     Qt::Alignment alignment = Qt::AlignLeft);

@@ -130,6 +130,13 @@ std::string MonthText(Month month) {
   return text;
 }
 
+std::vector<Month> ReportMonths(int64_t today, size_t count) {
+  std::vector<Month> months;
+  months.reserve(count);
+  for (Month m = MonthOf(today); months.size() < count; m = PreviousMonth(m)) months.push_back(m);
+  return months;
+}
+
 DaySpan MonthlyReportDays(Month month) { return {DaysOf(PreviousMonth(month)).first, DaysOf(month).last}; }
 
 bool OnRoster(const AppState& state, int student) {

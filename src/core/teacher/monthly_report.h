@@ -30,6 +30,8 @@ DaySpan DaysOf(Month month);
 std::string MonthLabel(Month month);
 // "2024-05".
 std::string MonthText(Month month);
+// The months a report can be asked for on `today`: its month and the `count - 1` before it, newest first.
+std::vector<Month> ReportMonths(int64_t today, size_t count);
 
 // A month's drills of one level for one child: drills counted as the counts count them (under 6000
 // seconds), the points they earned (each at the level's point rate, as the hub's totals add them) and

@@ -70,6 +70,17 @@ TEST(MonthlyReport, MonthsAreReadAsYyyyMmAndSpanTheirDays) {
   EXPECT_EQ(MonthlyReportDays({2004, 5}).last, Day(2004, 5, 31));
 }
 
+TEST(MonthlyReport, TheReportMonthsRunBackFromTodaysMonthAcrossTheYearBoundary) {
+  const std::vector<Month> months = ReportMonths(Day(2024, 2, 29), 12);
+  ASSERT_EQ(months.size(), 12u);
+  EXPECT_EQ(months.front(), (Month{2024, 2})) << "today's month first, even on its last day";
+  EXPECT_EQ(months[1], (Month{2024, 1}));
+  EXPECT_EQ(months[2], (Month{2023, 12}));
+  EXPECT_EQ(months.back(), (Month{2023, 3}));
+  EXPECT_EQ(ReportMonths(Day(2024, 1, 1), 2), (std::vector<Month>{{2024, 1}, {2023, 12}}));
+  EXPECT_TRUE(ReportMonths(Day(2024, 1, 1), 0).empty());
+}
+
 TEST(MonthlyReport, AChildsMonthStandsAgainstTheMonthBeforeAndTheSchoolsBestAndAverage) {
   const MonthlyReport report = School().Report();
   EXPECT_EQ(report.monthLabel, "2004年5月");

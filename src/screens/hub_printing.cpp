@@ -1,0 +1,47 @@
+#include "screens/hub_printing.h"
+
+#include <QPainter>
+
+#include "core/app_state.h"
+#include "platform/calendar.h"
+#include "screens/chart_paint.h"
+#include "screens/monthly_paint.h"
+#include "screens/printing.h"
+#include "screens/screens.h"
+#include "screens/widgets.h"
+
+namespace bardrill::screens {
+
+HubPrinting::HubPrinting(Screens& screens, QWidget* hub) : screens_(screens), hub_(hub) {}
+
+void HubPrinting::printCharts(const std::vector<int>& students, ChartRequest request) {
+  request.printer = true;
+  std::vector<ChartSurface> pages;
+  for (int student : students) {
+    request.student = student;
+    for (ChartSurface& surface : HistoryCharts(screens_.state, request)) pages.push_back(std::move(surface));
+  }
+  PrintPages(screens_, hub_, QStringLiteral("個人ﾀｲﾑ"), static_cast<int>(pages.size()),
+             [&pages](QPainter& painter, const QRectF& area, int page) {
+               PaintChartSurface(painter, pages[static_cast<size_t>(page)], area, kChartBasePoints);
+             });
+}
+
+void HubPrinting::printMonthly(Month month, const std::vector<int>& students,
+                               const std::vector<ChartRecord>& drills) {
+  AppState& state = screens_.state;
+  const MonthlyReport report = BuildMonthlyReport(state, {month, students}, drills);
+  if (report.pages.empty()) {
+    screens_.services.prompts.Message(state.ProgramTitle, report.monthLabel + "にドリルをした人はいません。");
+    return;
+  }
+  const QString madeOn = Q(calendar::FormatDate(screens_.services.clock.Today()) + " 作成");
+  PrintPages(
+      screens_, hub_, Q("月間成績表 " + report.monthLabel), MonthlyPageCount(report),
+      [&](QPainter& painter, const QRectF& page, int index) {
+        PaintMonthlyPage(painter, report, index, page, madeOn, kMonthlyTablePoints);
+      },
+      PageSetup{QPageLayout::Portrait, false});
+}
+
+}  // namespace bardrill::screens
