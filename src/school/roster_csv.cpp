@@ -231,8 +231,8 @@ void ReadNumber(RowReader& r, RosterLine& out) {
   if (!cell) return;
   std::optional<long> n = WholeNumber(*cell);
   if (!n || *n < 1 || *n > kMaxStudent) {
-    r.Fault(NumberColumn, "the number must be a whole number from 1 to " + std::to_string(kMaxStudent) + ", not " +
-                         Quoted(*cell));
+    r.Fault(NumberColumn, "the number must be a whole number from 1 to " + std::to_string(kMaxStudent) +
+                              ", not " + Quoted(*cell));
     return;
   }
   out.entry.number = static_cast<int32_t>(*n);
@@ -245,10 +245,11 @@ void ReadName(RowReader& r, RosterLine& out, bool shiftJis) {
   if (!cell) return;
   const std::string& name = *cell;
   if (shiftJis && name.find('?') != std::string::npos) {
-    r.Fault(NameColumn, "the name " + Quoted(name) +
-                       " holds \"?\": the spreadsheet wrote it for a character that Shift-JIS cannot hold; "
-                       "save the list as \"CSV UTF-8\" to keep that character, or write the name in other "
-                       "characters");
+    r.Fault(NameColumn,
+            "the name " + Quoted(name) +
+                " holds \"?\": the spreadsheet wrote it for a character that Shift-JIS cannot hold; "
+                "save the list as \"CSV UTF-8\" to keep that character, or write the name in other "
+                "characters");
     return;
   }
   for (unsigned char c : name) {
@@ -267,7 +268,7 @@ void ReadName(RowReader& r, RosterLine& out, bool shiftJis) {
   }
   if (text::Length(name) > kNameWidth) {
     r.Fault(NameColumn, "the name " + Quoted(name) + " has " + std::to_string(text::Length(name)) +
-                       " characters; the roster holds " + std::to_string(kNameWidth));
+                            " characters; the roster holds " + std::to_string(kNameWidth));
     return;
   }
   out.entry.name = name;
@@ -288,8 +289,8 @@ void ReadBirthYear(RowReader& r, RosterLine& out, int schoolYear) {
     if (!grade) {
       const std::string grades = "幼1..幼3, 小1..小6, 中1..中3, 高1..高3";
       r.Fault(c, c == BirthYearColumn ? "the birth year must be a year such as 2015, or a grade (" + grades +
-                                       "), not " + Quoted(cell)
-                                 : "the grade " + Quoted(cell) + " is not one of " + grades);
+                                            "), not " + Quoted(cell)
+                                      : "the grade " + Quoted(cell) + " is not one of " + grades);
       return std::nullopt;
     }
     if (!grade->exact()) {
@@ -304,8 +305,8 @@ void ReadBirthYear(RowReader& r, RosterLine& out, int schoolYear) {
     std::optional<long> n = WholeNumber(yearCell);
     if (n) {
       if (*n < kFirstBirthYear || *n > kLastBirthYear) {
-        r.Fault(BirthYearColumn, "the birth year must be a year from " + std::to_string(kFirstBirthYear) + " to " +
-                                std::to_string(kLastBirthYear) + ", not " + Quoted(yearCell));
+        r.Fault(BirthYearColumn, "the birth year must be a year from " + std::to_string(kFirstBirthYear) +
+                                     " to " + std::to_string(kLastBirthYear) + ", not " + Quoted(yearCell));
         return;
       }
       year = static_cast<int>(*n);
@@ -322,9 +323,9 @@ void ReadBirthYear(RowReader& r, RosterLine& out, int schoolYear) {
       const int index = schoolYear - 6 - *year;
       if (index < grade->low || index > grade->high) {
         r.Fault(GradeColumn, "the grade " + Quoted(gradeCell) + " does not agree with the birth year " +
-                            std::to_string(*year) + ", which is " + GradeLabel(index) +
-                            " in the school year " + std::to_string(schoolYear) +
-                            "; mend one of them, or leave one empty");
+                                 std::to_string(*year) + ", which is " + GradeLabel(index) +
+                                 " in the school year " + std::to_string(schoolYear) +
+                                 "; mend one of them, or leave one empty");
         return;
       }
     } else {
@@ -340,8 +341,9 @@ void ReadStatus(RowReader& r, RosterLine& out) {
   const std::string cell = r.Cell(StatusColumn);
   std::optional<long> n = WholeNumber(cell);
   if (!n || *n > kMaxStatus) {
-    r.Fault(StatusColumn, "the status must be 0 (listed), 2 (on leave) or another whole number (hidden), not " +
-                         Quoted(cell));
+    r.Fault(
+        StatusColumn,
+        "the status must be 0 (listed), 2 (on leave) or another whole number (hidden), not " + Quoted(cell));
     return;
   }
   out.status = static_cast<int32_t>(*n);
@@ -355,8 +357,8 @@ bool IsBlankRow(const CsvRow& row) {
 
 // Where each column is in the header row; -1 for a column it does not name.
 std::array<int, ColumnCount> ReadHeader(const CsvRow& header, const std::string& file,
-                                         std::vector<std::string>& ignored,
-                                         std::vector<std::string>& problems) {
+                                        std::vector<std::string>& ignored,
+                                        std::vector<std::string>& problems) {
   std::array<int, ColumnCount> at;
   at.fill(-1);
   for (size_t i = 0; i < header.cells.size(); ++i) {
@@ -509,8 +511,9 @@ ClassList ParseClassList(std::string_view bytes, const std::string& file, int sc
       int& earlier = lineOfNumber[static_cast<size_t>(line.entry.number)];
       if (earlier != 0) {
         reader.Fault(NumberColumn, "the number " + std::to_string(line.entry.number) + " is on line " +
-                                  std::to_string(earlier) + " and again on line " + std::to_string(row.line) +
-                                  "; every child needs a number of their own");
+                                       std::to_string(earlier) + " and again on line " +
+                                       std::to_string(row.line) +
+                                       "; every child needs a number of their own");
       } else {
         earlier = row.line;
       }

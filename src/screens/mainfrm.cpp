@@ -210,8 +210,8 @@ void Mainfrm::buildHiddenControls() {
                              QStringLiteral("ProgressBar1")});
   PlaceTwips(sPicture2, 9210, 3690, 4425, 3435);
   // The caption is shown on the blank panel only while another PC holds the results file's lock.
-  waitCaption = sPicture2->caption();
-  waitCaption->hide();
+  waitCaption_ = sPicture2->caption();
+  waitCaption_->hide();
   ProgressBar1 = sPicture2->progress();
 
   Command1 = MakeButton(this, QStringLiteral("Command1"), {});
@@ -368,14 +368,14 @@ void Mainfrm::RecordDrillResult() {
   // Another PC appending holds the lock for a moment; on a slow share it may take seconds, and the
   // window stays painted meanwhile, showing how long the wait has lasted. A share that is away, or an
   // empty folder left in its place, is waited for under the cover.
-  const LockWaitStep whileLocked = LockWaitShowing(screens_, {sPicture2, waitCaption}, ProgressBar1,
+  const LockWaitStep whileLocked = LockWaitShowing(screens_, {sPicture2, waitCaption_}, ProgressBar1,
                                                    "the program was closed while a drill waited to be saved");
   screens_.RunFileWork(
       this, [pending = std::move(*pending), whileLocked]() mutable { pending.Append(whileLocked); },
       [this](std::exception_ptr failure) {
         if (!failure) {
           ProgressBar1->hide();
-          waitCaption->hide();
+          waitCaption_->hide();
           showCompletionSoon();
           return;
         }

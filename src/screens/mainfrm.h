@@ -121,7 +121,7 @@ class Mainfrm : public Form {
   // Never shown
   QLineEdit* Text5;            // holds the colour of the given numbers
   WaitCover* sPicture2;        // blank cover, shown when the drill finishes
-  QLabel* waitCaption;         // on the cover while another PC holds the results file
+  QLabel* waitCaption_;        // on the cover while another PC holds the results file
   QProgressBar* ProgressBar1;  // how long that wait has lasted
   QPushButton* Command1;       // part-whole problem
   QPushButton* Command2;       // area problem

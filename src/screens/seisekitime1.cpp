@@ -122,11 +122,11 @@ void seisekitime1::buildOptionFrame() {
   Picture1 = MakePanel(this, QStringLiteral("Picture1"), kPanelColour);
   Picture1->setFrameShape(QFrame::StyledPanel);
   PlaceTwips(Picture1, 120, 1290, 7170, 1140);
-  displayGroup = new QButtonGroup(this);
-  Option2 = addOptionRow(displayGroup, "Option2", {"ﾀｲﾑ表示", "ﾎﾟｲﾝﾄ表示", "個人ﾀｲﾑ"}, 0, 60,
+  displayGroup_ = new QButtonGroup(this);
+  Option2 = addOptionRow(displayGroup_, "Option2", {"ﾀｲﾑ表示", "ﾎﾟｲﾝﾄ表示", "個人ﾀｲﾑ"}, 0, 60,
                          &seisekitime1::Option2_Click);
-  listGroup = new QButtonGroup(this);
-  Option1 = addOptionRow(listGroup, "Option1", {"累計順", "本日順", "オール表示"}, 1, 570,
+  listGroup_ = new QButtonGroup(this);
+  Option1 = addOptionRow(listGroup_, "Option1", {"累計順", "本日順", "オール表示"}, 1, 570,
                          &seisekitime1::Option1_Click);
   buildListChoices();
   buildPersonalButtons();

@@ -126,8 +126,8 @@ class seisekitime1 : public Form {
 
   // What the lists show.
   QFrame* Picture1;                 // frame of the option buttons
-  QButtonGroup* displayGroup;       // Option2: time, points, personal history
-  QButtonGroup* listGroup;          // Option1: which list
+  QButtonGroup* displayGroup_;      // Option2: time, points, personal history
+  QButtonGroup* listGroup_;         // Option1: which list
   QVector<QRadioButton*> Option2;   // 0..2
   QVector<QRadioButton*> Option1;   // 1..3 (element 0 unused)
   QComboBox* Combo1;                // grade filter
