@@ -15,7 +15,7 @@
 #include "core/setup/config.h"
 #include "core/setup/identity.h"
 #include "core/setup/roster.h"
-#include "screens/chart_paint.h"
+#include "painters/chart_paint.h"
 #include "screens/line_list.h"
 #include "screens/screens.h"
 #include "screens/seisekitime1.h"

@@ -1,4 +1,5 @@
-// The monthly report as a PDF through Qt: compiled in only where Qt is (see exports.h).
+// The monthly report as a PDF through QtGui, painted as the hub prints it but without a widget stack:
+// compiled in only where QtGui is (see exports.h).
 #include <QFile>
 #include <QGuiApplication>
 #include <QPageLayout>
@@ -9,10 +10,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "painters/fonts.h"
+#include "painters/monthly_paint.h"
+#include "painters/text.h"
 #include "report/exports.h"
-#include "screens/monthly_paint.h"
-#include "screens/ui_setup.h"
-#include "screens/widgets.h"
 
 namespace bardrill::report {
 
@@ -37,9 +38,7 @@ std::unique_ptr<QGuiApplication> GuiApplication() {
     std::fprintf(stderr, "bardrill-report: %s\n", message.toLocal8Bit().constData());
   });
   auto app = std::make_unique<QGuiApplication>(argc, argv);
-  // The fonts installed beside the programs, for a Windows PC without Japanese fonts of its own.
-  screens::LoadBundledFonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
-  screens::SubstituteJapaneseFonts();
+  screens::UseJapaneseFonts();
   return app;
 }
 

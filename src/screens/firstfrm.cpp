@@ -11,9 +11,9 @@
 #include "core/results/daily_copies.h"
 #include "core/setup/config.h"
 #include "core/setup/sound_cues.h"
+#include "painters/palette.h"
 #include "platform/clock.h"
 #include "screens/namesel.h"
-#include "screens/palette.h"
 #include "screens/screens.h"
 #include "screens/widgets.h"
 

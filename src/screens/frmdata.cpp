@@ -1,11 +1,9 @@
 #include "screens/frmdata.h"
 
 #include <QComboBox>
-#include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -17,6 +15,7 @@
 #include "core/results/results_retry.h"
 #include "core/setup/roster.h"
 #include "core/teacher/record_list.h"
+#include "painters/record_list_paint.h"
 #include "platform/errors.h"
 #include "screens/line_list.h"
 #include "screens/printing.h"
@@ -38,24 +37,6 @@ constexpr char kNoticeTitle[] = "注意";
 constexpr char kInputTitle[] = "入力の誤り";
 constexpr char kDeleteQuestion[] = "本当に消去しますか";
 constexpr char kWriteFailed[] = "ファイルに書き込めませんでした。何も変更していません。\n\n";
-
-// Printed lines per page: the font is sized so that they fill the page of whatever paper is chosen.
-constexpr int kPrintLinesPerPage = 40;
-constexpr double kPrintPoints = 10;
-
-// The fixed-pitch font at the largest size up to kPrintPoints at which kPrintLinesPerPage lines, the
-// widest of the `count` lines that `line` makes whole, fit into `area`.
-QFont PrintFont(const QPaintDevice* device, const QRectF& area, int count,
-                const std::function<QString(int)>& line) {
-  QFont font = ExactFixedFont(kPrintPoints);
-  const QFontMetricsF metrics(font, device);
-  double widest = 1;
-  for (int i = 0; i < count; ++i) widest = std::max(widest, metrics.horizontalAdvance(line(i)));
-  const double scale =
-      std::min({1.0, area.height() / (kPrintLinesPerPage * metrics.lineSpacing()), area.width() / widest});
-  font.setPointSizeF(kPrintPoints * scale);
-  return font;
-}
 
 // List1's lines, made from the records when shown or printed.
 class RecordLines : public LineSource {
@@ -422,20 +403,9 @@ void FrmData::Command17_Click() {
   const bool all = chosen.size() < 2;
   const int count = all ? List1->count() : static_cast<int>(chosen.size());
   const auto line = [&](int i) { return List1->text(all ? i : chosen[static_cast<size_t>(i)]); };
-  const int pages = (count + kPrintLinesPerPage - 1) / kPrintLinesPerPage;
-  PrintPages(screens_, this, QStringLiteral("成績データ一覧"), pages,
-             [&, font = std::optional<QFont>()](QPainter& painter, const QRectF& area, int page) mutable {
-               if (!font) font = PrintFont(painter.device(), area, count, line);
-               painter.setFont(*font);
-               const double step = area.height() / kPrintLinesPerPage;
-               const int first = page * kPrintLinesPerPage;
-               const int last = std::min(first + kPrintLinesPerPage, count);
-               for (int i = first; i < last; ++i) {
-                 const QRectF place(area.left(), area.top() + static_cast<double>(i - first) * step,
-                                    area.width(), step);
-                 painter.drawText(place, Qt::AlignLeft | Qt::AlignVCenter, line(i));
-               }
-             });
+  RecordListPages pages(count, line);
+  PrintPages(screens_, this, QStringLiteral("成績データ一覧"), pages.pageCount(),
+             [&pages](QPainter& painter, const QRectF& area, int page) { pages.paint(painter, area, page); });
 }
 
 void FrmData::Form_KeyPress(char32_t& KeyAscii) {

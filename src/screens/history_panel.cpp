@@ -5,9 +5,10 @@
 #include <QPushButton>
 #include <string>
 
-#include "screens/chart_paint.h"
+#include "painters/chart_paint.h"
+#include "painters/palette.h"
+#include "screens/chart_view.h"
 #include "screens/line_list.h"
-#include "screens/palette.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {

@@ -3,9 +3,9 @@
 #include <QPainter>
 
 #include "core/app_state.h"
+#include "painters/chart_paint.h"
+#include "painters/monthly_paint.h"
 #include "platform/calendar.h"
-#include "screens/chart_paint.h"
-#include "screens/monthly_paint.h"
 #include "screens/printing.h"
 #include "screens/screens.h"
 #include "screens/widgets.h"

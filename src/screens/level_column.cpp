@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <array>
 
+#include "painters/palette.h"
 #include "screens/line_list.h"
-#include "screens/palette.h"
 #include "screens/widgets.h"
 
 namespace bardrill::screens {

@@ -1,11 +1,11 @@
 #include "screens/printing.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include "painters/page_frame.h"
 #include "platform/calendar.h"
 #include "screens/screens.h"
 #include "screens/widgets.h"
@@ -13,7 +13,6 @@
 namespace bardrill::screens {
 
 namespace {
-constexpr double kHeaderPoints = 10;
 constexpr const char* kPrintTitle = "印刷";
 constexpr const char* kNoPrinter =
     "この PC にはプリンターがありません。Windows "
@@ -58,30 +57,15 @@ bool PrintPages(Screens& screens, QWidget* parent, const QString& title, int pag
         kPrintTitle, "印刷できませんでした。「" + where.toStdString() + "」に書き込めません。");
     return false;
   }
-  const QFont font = ExactProportionalFont(kHeaderPoints);
-  const QFontMetricsF metrics(font, &printer);
-  const QString school = Q(screens.state.SchoolName);
-  const QString date = Q(calendar::FormatDate(screens.services.clock.Today()));
+  const PageHeading heading{Q(screens.state.SchoolName), title,
+                            Q(calendar::FormatDate(screens.services.clock.Today()))};
   for (int index = 0; index < pageCount; ++index) {
     if (index > 0) printer.newPage();
     const QRectF page =
         printer.pageLayout()
             .paintRectPixels(printer.resolution())
             .translated(-printer.pageLayout().paintRectPixels(printer.resolution()).topLeft());
-    if (!setup.headed) {
-      paintPage(painter, page, index);
-      continue;
-    }
-    const double line = metrics.height();
-    painter.setFont(font);
-    painter.setPen(Qt::black);
-    painter.drawText(QRectF(page.left(), page.top(), page.width(), line), Qt::AlignLeft,
-                     school + "  " + title);
-    painter.drawText(QRectF(page.left(), page.top(), page.width(), line), Qt::AlignRight, date);
-    painter.drawText(QRectF(page.left(), page.bottom() - line, page.width(), line), Qt::AlignHCenter,
-                     QStringLiteral("%1 / %2").arg(index + 1).arg(pageCount));
-    const QRectF area(page.left(), page.top() + 1.5 * line, page.width(), page.height() - 3 * line);
-    paintPage(painter, area, index);
+    paintPage(painter, setup.headed ? PaintPageFrame(painter, page, heading, index, pageCount) : page, index);
   }
   return painter.end();
 }

@@ -10,12 +10,6 @@
 
 namespace bardrill::screens {
 
-QColor FromBgr(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
-
-QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
-
-std::string S(const QString& text) { return text.toStdString(); }
-
 namespace {
 double pageScale = 1.0;
 }  // namespace
@@ -55,22 +49,6 @@ void SetBackground(QWidget* w, const QColor& colour) {
 QFont ProportionalFont(double points, bool bold) { return ExactProportionalFont(points * pageScale, bold); }
 
 QFont FixedFont(double points, bool bold) { return ExactFixedFont(points * pageScale, bold); }
-
-QFont ExactProportionalFont(double points, bool bold) {
-  QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-  f.setPointSizeF(points);
-  f.setBold(bold);
-  return f;
-}
-
-QFont ExactFixedFont(double points, bool bold) {
-  QFont f(QStringLiteral("ＭＳ ゴシック"));
-  f.setStyleHint(QFont::Monospace);
-  f.setFixedPitch(true);
-  f.setPointSizeF(points);
-  f.setBold(bold);
-  return f;
-}
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text) {
   auto* l = new QLabel(text, parent);

@@ -5,17 +5,16 @@
 #include <QString>
 #include <string>
 
+#include "painters/fonts.h"
+#include "painters/palette.h"
+#include "painters/text.h"
+
 class QPainter;
 class QWidget;
 class QPushButton;
 class QFrame;
 
 namespace bardrill::screens {
-
-// A colour written as 0x00BBGGRR.
-QColor FromBgr(uint32_t bgr);
-QString Q(const std::string& utf8);
-std::string S(const QString& text);
 
 // The screens are designed in twips, 15 to a pixel at the design size. Every page is shown at one page
 // scale, the largest at which the largest page fits the screen, so a button keeps its size and place
@@ -46,9 +45,6 @@ void SetBackground(QWidget* w, const QColor& colour);
 // size times the page scale.
 QFont ProportionalFont(double points, bool bold = false);  // "ＭＳ Ｐゴシック"
 QFont FixedFont(double points, bool bold = false);         // "ＭＳ ゴシック": list lines line up
-// The same fonts at exactly `points`: for paper, and for painters that are given their size.
-QFont ExactProportionalFont(double points, bool bold = false);
-QFont ExactFixedFont(double points, bool bold = false);
 
 // Child controls named as the forms name them (objectName = name), in their parent's font or in `font`.
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text = {});

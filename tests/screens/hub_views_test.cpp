@@ -9,7 +9,8 @@
 #include <algorithm>
 
 #include "core/setup/identity.h"
-#include "screens/chart_paint.h"
+#include "painters/chart_paint.h"
+#include "screens/chart_view.h"
 #include "screens/line_list.h"
 #include "screens/screen_fixture.h"
 #include "screens/seisekitime1.h"

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include "painters/fonts.h"
 #include "screens/application.h"
 #include "screens/ui_setup.h"
 #include "support/process.h"

@@ -1,12 +1,12 @@
 #pragma once
 #include <QFont>
 #include <QRectF>
-#include <QWidget>
 #include <vector>
 
 #include "core/hub/chart_layout.h"
 #include "core/hub/history_chart.h"
 
+class QPaintDevice;
 class QPainter;
 
 namespace bardrill::screens {
@@ -27,25 +27,5 @@ std::vector<PlacedText> ChartTextsIn(const ChartSurface& surface, const QRectF& 
 // The chart's fixed-pitch font at exactly `pixels` per em on the painter's device, apart from any page
 // scale of the screen's fonts: the layout has measured the chart's texts at that size.
 QFont ChartFont(double pixels);
-
-// The chart box of the hub's history panel (`Picture12`): shows one surface.
-class ChartView : public QWidget {
-  Q_OBJECT
- public:
-  explicit ChartView(QWidget* parent);
-  void showSurface(ChartSurface surface);
-  void clear();
-  const ChartSurface& surface() const { return surface_; }
-  // The base font size it paints with, in points.
-  void setBasePoints(double points);
-  double basePoints() const { return basePoints_; }
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-
- private:
-  ChartSurface surface_;
-  double basePoints_;
-};
 
 }  // namespace bardrill::screens

@@ -1,4 +1,4 @@
-#include "screens/chart_paint.h"
+#include "painters/chart_paint.h"
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
@@ -8,8 +8,9 @@
 #include <map>
 #include <utility>
 
-#include "screens/palette.h"
-#include "screens/widgets.h"
+#include "painters/fonts.h"
+#include "painters/palette.h"
+#include "painters/text.h"
 
 namespace bardrill::screens {
 
@@ -79,28 +80,6 @@ void PaintChartSurface(QPainter& painter, const ChartSurface& surface, const QRe
         QPointF(area.left() + placed.box.left, area.top() + placed.box.top + font->second.second), Q(t.text));
   }
   painter.restore();
-}
-
-ChartView::ChartView(QWidget* parent) : QWidget(parent), basePoints_(kChartBasePoints) {
-  setAutoFillBackground(true);
-  SetBackground(this, kPaperColour);
-}
-
-void ChartView::showSurface(ChartSurface surface) {
-  surface_ = std::move(surface);
-  update();
-}
-
-void ChartView::clear() { showSurface({}); }
-
-void ChartView::setBasePoints(double points) {
-  basePoints_ = points;
-  update();
-}
-
-void ChartView::paintEvent(QPaintEvent*) {
-  QPainter painter(this);
-  PaintChartSurface(painter, surface_, rect(), basePoints_);
 }
 
 }  // namespace bardrill::screens

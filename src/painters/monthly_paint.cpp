@@ -1,11 +1,12 @@
-#include "screens/monthly_paint.h"
+#include "painters/monthly_paint.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
 #include <algorithm>
 
-#include "screens/chart_paint.h"
-#include "screens/widgets.h"
+#include "painters/chart_paint.h"
+#include "painters/fonts.h"
+#include "painters/text.h"
 
 namespace bardrill::screens {
 
