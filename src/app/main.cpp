@@ -46,19 +46,18 @@ std::string AbsoluteFolder(const QString& folder) {
 
 // A command line the program cannot take: on standard error, and on Windows, where the program has no
 // console, in a message box as well.
-int Refuse(const QString& why) {
+void Refuse(const QString& why) {
   const std::string text = "bardrill: " + why.toStdString() + "\n(bardrill --help lists the options)\n";
   std::cerr << text << std::flush;
 #ifdef _WIN32
   bardrill::screens::QtPrompts().Message("エラー", text);
 #endif
-  return 2;
 }
 
 // Reads the options from the application's arguments (on Windows the UTF-16 command line, so that a
 // Japanese folder name survives). Answers --help and --version itself and ends the program (status 0);
-// returns the status 2 in `refused` after a refusal.
-std::optional<ProgramOptions> ReadOptions(const QStringList& arguments, int& refused) {
+// returns nothing after a refusal.
+std::optional<ProgramOptions> ReadOptions(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(QStringLiteral("Timed bar-diagram drills for a cram school's children."));
   const QCommandLineOption help = parser.addHelpOption();
@@ -75,17 +74,17 @@ std::optional<ProgramOptions> ReadOptions(const QStringList& arguments, int& ref
     // Qt names an unknown option without its dashes; a teacher compares it with what was typed.
     const QStringList unknown = parser.unknownOptionNames();
     const QString dashes = !unknown.isEmpty() && unknown.front().size() == 1 ? "-" : "--";
-    refused = Refuse(unknown.isEmpty() ? parser.errorText() : "unknown option " + dashes + unknown.front());
+    Refuse(unknown.isEmpty() ? parser.errorText() : "unknown option " + dashes + unknown.front());
     return std::nullopt;
   }
   if (parser.isSet(help)) parser.showHelp(0);
   if (parser.isSet(version)) parser.showVersion();
   if (!parser.positionalArguments().isEmpty()) {
-    refused = Refuse(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().front()));
+    Refuse(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().front()));
     return std::nullopt;
   }
   if (parser.values(folder).size() > 1) {
-    refused = Refuse(QStringLiteral("--program-folder is given twice"));
+    Refuse(QStringLiteral("--program-folder is given twice"));
     return std::nullopt;
   }
   ProgramOptions options;
@@ -139,9 +138,8 @@ int main(int argc, char** argv) {
                                               .arg(BARDRILL_VERSION_MAJOR)
                                               .arg(BARDRILL_VERSION_MINOR)
                                               .arg(BARDRILL_VERSION_PATCH));
-  int refused = 0;
-  const std::optional<ProgramOptions> options = ReadOptions(QCoreApplication::arguments(), refused);
-  if (!options) return refused;
+  const std::optional<ProgramOptions> options = ReadOptions(QCoreApplication::arguments());
+  if (!options) return 2;
   const bool windowed = options->window;
   if (!windowed) screens::ScaleToFitScreen();
   screens::ApplyJapaneseFonts(app);

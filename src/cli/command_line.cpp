@@ -120,8 +120,8 @@ std::string CommandLine::leftOver() const {
   const std::vector<std::string> commands = CommandNames(*chosen);
   const std::string where = chosen == &app_ ? "" : chosen->get_name() + " ";
   if (!commands.empty() && (rest.empty() || rest.front().rfind('-', 0) != 0)) {
-    if (rest.empty()) return where.empty() ? "no command given" : where + "needs a command: " +
-                                                                    Alternatives(commands, "or");
+    if (rest.empty())
+      return where.empty() ? "no command given" : where + "needs a command: " + Alternatives(commands, "or");
     return "unknown command \"" + where + rest.front() + "\" (use " + Alternatives(commands, "or") + ")";
   }
   if (rest.empty()) return "";
@@ -139,7 +139,8 @@ std::string CommandLine::belongsTo(const std::string& option) const {
   std::vector<std::string> owners;
   std::vector<const CLI::App*> commands = {&app_};
   for (size_t i = 0; i < commands.size(); ++i) {
-    if (i > 0 && commands[i]->get_option_no_throw(option) != nullptr) owners.push_back(commands[i]->get_name());
+    if (i > 0 && commands[i]->get_option_no_throw(option) != nullptr)
+      owners.push_back(commands[i]->get_name());
     for (const CLI::App* command : commands[i]->get_subcommands([](const CLI::App*) { return true; }))
       commands.push_back(command);
   }

@@ -52,8 +52,8 @@ std::optional<Format> FormatNamed(const std::string& text) {
 }
 
 std::string NotAStudentNumber(const std::string& number) {
-  const bool digits = !number.empty() && number.size() <= 4 &&
-                      number.find_first_not_of("0123456789") == std::string::npos;
+  const bool digits =
+      !number.empty() && number.size() <= 4 && number.find_first_not_of("0123456789") == std::string::npos;
   if (digits && std::stoi(number) >= 1 && std::stoi(number) <= kMaxStudent) return "";
   return "\"" + number + "\" is not a student number (1 to " + std::to_string(kMaxStudent) + ")";
 }
@@ -74,7 +74,8 @@ void AddProgramFolder(CLI::App& command, Options& options) {
 void AddToday(CLI::App& command, Options& options, const std::string& what) {
   command
       .add_option_function<std::string>(
-          "--today", [&options](const std::string& day) { options.today = calendar::ParseIsoDate(day); }, what)
+          "--today", [&options](const std::string& day) { options.today = calendar::ParseIsoDate(day); },
+          what)
       ->type_name("YYYY-MM-DD")
       ->check(cli::DateCheck());
 }
@@ -156,8 +157,8 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, Options
   cli::CommandLine line("bardrill-report", kSynopsis, kHelp);
   CLI::App* records = line.command("records", "Every record of the results file, in file order, as CSV.");
   AddTableOptions(*records, options);
-  CLI::App* summary = line.command(
-      "summary", "Counts, points and best times per child and level, as of today, as CSV.");
+  CLI::App* summary =
+      line.command("summary", "Counts, points and best times per child and level, as of today, as CSV.");
   AddToday(*summary, options, "count as of this day instead of today");
   summary->add_flag("--all", options.all, "keep teachers and hidden children in the teachers' form");
   AddTableOptions(*summary, options);
@@ -167,7 +168,7 @@ std::optional<int> ReadCommandLine(const std::vector<std::string>& args, Options
       "before and the school's, and the month's charts.");
   AddMonthlyOptions(*monthly, options);
   return line.parse(args, out, err, [&] {
-    options.command = records->parsed() ? Command::Records
+    options.command = records->parsed()   ? Command::Records
                       : summary->parsed() ? Command::Summary
                                           : Command::Monthly;
     CheckCombinations(options);

@@ -88,8 +88,11 @@ TEST_F(SchoolCommandLine, TheProgramTellsItsVersionAndRefusesAnUnknownOptionWith
   const Outcome version = RunProgram(program, {"--version"}, dir.path());
   EXPECT_EQ(version.status, 0) << version.err;
   EXPECT_EQ(version.out, "bardrill " + Version() + "\n");
-  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"--bogus"}, {"--window", "stray"}, {"--program-folder"}, {"--program-folder=a", "--program-folder=b"}}) {
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--bogus"},
+                                             {"--window", "stray"},
+                                             {"--program-folder"},
+                                             {"--program-folder=a", "--program-folder=b"}}) {
     const Outcome refused = RunProgram(program, args, dir.path());
     EXPECT_EQ(refused.status, 2) << args.back();
     const std::string named = args.back().substr(0, args.back().find('='));
