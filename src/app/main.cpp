@@ -1,3 +1,5 @@
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -5,10 +7,10 @@
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "core/app_state.h"
 #include "core/services.h"
@@ -23,35 +25,72 @@
 #include "screens/ui_setup.h"
 
 namespace {
-// "--window": a framed window of the largest page's size, for a teacher's development PC. A school gets
-// the full screen without asking for it.
-bool WantsWindow(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (std::string_view(argv[i]) == "--window") return true;
-  return false;
+// What the program's command line asks for.
+struct ProgramOptions {
+  // "--window": a framed window of the largest page's size, for a teacher's development PC. A school
+  // gets the full screen without asking for it.
+  bool window = false;
+  // "--program-folder DIR": the school's program folder, for the installed program that a school's
+  // folder starts through its launcher (bardrill-school init). Without it the program's own folder is
+  // the program folder, as when the program itself lies in the school's folder (the demo, a copied
+  // installation).
+  std::optional<std::string> programFolder;
+};
+
+std::string AbsoluteFolder(const QString& folder) {
+  std::string absolute = bardrill::paths::FromFs(
+      std::filesystem::absolute(bardrill::paths::ToFs(folder.toStdString())).lexically_normal());
+  if (!bardrill::paths::EndsWithSeparator(absolute)) absolute += bardrill::paths::kSeparator;
+  return absolute;
 }
 
-// "--program-folder DIR": the school's program folder, for the installed program that a school's folder
-// starts through its launcher (bardrill-school init). Without it the program's own folder is the program
-// folder, as when the program itself lies in the school's folder (the demo, a copied installation).
-std::optional<std::string> ProgramFolder(int argc, char** argv) {
-  constexpr std::string_view kOption = "--program-folder";
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg(argv[i]);
-    std::string folder;
-    if (arg == kOption && i + 1 < argc) {
-      folder = argv[i + 1];
-    } else if (arg.substr(0, kOption.size() + 1) == std::string(kOption) + "=") {
-      folder = std::string(arg.substr(kOption.size() + 1));
-    } else {
-      continue;
-    }
-    std::string absolute =
-        bardrill::paths::FromFs(std::filesystem::absolute(bardrill::paths::ToFs(folder)).lexically_normal());
-    if (!bardrill::paths::EndsWithSeparator(absolute)) absolute += bardrill::paths::kSeparator;
-    return absolute;
+// A command line the program cannot take: on standard error, and on Windows, where the program has no
+// console, in a message box as well.
+void Refuse(const QString& why) {
+  const std::string text = "bardrill: " + why.toStdString() + "\n(bardrill --help lists the options)\n";
+  std::cerr << text << std::flush;
+#ifdef _WIN32
+  bardrill::screens::QtPrompts().Message("エラー", text);
+#endif
+}
+
+// Reads the options from the application's arguments (on Windows the UTF-16 command line, so that a
+// Japanese folder name survives). Answers --help and --version itself and ends the program (status 0);
+// returns nothing after a refusal.
+std::optional<ProgramOptions> ReadOptions(const QStringList& arguments) {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Timed bar-diagram drills for a cram school's children."));
+  const QCommandLineOption help = parser.addHelpOption();
+  const QCommandLineOption version = parser.addVersionOption();
+  const QCommandLineOption window(QStringLiteral("window"),
+                                  QStringLiteral("A framed window instead of the full screen, for a "
+                                                 "development PC."));
+  const QCommandLineOption folder(QStringLiteral("program-folder"),
+                                  QStringLiteral("The school's program folder (ソネタ), when the program is "
+                                                 "installed elsewhere; a school's launcher gives it."),
+                                  QStringLiteral("DIR"));
+  parser.addOptions({window, folder});
+  if (!parser.parse(arguments)) {
+    // Qt names an unknown option without its dashes; a teacher compares it with what was typed.
+    const QStringList unknown = parser.unknownOptionNames();
+    const QString dashes = !unknown.isEmpty() && unknown.front().size() == 1 ? "-" : "--";
+    Refuse(unknown.isEmpty() ? parser.errorText() : "unknown option " + dashes + unknown.front());
+    return std::nullopt;
   }
-  return std::nullopt;
+  if (parser.isSet(help)) parser.showHelp(0);
+  if (parser.isSet(version)) parser.showVersion();
+  if (!parser.positionalArguments().isEmpty()) {
+    Refuse(QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().front()));
+    return std::nullopt;
+  }
+  if (parser.values(folder).size() > 1) {
+    Refuse(QStringLiteral("--program-folder is given twice"));
+    return std::nullopt;
+  }
+  ProgramOptions options;
+  options.window = parser.isSet(window);
+  if (parser.isSet(folder)) options.programFolder = AbsoluteFolder(parser.value(folder));
+  return options;
 }
 
 // Started from the desktop's menu (or /usr/bin) rather than from a school's folder: say how to get one,
@@ -90,11 +129,18 @@ std::unique_ptr<bardrill::RandomSource> MakeRandom() {
 
 int main(int argc, char** argv) {
   using namespace bardrill;
-  const bool windowed = WantsWindow(argc, argv);
   // Integral device pixels only: the program scales its pages itself, and a fractional factor on top
   // of ours would blur borders again.
   QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Floor);
   screens::Application app(argc, argv);
+  QCoreApplication::setApplicationName(QStringLiteral("bardrill"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                              .arg(BARDRILL_VERSION_MAJOR)
+                                              .arg(BARDRILL_VERSION_MINOR)
+                                              .arg(BARDRILL_VERSION_PATCH));
+  const std::optional<ProgramOptions> options = ReadOptions(QCoreApplication::arguments());
+  if (!options) return 2;
+  const bool windowed = options->window;
   if (!windowed) screens::ScaleToFitScreen();
   screens::ApplyJapaneseFonts(app);
   // Standard buttons read はい / いいえ / キャンセル.
@@ -112,7 +158,7 @@ int main(int argc, char** argv) {
   Services services{clock, *random, *sound, launcher, prompts};
 
   AppState state;
-  const std::optional<std::string> programFolder = ProgramFolder(argc, argv);
+  const std::optional<std::string>& programFolder = options->programFolder;
   state.ExeFolder = programFolder ? *programFolder : paths::ExecutableFolder();
   screens::Screens screens(state, services);
   screens.setFullScreen(!windowed);

@@ -1,12 +1,12 @@
 #include "report/report.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
+#include <stdexcept>
 #include <system_error>
 
 #include "core/app_state.h"
@@ -23,40 +23,13 @@
 #include "platform/errors.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "report/command_line.h"
 #include "report/exports.h"
 #include "report/output_file.h"
 
 namespace bardrill::report {
 
-const char* const kUsage =
-    "usage: bardrill-report records [--encoding utf-8|cp932] [--headers ja] [-o FILE] PROGRAM_FOLDER\n"
-    "       bardrill-report summary [--today YYYY-MM-DD] [--encoding utf-8|cp932] [--headers ja [--all]]\n"
-    "                               [-o FILE] PROGRAM_FOLDER\n"
-    "       bardrill-report records|summary --format xlsx [--today YYYY-MM-DD] [--all] -o FILE.xlsx\n"
-    "                               PROGRAM_FOLDER\n"
-    "       bardrill-report monthly --month YYYY-MM [--student N]... [--today YYYY-MM-DD] -o FILE.pdf\n"
-    "                               PROGRAM_FOLDER\n"
-    "PROGRAM_FOLDER is the program's own folder (the one beside パスデータ.txt).\n"
-    "records: every record of the results file, in file order.\n"
-    "summary: counts, points and best times per student and level, as of today.\n"
-    "The report is CSV on standard output, or written whole to FILE with -o (UTF-8 with a byte-order\n"
-    "mark). --headers ja names the columns in Japanese, names the levels, leaves a cell without a time\n"
-    "empty, keeps codes as text and leaves teachers and hidden roster rows out of the summary (--all\n"
-    "keeps them). --format xlsx writes a workbook of both, the command's sheet first.\n"
-    "monthly: one page per child with a drill in the month (or per child named by --student): the\n"
-    "month's drills, points and best times per level against the month before and the school's, and\n"
-    "the month's history charts; --today is the date printed as the day it was made.\n"
-    "Nothing is ever written to the installation.\n";
-
 namespace {
-
-Encoding ParseEncoding(const std::string& text) {
-  std::string lower = text;
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (lower == "utf-8" || lower == "utf8") return Encoding::Utf8;
-  if (lower == "cp932") return Encoding::Cp932;
-  throw UsageError("unknown encoding \"" + text + "\" (use utf-8 or cp932)");
-}
 
 size_t Utf8Length(unsigned char lead) {
   if (lead >= 0xF0) return 4;
@@ -216,108 +189,6 @@ std::vector<std::string> DataFiles(const AppState& state, const std::string& pro
 }
 
 }  // namespace
-
-Options ParseArguments(const std::vector<std::string>& args) {
-  if (args.empty()) throw UsageError("no command given");
-  Options options;
-  if (args[0] == "records") {
-    options.command = Command::Records;
-  } else if (args[0] == "summary") {
-    options.command = Command::Summary;
-  } else if (args[0] == "monthly") {
-    options.command = Command::Monthly;
-  } else {
-    throw UsageError("unknown command \"" + args[0] + "\" (use records, summary or monthly)");
-  }
-  const bool monthly = options.command == Command::Monthly;
-  bool formatGiven = false, headersGiven = false;
-  for (size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    auto value = [&]() -> const std::string& {
-      if (i + 1 >= args.size()) throw UsageError(arg + " needs a value");
-      return args[++i];
-    };
-    auto once = [&](bool given) {
-      if (given) throw UsageError(arg + " is given twice");
-    };
-    auto notMonthly = [&] {
-      if (monthly) throw UsageError(arg + " does not belong to the monthly report");
-    };
-    if (arg == "--encoding") {
-      once(options.encodingGiven);
-      notMonthly();
-      options.encoding = ParseEncoding(value());
-      options.encodingGiven = true;
-    } else if (arg == "--today") {
-      if (options.command == Command::Records)
-        throw UsageError("--today belongs to the summary and the monthly report only");
-      once(options.today.has_value());
-      const std::string& date = value();
-      options.today = calendar::ParseIsoDate(date);
-      if (!options.today) throw UsageError("\"" + date + "\" is not a date of the form YYYY-MM-DD");
-    } else if (arg == "-o" || arg == "--output") {
-      once(!options.output.empty());
-      options.output = value();
-      if (options.output.empty()) throw UsageError(arg + " needs a file name");
-    } else if (arg == "--headers") {
-      once(headersGiven);
-      notMonthly();
-      const std::string& form = value();
-      if (form != "ja") throw UsageError("unknown headers \"" + form + "\" (use ja)");
-      options.form = Form::Japanese;
-      headersGiven = true;
-    } else if (arg == "--all") {
-      once(options.all);
-      if (options.command != Command::Summary) throw UsageError("--all belongs to the summary only");
-      options.all = true;
-    } else if (arg == "--format") {
-      once(formatGiven);
-      notMonthly();
-      const std::string& format = value();
-      if (format == "csv") {
-        options.format = Format::Csv;
-      } else if (format == "xlsx") {
-        options.format = Format::Xlsx;
-      } else {
-        throw UsageError("unknown format \"" + format + "\" (use csv or xlsx)");
-      }
-      formatGiven = true;
-    } else if (arg == "--month") {
-      if (!monthly) throw UsageError("--month belongs to the monthly report only");
-      once(options.month.has_value());
-      const std::string& month = value();
-      options.month = ParseMonth(month);
-      if (!options.month) throw UsageError("\"" + month + "\" is not a month of the form YYYY-MM");
-    } else if (arg == "--student") {
-      if (!monthly) throw UsageError("--student belongs to the monthly report only");
-      const std::string& number = value();
-      if (!text::IsNumber(number) || number.find_first_not_of("0123456789") != std::string::npos ||
-          number.size() > 4 || std::stoi(number) < 1 || std::stoi(number) > kMaxStudent)
-        throw UsageError("\"" + number + "\" is not a student number (1 to " + std::to_string(kMaxStudent) +
-                         ")");
-      options.students.push_back(std::stoi(number));
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      throw UsageError("unknown option " + arg);
-    } else if (!options.programFolder.empty()) {
-      throw UsageError("only one PROGRAM_FOLDER may be given");
-    } else {
-      options.programFolder = arg;
-    }
-  }
-  if (options.programFolder.empty()) throw UsageError("PROGRAM_FOLDER is missing");
-  if (options.format == Format::Xlsx) {
-    if (options.encodingGiven) throw UsageError("--encoding belongs to CSV: a workbook holds its own text");
-    if (options.output.empty()) throw UsageError("--format xlsx needs -o FILE.xlsx");
-    options.form = Form::Japanese;
-  }
-  if (options.all && options.form != Form::Japanese)
-    throw UsageError("--all belongs to --headers ja or --format xlsx: the plain summary lists everyone");
-  if (monthly) {
-    if (!options.month) throw UsageError("the monthly report needs --month YYYY-MM");
-    if (options.output.empty()) throw UsageError("the monthly report needs -o FILE.pdf");
-  }
-  return options;
-}
 
 std::string CsvField(std::string_view text) {
   if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
@@ -524,17 +395,8 @@ size_t WriteTables(const Options& options, AppState& state, int64_t today, std::
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kUsage;
-    return 0;
-  }
   Options options;
-  try {
-    options = ParseArguments(args);
-  } catch (const UsageError& e) {
-    err << "bardrill-report: " << e.what() << "\n" << kUsage;
-    return 2;
-  }
+  if (const std::optional<int> status = ReadCommandLine(args, options, out, err)) return *status;
   if (options.format == Format::Xlsx && !WorkbookAvailable()) {
     err << "bardrill-report: --format xlsx is not available in this build (it was built without "
            "libxlsxwriter); use CSV with --headers ja\n";
@@ -563,7 +425,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
       out.flush();
       if (!out) {
         err << "bardrill-report: the report could not be written to standard output\n";
-        return 1;
+        return 2;
       }
     }
     if (substituted > 0) {

@@ -2,7 +2,6 @@
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,16 +36,6 @@ struct Options {
   std::vector<int> students;   // monthly only, in the order given
 };
 
-// A command line the tool cannot understand; the text says what was wrong with it.
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-extern const char* const kUsage;
-
-Options ParseArguments(const std::vector<std::string>& args);
-
 // A CSV field: quoted (quotes doubled) only when it holds a comma, a quote or a line break.
 std::string CsvField(std::string_view text);
 
@@ -76,8 +65,7 @@ size_t WriteSummary(AppState& state, int64_t today, std::ostream& out, Encoding 
 size_t WarnRecordsAfter(const AppState& state, int64_t today, std::ostream& err);
 
 // The whole tool; returns the exit status: 0 done, 2 bad usage, a missing or malformed file, a
-// student not on the roster or an output file that cannot be written, 1 when the report could not be
-// written to standard output.
+// student not on the roster, or a report that could not be written (to its file or to standard output).
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock);
 
 }  // namespace bardrill::report

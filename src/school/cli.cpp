@@ -1,12 +1,12 @@
 #include "school/cli.h"
 
+#include <optional>
 #include <ostream>
 #include <random>
-#include <stdexcept>
 
+#include "cli/command_line.h"
 #include "platform/calendar.h"
 #include "platform/clock.h"
-#include "platform/errors.h"
 #include "platform/paths.h"
 #include "school/check.h"
 #include "school/layout.h"
@@ -15,7 +15,7 @@
 
 namespace bardrill::school {
 
-const char* const kUsage =
+const char* const kSynopsis =
     "usage: bardrill-school init DIR [--school-code CODE] [--school-name NAME] [--password PASSWORD]\n"
     "                                [--start-month MONTH]\n"
     "       bardrill-school check DIR\n"
@@ -23,6 +23,9 @@ const char* const kUsage =
     "--move-history]\n"
     "       bardrill-school roster export DIR FILE.csv [--today YYYY-MM-DD]\n"
     "       bardrill-school restore DIR [YYYY-MM-DD]\n"
+    "       bardrill-school --version\n";
+
+const char* const kHelp =
     "init:   lays out a new school in DIR (new or empty), with relative paths only.\n"
     "check:  reads every file of the school in DIR as the program does and lists every problem, a\n"
     "        results file that lost records since the daily copy and a daily copy that failed among them.\n"
@@ -34,59 +37,98 @@ const char* const kUsage =
     "restore: puts the results file back from the program's daily copy of that day (the newest when no\n"
     "        day is given), in 成績のコピー beside it, adding every drill done since the copy; the file\n"
     "        it replaces is kept there too. The roster and the standards are put back only if missing.\n"
-    "Exit status: 0 done, 2 refused (every reason named), 1 a write that failed.\n";
+    "bardrill-school COMMAND --help lists a command's options.\n"
+    "Exit status: 0 done, 2 refused (every reason named) or a write that failed.\n";
 
 namespace {
 
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+// What the command line asks for, whichever command it names.
+struct Request {
+  std::string dir;
+  std::string csv;               // roster import and export
+  std::string day;               // restore; empty: the newest copy
+  std::optional<int64_t> today;  // roster import and export; empty: the clock's
+  SchoolSettings settings;       // init
+  std::string startMonth;        // init; empty: the settings' own
+  bool keepNumbers = false, moveHistory = false;
 };
 
-struct Arguments {
-  std::vector<std::string> words;  // the command, its sub-command and its folders
-  std::vector<std::pair<std::string, std::string>> options;
+struct Commands {
+  CLI::App *init, *check, *import, *exportRoster, *restore;
 };
 
-// `flags` are the options that take no value.
-Arguments Split(const std::vector<std::string>& args, const std::vector<std::string>& known,
-                const std::vector<std::string>& flags = {}) {
-  Arguments parsed;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.size() < 2 || arg.rfind("--", 0) != 0) {
-      parsed.words.push_back(arg);
-      continue;
-    }
-    std::string name = arg, value;
-    const size_t equals = arg.find('=');
-    if (std::find(flags.begin(), flags.end(), arg) != flags.end()) {
-      parsed.options.emplace_back(name, value);
-      continue;
-    }
-    if (equals != std::string::npos) {
-      name = arg.substr(0, equals);
-      value = arg.substr(equals + 1);
-    } else if (i + 1 < args.size()) {
-      value = args[++i];
-    } else {
-      throw UsageError(arg + " needs a value");
-    }
-    if (std::find(known.begin(), known.end(), name) == known.end())
-      throw UsageError("unknown option " + name);
-    parsed.options.emplace_back(name, value);
-  }
-  return parsed;
+void AddDir(CLI::App& command, Request& request, const std::string& what) {
+  command.add_option("DIR", request.dir, what)->required();
 }
 
-int64_t TodayOf(const Arguments& args, Clock& clock) {
-  for (const auto& [name, value] : args.options) {
-    if (name != "--today") continue;
-    std::optional<int64_t> day = calendar::ParseIsoDate(value);
-    if (!day) throw UsageError("--today: not a date of the form YYYY-MM-DD: " + value);
-    return *day;
-  }
-  return clock.Today();
+void AddToday(CLI::App& command, Request& request) {
+  command
+      .add_option_function<std::string>(
+          "--today", [&request](const std::string& day) { request.today = calendar::ParseIsoDate(day); },
+          "the day the children's grades are counted from (default: today)")
+      ->type_name("YYYY-MM-DD")
+      ->check(cli::DateCheck());
+}
+
+CLI::App* DeclareInit(cli::CommandLine& line, Request& request) {
+  CLI::App* init =
+      line.command("init", "Lays out a new school in DIR (new or empty), with relative paths only.");
+  AddDir(*init, request, "the school's folder, new or empty");
+  SchoolSettings& settings = request.settings;
+  init->add_option("--school-code", settings.code, "the school's code: five digits (default: none)")
+      ->type_name("CODE");
+  init->add_option("--school-name", settings.name, "the school's name (default: " + settings.name + ")")
+      ->type_name("NAME");
+  init->add_option("--password", settings.password,
+                   "the password of the teacher's screens (default: four digits drawn at random)")
+      ->type_name("PASSWORD");
+  init->add_option("--start-month", request.startMonth,
+                   "the month the school year starts in, 1 to 12 (default: " +
+                       std::to_string(settings.startMonth) + ")")
+      ->type_name("MONTH");
+  return init;
+}
+
+CLI::App* DeclareImport(cli::CommandLine& line, CLI::App* roster, Request& request) {
+  CLI::App* import = line.command(
+      "import",
+      "Makes the class list in FILE.csv the roster (UTF-8 or Shift-JIS; columns 番号, 生年度 or 学年, 名前, "
+      "状態); the old roster is kept as a dated copy beside it.",
+      roster);
+  AddDir(*import, request, "the school's folder");
+  import->add_option("FILE.csv", request.csv, "the class list, saved as CSV by a spreadsheet")->required();
+  AddToday(*import, request);
+  CLI::Option* keep = import->add_flag("--keep-numbers", request.keepNumbers,
+                                       "children already on the roster keep their numbers");
+  import
+      ->add_flag("--move-history", request.moveHistory,
+                 "the drills in the results file follow the children to the list's numbers")
+      ->excludes(keep);
+  return import;
+}
+
+Commands Declare(cli::CommandLine& line, Request& request) {
+  Commands commands{};
+  commands.init = DeclareInit(line, request);
+  commands.check = line.command(
+      "check", "Reads every file of the school in DIR as the program does and lists every problem.");
+  AddDir(*commands.check, request, "the school's folder");
+  CLI::App* roster =
+      line.command("roster", "Brings a class list in from a spreadsheet, or writes the roster out.");
+  commands.import = DeclareImport(line, roster, request);
+  commands.exportRoster = line.command(
+      "export", "Writes the roster as FILE.csv (UTF-8 with a byte-order mark) for a spreadsheet.", roster);
+  AddDir(*commands.exportRoster, request, "the school's folder");
+  commands.exportRoster->add_option("FILE.csv", request.csv, "the file to write")->required();
+  AddToday(*commands.exportRoster, request);
+  commands.restore = line.command(
+      "restore",
+      "Puts the results file back from the program's daily copy of DAY (the newest when no day is given), "
+      "adding every drill done since the copy.");
+  AddDir(*commands.restore, request, "the school's folder");
+  commands.restore->add_option("DAY", request.day, "the day of the copy, YYYY-MM-DD")
+      ->check(cli::DateCheck());
+  return commands;
 }
 
 std::string RandomPassword() {
@@ -97,24 +139,20 @@ std::string RandomPassword() {
   return password;
 }
 
-int Init(const Arguments& args, std::ostream& out, Clock& clock, const Sources& sources) {
-  if (args.words.size() != 2) throw UsageError("init needs one folder");
-  SchoolSettings settings;
-  std::vector<std::string> problems;
-  for (const auto& [name, value] : args.options) {
-    if (name == "--school-code") settings.code = value;
-    if (name == "--school-name") settings.name = value;
-    if (name == "--password") settings.password = value;
-    if (name == "--start-month") {
-      const bool digits =
-          !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
-      settings.startMonth = digits ? std::stoi(value) : 0;
-    }
-  }
-  const bool chosenPassword = std::any_of(args.options.begin(), args.options.end(),
-                                          [](const auto& option) { return option.first == "--password"; });
-  if (!chosenPassword) settings.password = RandomPassword();
-  const std::string root = InitSchool(args.words[1], settings, sources, clock.Today());
+// The month the option names, or 0 (which the settings' check refuses, naming --start-month) for
+// anything but a number of one or two digits.
+int StartMonth(const std::string& text, int otherwise) {
+  if (text.empty()) return otherwise;
+  const bool digits = text.size() <= 2 && text.find_first_not_of("0123456789") == std::string::npos;
+  return digits ? std::stoi(text) : 0;
+}
+
+int Init(const Request& request, bool passwordGiven, std::ostream& out, Clock& clock,
+         const Sources& sources) {
+  SchoolSettings settings = request.settings;
+  settings.startMonth = StartMonth(request.startMonth, settings.startMonth);
+  if (!passwordGiven) settings.password = RandomPassword();
+  const std::string root = InitSchool(request.dir, settings, sources, clock.Today());
   out << "A new school is laid out in " << root << "\n"
       << "  school:   " << (settings.code.empty() ? "" : settings.code + " ") << settings.name
       << " (the school year starts in month " << settings.startMonth << ")\n"
@@ -131,9 +169,8 @@ int Init(const Arguments& args, std::ostream& out, Clock& clock, const Sources& 
   return 0;
 }
 
-int Check(const Arguments& args, std::ostream& out, std::ostream& err, Clock& clock) {
-  if (args.words.size() != 2) throw UsageError("check needs one folder");
-  CheckReport report = CheckSchool(args.words[1], TodayOf(args, clock));
+int Check(const Request& request, std::ostream& out, std::ostream& err, Clock& clock) {
+  CheckReport report = CheckSchool(request.dir, clock.Today());
   if (!report.problems.empty()) {
     for (const std::string& problem : report.problems) err << "bardrill-school: " << problem << "\n";
     err << "bardrill-school: " << report.problems.size()
@@ -145,30 +182,17 @@ int Check(const Arguments& args, std::ostream& out, std::ostream& err, Clock& cl
   return 0;
 }
 
-NumberRule RuleOf(const Arguments& args) {
-  NumberRule rule = NumberRule::Refuse;
-  for (const auto& [name, value] : args.options) {
-    const NumberRule named = name == "--keep-numbers"   ? NumberRule::KeepNumbers
-                             : name == "--move-history" ? NumberRule::MoveHistory
-                                                        : NumberRule::Refuse;
-    if (named == NumberRule::Refuse) continue;
-    if (rule != NumberRule::Refuse && rule != named)
-      throw UsageError("--keep-numbers and --move-history are two ways: choose one");
-    rule = named;
-  }
-  return rule;
+int Export(const Request& request, std::ostream& out, Clock& clock) {
+  const size_t lines = ExportRoster(request.dir, request.csv, request.today.value_or(clock.Today()));
+  out << request.csv << ": " << lines << " roster lines written (UTF-8 CSV)\n";
+  return 0;
 }
 
-int Roster(const Arguments& args, std::ostream& out, Clock& clock) {
-  if (args.words.size() != 4 || (args.words[1] != "import" && args.words[1] != "export"))
-    throw UsageError("roster import DIR FILE.csv, or roster export DIR FILE.csv");
-  const int64_t today = TodayOf(args, clock);
-  if (args.words[1] == "export") {
-    const size_t lines = ExportRoster(args.words[2], args.words[3], today);
-    out << args.words[3] << ": " << lines << " roster lines written (UTF-8 CSV)\n";
-    return 0;
-  }
-  ImportOutcome outcome = ImportRoster(args.words[2], args.words[3], today, RuleOf(args));
+int Import(const Request& request, std::ostream& out, Clock& clock) {
+  const NumberRule rule = request.keepNumbers   ? NumberRule::KeepNumbers
+                          : request.moveHistory ? NumberRule::MoveHistory
+                                                : NumberRule::Refuse;
+  ImportOutcome outcome = ImportRoster(request.dir, request.csv, request.today.value_or(clock.Today()), rule);
   out << outcome.roster << ": " << outcome.students << (outcome.students == 1 ? " student" : " students")
       << " written, " << outcome.listed << " of them listed on the name selection screen\n";
   for (const std::string& teacher : outcome.keptTeachers)
@@ -183,15 +207,10 @@ int Roster(const Arguments& args, std::ostream& out, Clock& clock) {
   return 0;
 }
 
-int Restore(const Arguments& args, std::ostream& out, Clock& clock) {
-  if (args.words.size() != 2 && args.words.size() != 3)
-    throw UsageError("restore needs one folder and may take one day");
+int Restore(const Request& request, std::ostream& out, Clock& clock) {
   std::optional<int64_t> day;
-  if (args.words.size() == 3) {
-    day = calendar::ParseIsoDate(args.words[2]);
-    if (!day) throw UsageError("restore: not a day of the form YYYY-MM-DD: " + args.words[2]);
-  }
-  const RestoreOutcome outcome = RestoreResults(args.words[1], day, clock);
+  if (!request.day.empty()) day = calendar::ParseIsoDate(request.day);
+  const RestoreOutcome outcome = RestoreResults(request.dir, day, clock);
   if (!outcome.wasWrong.empty()) out << "was: " << outcome.wasWrong << "\n";
   out << outcome.results << ": put back from " << outcome.copy.results << " (the copy of "
       << DayName(outcome.copy.day) << ", " << outcome.copy.records << " records)\n";
@@ -205,6 +224,16 @@ int Restore(const Arguments& args, std::ostream& out, Clock& clock) {
   return 0;
 }
 
+int RunCommand(const Commands& commands, const Request& request, std::ostream& out, std::ostream& err,
+               Clock& clock, const Sources& sources) {
+  if (commands.init->parsed())
+    return Init(request, commands.init->count("--password") > 0, out, clock, sources);
+  if (commands.check->parsed()) return Check(request, out, err, clock);
+  if (commands.import->parsed()) return Import(request, out, clock);
+  if (commands.exportRoster->parsed()) return Export(request, out, clock);
+  return Restore(request, out, clock);
+}
+
 }  // namespace
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock) {
@@ -213,33 +242,19 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock,
         const Sources& sources) {
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    out << kUsage;
-    return 0;
-  }
+  Request request;
+  cli::CommandLine line("bardrill-school", kSynopsis, kHelp);
+  const Commands commands = Declare(line, request);
+  if (const std::optional<int> status = line.parse(args, out, err)) return *status;
   try {
-    const std::string command = args.empty() ? "" : args[0];
-    if (command == "init")
-      return Init(Split(args, {"--school-code", "--school-name", "--password", "--start-month"}), out, clock,
-                  sources);
-    if (command == "check") return Check(Split(args, {}), out, err, clock);
-    if (command == "restore") return Restore(Split(args, {}), out, clock);
-    if (command == "roster")
-      return Roster(Split(args, {"--today"}, {"--keep-numbers", "--move-history"}), out, clock);
-    throw UsageError(command.empty() ? "no command given" : "unknown command " + command);
-  } catch (const UsageError& e) {
-    err << "bardrill-school: " << e.what() << "\n" << kUsage;
-    return 2;
+    return RunCommand(commands, request, out, err, clock, sources);
   } catch (const Refusal& refusal) {
     for (const std::string& problem : refusal.problems()) err << "bardrill-school: " << problem << "\n";
-    return 2;
-  } catch (const DataFileError& e) {
+  } catch (const std::exception& e) {
+    // A file that makes no sense, or a write that failed: the disk, the share, a lock held too long.
     err << "bardrill-school: " << e.what() << "\n";
-    return 2;
-  } catch (const std::exception& e) {  // a write that failed: the disk, the share, a lock held too long
-    err << "bardrill-school: " << e.what() << "\n";
-    return 1;
   }
+  return cli::kRefused;
 }
 
 }  // namespace bardrill::school

@@ -11,10 +11,12 @@ namespace bardrill::school {
 
 struct Sources;
 
-extern const char* const kUsage;
+// The tool's "usage:" lines, and what its --help says after them.
+extern const char* const kSynopsis;
+extern const char* const kHelp;
 
 // The whole bardrill-school tool; returns the exit status: 0 done (a check found the school ready), 2 bad
-// usage, a refusal or a check that found problems (each named on `err`), 1 a write that failed part-way.
+// usage, a refusal, a check that found problems or a write that failed (each named on `err`).
 // init lays out a school with `sources`.
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, Clock& clock,
         const Sources& sources);

@@ -2,9 +2,13 @@
 // temporary folders.
 
 #include <gtest/gtest.h>
+#ifdef __linux__
+#include <sys/wait.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -530,6 +534,19 @@ TEST_F(Installation, BadUsageShowsTheUsageWithExitStatus2) {
     EXPECT_EQ(o.out, "");
   }
 }
+
+#ifdef __linux__
+TEST_F(Installation, AReportThatStandardOutputCannotTakeExitsWith2) {
+  const std::string err = scratch_ / "err.txt";
+  const std::string command = std::string("'") + BARDRILL_REPORT_EXE + "' records '" + programFolder() +
+                              "' >/dev/full 2>'" + err + "'";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 2);
+  EXPECT_NE(ReadBytes(err).find("could not be written to standard output"), std::string::npos)
+      << ReadBytes(err);
+}
+#endif
 
 TEST_F(Installation, TheReportChangesNothingAndCreatesNoResultsFile) {
   const auto before = Snapshot(root());

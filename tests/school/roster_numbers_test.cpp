@@ -208,7 +208,7 @@ TEST_F(Numbers, MoveHistoryWaitsForAPCThatHoldsTheLockAndLosesNoRecordAppendedMe
   const auto before = Snapshot(root);
   ToolRun late = Import("1,1991,佐藤 花子\r\n2,1995,山田 太郎\r\n", {"--move-history"});
   SetLockWaitLimit(30s);
-  EXPECT_EQ(late.status, 1);
+  EXPECT_EQ(late.status, 2);
   EXPECT_NE(late.err.find("kept the file locked"), std::string::npos) << late.err;
   EXPECT_EQ(holder->Wait(), 0);
   EXPECT_EQ(Snapshot(root), before);
