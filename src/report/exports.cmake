@@ -44,4 +44,8 @@ if(BARDRILL_REPORT_PDF)
   target_sources(bardrill-report PRIVATE ${CMAKE_CURRENT_LIST_DIR}/monthly_pdf.cpp)
   target_compile_definitions(bardrill-report PRIVATE BARDRILL_REPORT_PDF)
   target_link_libraries(bardrill-report PRIVATE bardrill_painters)
+  if(NOT WIN32)
+    # Qt6::Gui brings OpenGL's libraries onto the link line; a PDF never draws with them.
+    target_link_options(bardrill-report PRIVATE LINKER:--as-needed)
+  endif()
 endif()
