@@ -18,10 +18,27 @@ QFont RecordListPages::fittedFont(const QPaintDevice* device, const QRectF& area
   QFont font = ExactFixedFont(kRecordListPoints);
   const QFontMetricsF metrics(font, device);
   double widest = 1;
-  for (int i = 0; i < count_; ++i) widest = std::max(widest, metrics.horizontalAdvance(line_(i)));
+  int widestLine = -1;
+  for (int i = 0; i < count_; ++i) {
+    const double width = metrics.horizontalAdvance(line_(i));
+    if (width > widest) {
+      widest = width;
+      widestLine = i;
+    }
+  }
   const double scale =
       std::min({1.0, area.height() / (kRecordLinesPerPage * metrics.lineSpacing()), area.width() / widest});
   font.setPointSizeF(kRecordListPoints * scale);
+  // A small font does not shrink in proportion: its advances are rounded to whole device pixels (more so on
+  // Windows). Measure the widest line again and shrink on, a few times at most, until the page holds it.
+  for (int tries = 0; tries < 4 && scale < 1.0; ++tries) {
+    const QFontMetricsF fitted(font, device);
+    const double wide = widestLine < 0 ? 0 : fitted.horizontalAdvance(line_(widestLine)) / area.width();
+    const double tall = kRecordLinesPerPage * fitted.lineSpacing() / area.height();
+    const double over = std::max(wide, tall);
+    if (over <= 1.0) break;
+    font.setPointSizeF(font.pointSizeF() / over * 0.98);
+  }
   return font;
 }
 
