@@ -68,6 +68,19 @@ void Settle(int ms = 150) {
   while (t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
+// Lets the program run until `ready` holds: the start and the lists are read on the file worker, so a
+// screen shows a moment after the step that asks for it. False after ten seconds.
+template <class Ready>
+bool SettleUntil(Ready ready) {
+  QElapsedTimer t;
+  t.start();
+  while (!ready()) {
+    if (t.elapsed() > 10000) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
 void Key(QWidget* target, const QString& text, int key = Qt::Key_unknown) {
   QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
   QCoreApplication::sendEvent(target, &press);
@@ -115,24 +128,36 @@ int main(int argc, char** argv) {
   splash->timer()->stop();  // the picture first; the start-up step is run by hand below
   Save(splash, out, "1-splash.png");
   splash->Timer1_Timer();
-  if (ended >= 0) return ended;
 
+  screens::LineList* list = nullptr;
+  const bool named = SettleUntil([&] {
+    if (ended >= 0) return true;
+    auto* shown = nav.Find<screens::namesel>();
+    list = shown ? shown->findChild<screens::LineList*>(QStringLiteral("List1")) : nullptr;
+    return list && list->count() > 0;
+  });
+  if (ended >= 0) return ended;
+  if (!named) return 1;
+  Settle(1000);  // the counts come after the roster and fill the list again
   auto* selection = nav.Find<screens::namesel>();
-  auto* list = selection->findChild<screens::LineList*>(QStringLiteral("List1"));
+  list = selection->findChild<screens::LineList*>(QStringLiteral("List1"));
   list->setFocus();
   list->setCurrentRow(std::min(8, list->count() - 1));
   Save(selection, out, "2-namesel.png");
 
-  Key(list, QStringLiteral("1"));
-  Settle(300);
-  auto* hub = nav.Find<screens::seisekitime1>();
-  if (!hub) return 1;
+  Key(list, QStringLiteral("\r"), Qt::Key_Return);
+  auto hubShown = [&] {
+    auto* shown = nav.Find<screens::seisekitime1>();
+    return shown && shown->isVisible() && shown->hubReady() ? shown : nullptr;
+  };
+  if (!SettleUntil(hubShown)) return 1;
+  auto* hub = hubShown();
   Save(hub, out, "3-hub.png");
 
   Key(Focused(hub), QStringLiteral("1"));
+  if (!SettleUntil([&] { return nav.Find<screens::Mainfrm>() != nullptr; })) return 1;
   Settle(300);
   auto* drill = nav.Find<screens::Mainfrm>();
-  if (!drill) return 1;
   for (int answered = 0; answered < 10 && nav.Find<screens::Mainfrm>(); ++answered) {
     if (answered == 3) {
       Key(Focused(drill), QString::number(drill->ExpectedAnswer()).left(1));
@@ -144,9 +169,8 @@ int main(int argc, char** argv) {
     for (QChar digit : QString::number(drill->ExpectedAnswer())) Key(Focused(drill), QString(digit));
     Key(Focused(drill), QStringLiteral("\r"), Qt::Key_Return);
   }
-  Settle(1500);
+  if (!SettleUntil([&] { return nav.Find<screens::FrmSyuuryou>() != nullptr; })) return 1;
   auto* done = nav.Find<screens::FrmSyuuryou>();
-  if (!done) return 1;
   Settle(700);
   Save(done, out, "5-completion.png");
 
@@ -154,9 +178,8 @@ int main(int argc, char** argv) {
   auto* back = done->findChild<QPushButton*>(QStringLiteral("Command4"));
   if (!back) return 1;
   back->click();
-  Settle(300);
-  hub = nav.Find<screens::seisekitime1>();
-  if (!hub) return 1;
+  if (!SettleUntil(hubShown)) return 1;
+  hub = hubShown();
   auto click = [&](const char* name) {
     if (auto* button = hub->findChild<QAbstractButton*>(QString::fromLatin1(name))) button->click();
     Settle(200);
