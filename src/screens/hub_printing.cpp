@@ -12,6 +12,10 @@
 
 namespace bardrill::screens {
 
+namespace {
+constexpr const char* kNoChartsToPrint = "グラフを印刷するレベルを、レベルの一覧で選んでください。";
+}  // namespace
+
 HubPrinting::HubPrinting(Screens& screens, QWidget* hub) : screens_(screens), hub_(hub) {}
 
 void HubPrinting::printCharts(const std::vector<int>& students, ChartRequest request) {
@@ -20,6 +24,11 @@ void HubPrinting::printCharts(const std::vector<int>& students, ChartRequest req
   for (int student : students) {
     request.student = student;
     for (ChartSurface& surface : HistoryCharts(screens_.state, request)) pages.push_back(std::move(surface));
+  }
+  if (pages.empty()) {
+    // Every level unchosen in the level list: say so, rather than let 印刷 do nothing.
+    screens_.services.prompts.Message(screens_.state.ProgramTitle, kNoChartsToPrint);
+    return;
   }
   PrintPages(screens_, hub_, QStringLiteral("個人ﾀｲﾑ"), static_cast<int>(pages.size()),
              [&pages](QPainter& painter, const QRectF& area, int page) {

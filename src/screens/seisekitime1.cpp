@@ -536,6 +536,11 @@ void seisekitime1::Command16_Click() {
 }
 
 void seisekitime1::Command17_Click() {
+  prepareHistoryPanel();
+  Command21_Click(0);
+}
+
+void seisekitime1::prepareHistoryPanel() {
   ViewedStudent = screens_.state.CurrentStudentNumber;
   Picture11->setStudents(ChartStudentChoices(screens_.state));
   Picture11->reset(kChartLevelsShown);
@@ -545,7 +550,6 @@ void seisekitime1::Command17_Click() {
   for (Month m : Months) labels.push_back(MonthLabel(m));
   Picture11->setMonths(labels, 1);
   Picture11->showMonthly(IsTeacher(screens_.state.CurrentStudentName));
-  Command21_Click(0);
 }
 
 ChartRequest seisekitime1::chartRequest() const {
@@ -557,6 +561,10 @@ ChartRequest seisekitime1::chartRequest() const {
 }
 
 void seisekitime1::Command21_Click(int index) {
+  // 表示 and 印刷 stand beside グラフ on the personal display: pressed before the chart view was ever
+  // opened (or after the list was refilled), no level is chosen yet, and they would show or print
+  // nothing. They start from what グラフ offers: the logged-in student and the first levels.
+  if (Picture11->isHidden() && Picture11->chosenLevels().empty()) prepareHistoryPanel();
   // The charts read the drills as they are now, with the same patience as the counts.
   screens_.RefreshCounts(this, [this, index] { showOrPrintCharts(index); });
 }

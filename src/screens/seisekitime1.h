@@ -97,6 +97,7 @@ class seisekitime1 : public Form {
   void showLists(HubList list);
   // The hub's lists, buttons and captions once the counts are rebuilt.
   void showHub(const std::string& writeProblem);
+  void prepareHistoryPanel();  // the chart view's choices as グラフ first offers them
   void showOrPrintCharts(int index);
   int chosenListButton() const;
   void setListCaptions();

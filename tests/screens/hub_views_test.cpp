@@ -175,6 +175,42 @@ TEST_F(HubLists, ATeacherPrintsTheChartsOfTheChosenChildrenOnePageEach) {
   EXPECT_GT(RedPixels(page), 0) << "the first run of each level is a red record point";
 }
 
+TEST_F(HubLists, PrintingBeforeTheChartViewWasOpenedPrintsItsFirstLevelsAndNoLevelChosenIsSaid) {
+  TempDir out;
+  const std::string pdf = out / "charts.pdf";
+  int dialogs = 0;
+  screens.choosePrinter = [&](QPrinter& printer, QWidget*) {
+    ++dialogs;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    return true;
+  };
+  seisekitime1* hub = Open(2);
+  Option(hub, "Option2(2)")->click();
+  // Refilling the personal list drops the level list's choice as well.
+  Control<QPushButton>(hub, "Command16")->click();
+  Settle();
+  Control<QPushButton>(hub, "Command24(1)")->click();
+  Settle();
+  ASSERT_TRUE(files::exists(pdf)) << "印刷 before グラフ printed nothing";
+  EXPECT_EQ(PdfPages(pdf), 1) << "the teacher's own charts, the first three levels on one page";
+  EXPECT_TRUE(fakes.prompts.messages.empty());
+
+  // With every level unchosen in the open chart view, 印刷 says why it prints nothing.
+  files::remove(pdf);
+  Control<QPushButton>(hub, "Command17")->click();
+  Settle();
+  auto* levels = Control<LineList>(hub, "List3");
+  levels->clearSelection();
+  Settle();
+  Control<QPushButton>(hub, "Command24(1)")->click();
+  Settle();
+  EXPECT_FALSE(files::exists(pdf));
+  EXPECT_EQ(dialogs, 1) << "no print dialog for nothing to print";
+  ASSERT_EQ(fakes.prompts.messages.size(), 1u);
+  EXPECT_EQ(fakes.prompts.messages[0].text, "グラフを印刷するレベルを、レベルの一覧で選んでください。");
+}
+
 TEST_F(HubLists, ThePeriodBoxNeverOverlapsAnotherControlAndEveryHeadingFits) {
   seisekitime1* hub = Open(1);
   // The personal display's buttons stay while a list of all drills brings the period box.
