@@ -41,6 +41,16 @@ class HubLists : public ScreenTest {
     AddRecord(1, 1, 30, kToday - 2);
     AddRecord(1, 2, 99999, kToday);
   }
+  // The print dialog, answered with a PDF file at `pdf`; `printDialogs` counts the times it is shown.
+  void PrintTo(const std::string& pdf) {
+    screens.choosePrinter = [this, pdf](QPrinter& printer, QWidget*) {
+      ++printDialogs;
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(QString::fromStdString(pdf));
+      return true;
+    };
+  }
+  int printDialogs = 0;
   seisekitime1* Open(int student) {
     LogInAs(student);
     seisekitime1* hub = screens.Show<seisekitime1>();
@@ -152,11 +162,7 @@ TEST_F(HubLists, PersonalTimesListEveryRunAndTheChartMarksRecordsInRed) {
 TEST_F(HubLists, ATeacherPrintsTheChartsOfTheChosenChildrenOnePageEach) {
   TempDir out;
   const std::string pdf = out / "charts.pdf";
-  screens.choosePrinter = [&](QPrinter& printer, QWidget*) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(pdf));
-    return true;
-  };
+  PrintTo(pdf);
   seisekitime1* hub = Open(2);
   Option(hub, "Option2(2)")->click();
   Control<QPushButton>(hub, "Command17")->click();
@@ -178,13 +184,7 @@ TEST_F(HubLists, ATeacherPrintsTheChartsOfTheChosenChildrenOnePageEach) {
 TEST_F(HubLists, PrintingBeforeTheChartViewWasOpenedPrintsItsFirstLevelsAndNoLevelChosenIsSaid) {
   TempDir out;
   const std::string pdf = out / "charts.pdf";
-  int dialogs = 0;
-  screens.choosePrinter = [&](QPrinter& printer, QWidget*) {
-    ++dialogs;
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QString::fromStdString(pdf));
-    return true;
-  };
+  PrintTo(pdf);
   seisekitime1* hub = Open(2);
   Option(hub, "Option2(2)")->click();
   // Refilling the personal list drops the level list's choice as well.
@@ -206,7 +206,7 @@ TEST_F(HubLists, PrintingBeforeTheChartViewWasOpenedPrintsItsFirstLevelsAndNoLev
   Control<QPushButton>(hub, "Command24(1)")->click();
   Settle();
   EXPECT_FALSE(files::exists(pdf));
-  EXPECT_EQ(dialogs, 1) << "no print dialog for nothing to print";
+  EXPECT_EQ(printDialogs, 1) << "no print dialog for nothing to print";
   ASSERT_EQ(fakes.prompts.messages.size(), 1u);
   EXPECT_EQ(fakes.prompts.messages[0].text, "グラフを印刷するレベルを、レベルの一覧で選んでください。");
 }
