@@ -118,7 +118,7 @@ xmessage -geometry +100+100 "another program" &
 other=$!
 pids+=($other)
 other_window=""
-for _ in $(seq 50); do
+for _ in $(seq 300); do
   other_window=$(xdotool search --onlyvisible --class Xmessage 2>/dev/null | head -1) && [ -n "$other_window" ] && break
   sleep 0.1
 done
@@ -139,7 +139,7 @@ for _ in $(seq 9); do
   xdotool key --window "$window" Return
   sleep 0.3
 done
-for _ in $(seq 100); do
+for _ in $(seq 300); do
   [ "$(stat -c %s "$results" 2>/dev/null || echo 0)" -gt "$before" ] && break
   sleep 0.1
 done

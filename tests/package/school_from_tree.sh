@@ -43,7 +43,8 @@ mv "$work/pass.wav" "$work/school/共通/音フォルダ/合格.wav"
 
 Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+for _ in $(seq 300); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
 export DISPLAY=":$(cat "$work/display")"
 echo 'pcm.!default { type null }' >"$work/alsa.conf"
 # Started as a child starts it: through a desktop shortcut made as a symbolic link to the launcher.
