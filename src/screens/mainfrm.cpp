@@ -358,12 +358,13 @@ void Mainfrm::FinishDrill() {
 }
 
 void Mainfrm::RecordDrillResult() {
-  std::optional<PendingResult> pending;
-  try {
-    pending = PrepareResult(screens_.state, screens_.services.clock);
-  } catch (const FileWriteError& refused) {
-    if (askToSaveAgain(refused.what())) RecordDrillResult();
-    return;
+  if (!pending_) {
+    try {
+      pending_ = std::make_shared<PendingResult>(PrepareResult(screens_.state, screens_.services.clock));
+    } catch (const FileWriteError& refused) {
+      if (askToSaveAgain(refused.what())) RecordDrillResult();
+      return;
+    }
   }
   // Another PC appending holds the lock for a moment; on a slow share it may take seconds, and the
   // window stays painted meanwhile, showing how long the wait has lasted. A share that is away, or an
@@ -371,7 +372,7 @@ void Mainfrm::RecordDrillResult() {
   const LockWaitStep whileLocked = LockWaitShowing(screens_, {sPicture2, waitCaption_}, ProgressBar1,
                                                    "the program was closed while a drill waited to be saved");
   screens_.RunFileWork(
-      this, [pending = std::move(*pending), whileLocked]() mutable { pending.Append(whileLocked); },
+      this, [pending = pending_, whileLocked] { pending->Append(whileLocked); },
       [this](std::exception_ptr failure) {
         if (!failure) {
           ProgressBar1->hide();

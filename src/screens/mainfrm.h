@@ -1,6 +1,7 @@
 #pragma once
 #include <QVector>
 #include <QWidget>
+#include <memory>
 
 #include "core/drill/problems.h"
 #include "screens/form.h"
@@ -11,6 +12,10 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+
+namespace bardrill {
+struct PendingResult;
+}  // namespace bardrill
 
 namespace bardrill::screens {
 
@@ -94,6 +99,10 @@ class Mainfrm : public Form {
   ProblemSequence sequence_;
   double DrillStartMonotonic = 0;
   bool unloaded_ = false;
+  // The finished drill's record, made once and kept through the teacher's tries to save it again: a
+  // try that reached the share although it failed is not written a second time, and the record keeps
+  // the time the drill was finished.
+  std::shared_ptr<PendingResult> pending_;
 
   // Title row
   QFrame* Picture2;              // title box

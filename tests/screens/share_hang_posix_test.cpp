@@ -196,37 +196,58 @@ TEST_F(ShareHang, TheSplashKeepsPaintingWhileTheStartReadsTheSchoolsFilesAndHand
 
 // The share goes away (its mount point staying) as the last answer is typed: the teacher is asked to save
 // again, nothing is written anywhere else, and the record lands once when the share is back.
+// The share goes before the record is written, or at its flush, after the server has taken it: either
+// way the teacher is asked to save again and the school's file ends with the record once.
 TEST_F(ShareHang, ADropDuringADrillsRecordAsksToSaveAgainAndTheRecordLandsOnceWhenTheShareIsBack) {
   AddRecords(2);
-  for (const int err : {ENOTCONN, EIO}) {
-    SCOPED_TRACE(err);
-    MendingPrompts prompts;
-    prompts.mend = [&] { share->Normal(); };
-    Services services{fakes.clock, fakes.random, fakes.sound, fakes.launcher, prompts};
-    screens::Screens own(state, services);
-    int ownEnd = -1;
-    own.onEnd = [&](int code) { ownEnd = code; };
-    const int64_t before = RecordsOnDisk();
-    ReadyForADrill();
-    screens::StartDrill(own);
-    QCoreApplication::processEvents();
-    Settle(own);
-    auto* drill = own.Find<screens::Mainfrm>();
-    ASSERT_NE(drill, nullptr);
-    for (int i = 0; i < 10; ++i) {
-      if (i == 9) share->Drop(err);
-      QTest::keyClicks(drill, QString::number(drill->ExpectedAnswer()));
-      QTest::keyClick(drill, Qt::Key_Return);
+  const fs::path common = fs::path(inst.commonFolder()).parent_path();
+  const fs::path onServer =
+      fs::path(share->backing()) / "共通" / fs::path(ResultsPath(state)).lexically_relative(common);
+  auto recordsOnServer = [&] { return static_cast<int64_t>(fs::file_size(onServer) / kRecordSize); };
+  for (const bool atTheFlush : {false, true}) {
+    for (const int err : {ENOTCONN, EIO}) {
+      SCOPED_TRACE(::testing::Message() << (atTheFlush ? "at the flush, " : "before the write, ") << err);
+      const int64_t before = RecordsOnDisk();
+      int64_t whenAsked = -1;
+      MendingPrompts prompts;
+      prompts.mend = [&] {
+        whenAsked = recordsOnServer();
+        share->Normal();
+      };
+      Services services{fakes.clock, fakes.random, fakes.sound, fakes.launcher, prompts};
+      screens::Screens own(state, services);
+      int ownEnd = -1;
+      own.onEnd = [&](int code) { ownEnd = code; };
+      ReadyForADrill();
+      screens::StartDrill(own);
+      QCoreApplication::processEvents();
       Settle(own);
+      auto* drill = own.Find<screens::Mainfrm>();
+      ASSERT_NE(drill, nullptr);
+      for (int i = 0; i < 10; ++i) {
+        if (i == 9) {
+          if (atTheFlush) {
+            share->DropAtStep(1, err);
+          } else {
+            share->Drop(err);
+          }
+        }
+        QTest::keyClicks(drill, QString::number(drill->ExpectedAnswer()));
+        QTest::keyClick(drill, Qt::Key_Return);
+        Settle(own);
+      }
+      EXPECT_EQ(prompts.asked, 1);
+      EXPECT_EQ(ownEnd, -1);
+      // A failed flush leaves the record with the server, out of the program's reach: the case where
+      // saving again must not write it twice.
+      EXPECT_EQ(whenAsked, atTheFlush ? before + 1 : before);
+      EXPECT_EQ(RecordsOnDisk(), before + 1);
+      EXPECT_TRUE(own.IsLoaded<screens::FrmSyuuryou>());
+      // The school's folder is reached through a link that the walk does not follow: only this PC's own
+      // files are seen, and no results file was made among them.
+      for (const fs::directory_entry& entry : fs::recursive_directory_iterator(inst.root()))
+        EXPECT_NE(entry.path().filename(), fs::path(ResultsPath(state)).filename()) << entry.path();
     }
-    EXPECT_EQ(prompts.asked, 1);
-    EXPECT_EQ(ownEnd, -1);
-    EXPECT_EQ(RecordsOnDisk(), before + 1);
-    EXPECT_TRUE(own.IsLoaded<screens::FrmSyuuryou>());
-    // The school's folder is reached through a link that the walk does not follow: only this PC's own
-    // files are seen, and no results file was made among them.
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(inst.root()))
-      EXPECT_NE(entry.path().filename(), fs::path(ResultsPath(state)).filename()) << entry.path();
   }
 }
 

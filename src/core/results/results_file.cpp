@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <span>
+#include <string_view>
 #include <vector>
 
 #include "core/app_state.h"
@@ -112,7 +114,26 @@ int64_t ResultsFile::RecordCount() const {
   return in ? in->Size() / kRecordBytes : 0;
 }
 
-void ResultsFile::Append(const ResultRecord& record, const LockWaitStep& step) {
+namespace {
+
+// Records a teacher may have deleted before a retry, moving an earlier attempt's record down.
+constexpr int64_t kRetryLookBack = 64;
+
+// Whether a record equal to `bytes` lies among the whole records of `file` from `from` (a byte offset)
+// less kRetryLookBack records up to `end`.
+bool HoldsRecord(SharedFile& file, int64_t from, int64_t end, const RecordBytes& bytes) {
+  const int64_t start = std::max<int64_t>(0, std::min(from, end) - kRetryLookBack * kRecordBytes);
+  std::string tail(static_cast<size_t>(end - start), '\0');
+  const size_t got = file.ReadAt(start, std::span(reinterpret_cast<unsigned char*>(tail.data()), tail.size()));
+  const std::string_view wanted(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  for (size_t at = 0; at + kRecordSize <= got; at += kRecordSize)
+    if (std::string_view(tail).substr(at, kRecordSize) == wanted) return true;
+  return false;
+}
+
+}  // namespace
+
+void ResultsFile::Append(const ResultRecord& record, const LockWaitStep& step, Attempt* attempt) {
   const RecordBytes bytes = record.Encode();
   const std::string lost = "the record was not written";
   std::optional<SharedFile> existing = LockCurrentFile(path_, !school_, lost, step);
@@ -126,6 +147,14 @@ void ResultsFile::Append(const ResultRecord& record, const LockWaitStep& step) {
   // Stray bytes after the last whole record are what a failed write on an old PC left; they are
   // overwritten, so every record starts at a multiple of 44.
   const int64_t end = file.Size() / kRecordBytes * kRecordBytes;
+  if (attempt != nullptr) {
+    if (attempt->firstEnd >= 0 && HoldsRecord(file, attempt->firstEnd, end, bytes)) {
+      // An earlier try reached the server although it failed: it is not written twice.
+      file.Unlock();
+      return;
+    }
+    if (attempt->firstEnd < 0) attempt->firstEnd = end;
+  }
   try {
     file.WriteAt(end, bytes);
     file.Sync();
@@ -379,7 +408,7 @@ PendingResult PrepareResult(const AppState& state, Clock& clock) {
   ResultRecord record =
       MakeNewRecord(static_cast<double>(clock.Today()), clock.SecondsSinceMidnight() / kSecondsPerDay,
                     state.CurrentStudentNumber, state.SelectedLevel, state.DrillSeconds, state.SchoolCode);
-  return {std::move(file), record};
+  return {std::move(file), record, {}};
 }
 
 void AppendResult(const AppState& state, Clock& clock, const LockWaitStep& step) {

@@ -61,8 +61,18 @@ class ResultsFile {
   int64_t RecordCount() const;
   // Writes one record at the end under the lock and flushes it to disk; while another PC holds the
   // lock, `step` runs instead of a sleep. Throws FileWriteError with the system's error text when it
-  // cannot; then nothing of the record is left in the file.
-  void Append(const ResultRecord& record, const LockWaitStep& step = {});
+  // cannot; then nothing of the record is left in the file, unless the share went away after the
+  // server took the record and before the flush answered (nothing can take it back then).
+  //
+  // `attempt` makes a retry of the same record safe from that case: the first call notes in it where
+  // the file ended, and a later call with it first looks among the records from there (and a few
+  // before, for records a teacher deleted meanwhile) for one equal to `record` byte for byte, and
+  // writes nothing when it is there. A drill's record holds its student and the time of day it was
+  // finished, so no other drill's record is equal to it.
+  struct Attempt {
+    int64_t firstEnd = -1;  // where the file ended at the first try; -1 before it
+  };
+  void Append(const ResultRecord& record, const LockWaitStep& step = {}, Attempt* attempt = nullptr);
   // Calls `visit` for records first..count in file order (1-based numbers), up to the end of the file as
   // it grows meanwhile. Nothing for a missing file in an existing folder; any other failure throws
   // FileReadError.
@@ -129,10 +139,12 @@ void OpenResultsFile(const AppState& state);
 // selected level, DrillSeconds and the school code), with the file it goes to: what a worker thread
 // appends while the screens go on. Throws FileWriteError naming the file for a student or level that a
 // record cannot hold.
+// Appending it again after a failure writes it once: see ResultsFile::Append's `attempt`.
 struct PendingResult {
   ResultsFile file;
   ResultRecord record;
-  void Append(const LockWaitStep& step = {}) { file.Append(record, step); }
+  ResultsFile::Attempt attempt;
+  void Append(const LockWaitStep& step = {}) { file.Append(record, step, &attempt); }
 };
 PendingResult PrepareResult(const AppState& state, Clock& clock);
 

@@ -142,8 +142,14 @@ TEST_F(ResultsOnShare, ARewriteAndADeleteCutByPowerLeaveTheOldOrTheNewFileWhole)
 TEST_F(ResultsOnShare, AShareGoneDuringAnAppendFailsNamingTheFileAndTheRetryLandsOnce) {
   for (int err : {ENOTCONN, EIO}) {
     SCOPED_TRACE(SystemErrorText(err));
+    ResultsFile::Attempt attempt;
     testing::ForEachDrop(
-        *share, err, [&] { School(kOld); }, AsWriter([&] { Results().Append(R(9, 99)); }),
+        *share, err,
+        [&] {
+          School(kOld);
+          attempt = {};
+        },
+        AsWriter([&] { Results().Append(R(9, 99), {}, &attempt); }),
         [&](const FaultRun& run) {
           ExpectWriteErrorNamingTheFile(run, path());
           ExpectOnlyTheSchoolsFiles(false);
@@ -157,8 +163,11 @@ TEST_F(ResultsOnShare, AShareGoneDuringAnAppendFailsNamingTheFileAndTheRetryLand
             return;
           }
           EXPECT_EQ(landed, run.step > 0) << "only a failed flush may leave the record";
+          // Saved again by the teacher, it is there once however far the failed try went.
+          Results().Append(R(9, 99), {}, &attempt);
+          EXPECT_EQ(onServer(), kOld + Rec(9, 99));
           Results().Append(R(9, 98));
-          EXPECT_EQ(onServer(), left + Rec(9, 98));
+          EXPECT_EQ(onServer(), kOld + Rec(9, 99) + Rec(9, 98));
         });
     share->Drop(err);
     try {

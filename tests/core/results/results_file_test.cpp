@@ -132,6 +132,38 @@ TEST(ResultsFileAppend, TrailingPartialRecordIsIgnoredThenOverwritten) {
   EXPECT_EQ(now.substr(88), Bytes(Rec(3, 30)));
 }
 
+// A try that failed although the record reached the file (a flush the share never answered), then
+// other PCs' drills and a teacher's delete before the teacher saves again: the retry finds the record
+// and writes nothing. A try that left nothing is written by the retry, once.
+TEST(ResultsFileAppend, ARetryOfTheSameTryWritesTheRecordOnlyWhenNoEarlierTryLeftIt) {
+  TempDir dir;
+  const std::string path = dir / kName;
+  WriteBytes(path, Bytes({Rec(1, 10), Rec(2, 20)}));
+  ResultsFile file(path);
+  ResultsFile::Attempt landed;
+  file.Append(Rec(9, 99), {}, &landed);
+  file.Append(Rec(3, 30));
+  file.Append(Rec(4, 40));
+  ASSERT_EQ(file.DeleteOne(1, *file.ReadOne(1)), EditOutcome::Done);
+  file.Append(Rec(9, 99), {}, &landed);
+  EXPECT_EQ(ReadBytes(path), Bytes({Rec(2, 20), Rec(9, 99), Rec(3, 30), Rec(4, 40)}));
+
+  // The same bytes under another try are another drill's record: written.
+  file.Append(Rec(9, 99));
+  EXPECT_EQ(file.RecordCount(), 5);
+
+  ResultsFile::Attempt lost;
+  file.Append(Rec(8, 88), {}, &lost);
+  ASSERT_EQ(file.DeleteOne(6, *file.ReadOne(6)), EditOutcome::Done);  // as if taken back after the failure
+  file.Append(Rec(5, 50));
+  file.Append(Rec(8, 88), {}, &lost);
+  file.Append(Rec(8, 88), {}, &lost);
+  const std::vector<ResultRecord> all = AllRecords(file);
+  ASSERT_EQ(all.size(), 7u);
+  EXPECT_EQ(all[5], Rec(5, 50));
+  EXPECT_EQ(all[6], Rec(8, 88));
+}
+
 TEST(ResultsFileAppend, FolderThatIsMissingOrAFileGivesFileWriteErrorNamingThePath) {
   TempDir dir;
   WriteBytes(dir / "data", "not a folder");
