@@ -124,7 +124,8 @@ constexpr int64_t kRetryLookBack = 64;
 bool HoldsRecord(SharedFile& file, int64_t from, int64_t end, const RecordBytes& bytes) {
   const int64_t start = std::max<int64_t>(0, std::min(from, end) - kRetryLookBack * kRecordBytes);
   std::string tail(static_cast<size_t>(end - start), '\0');
-  const size_t got = file.ReadAt(start, std::span(reinterpret_cast<unsigned char*>(tail.data()), tail.size()));
+  const size_t got =
+      file.ReadAt(start, std::span(reinterpret_cast<unsigned char*>(tail.data()), tail.size()));
   const std::string_view wanted(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   for (size_t at = 0; at + kRecordSize <= got; at += kRecordSize)
     if (std::string_view(tail).substr(at, kRecordSize) == wanted) return true;
