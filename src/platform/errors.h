@@ -51,6 +51,14 @@ class FileWriteError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A write that was done but could not be confirmed as kept: a file replaced, after which its folder
+// could not be flushed (a share that went away at that moment). Whoever tells the user must not say
+// that nothing changed.
+class UnconfirmedWriteError : public FileWriteError {
+ public:
+  using FileWriteError::FileWriteError;
+};
+
 // Raised after the user has been told why the program must end (the sound system keeps failing).
 // The application catches it at the top and closes every screen.
 class ProgramEnd : public std::runtime_error {

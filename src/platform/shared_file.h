@@ -141,7 +141,8 @@ std::optional<SharedFile> LockCurrentFile(const std::string& path, bool create, 
 // the name with a unique ending is taken, so nothing at the name blocks a save. It gets the old file's
 // permissions, group and (where this user may give it) owner; when the group cannot be given and matters
 // to the permissions, nothing is replaced. When anything fails before the rename, the old file is
-// untouched and the temporary file is removed.
+// untouched and the temporary file is removed. When the file was replaced but its folder could not be
+// flushed after, UnconfirmedWriteError.
 void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::string_view contents);
 
 // Copies the file at `from` to a new file at `to` (never over anything there) with its permissions, and

@@ -510,7 +510,11 @@ void ReplaceFileContents(SharedFile& locked, const std::string& tempPath, std::s
     ::unlink(temp.c_str());
     Fail(target, "cannot be replaced by " + temp, err);
   }
-  SyncFolder(target);
+  try {
+    SyncFolder(target);
+  } catch (const FileWriteError& unflushed) {
+    throw UnconfirmedWriteError(std::string(unflushed.what()) + "; the file was replaced before that");
+  }
 }
 
 void CopyToNewFile(const std::string& from, const std::string& to) {

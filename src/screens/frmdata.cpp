@@ -37,6 +37,9 @@ constexpr char kNoticeTitle[] = "注意";
 constexpr char kInputTitle[] = "入力の誤り";
 constexpr char kDeleteQuestion[] = "本当に消去しますか";
 constexpr char kWriteFailed[] = "ファイルに書き込めませんでした。何も変更していません。\n\n";
+constexpr char kWriteUnconfirmed[] =
+    "ファイルは書き換えましたが、ディスクに残ったかどうか確かめられませんでした。"
+    "共有フォルダーが戻ってから、一覧を読み直して確かめてください。\n\n";
 
 // List1's lines, made from the records when shown or printed.
 class RecordLines : public LineSource {
@@ -356,6 +359,8 @@ void FrmData::changeRecord(int number, std::function<EditOutcome(ResultsFile&, c
           Picture6->hide();
           try {
             std::rethrow_exception(failure);
+          } catch (const UnconfirmedWriteError& why) {
+            screens_.services.prompts.Message(kNoticeTitle, std::string(kWriteUnconfirmed) + why.what());
           } catch (const std::exception& why) {
             screens_.services.prompts.Message(kNoticeTitle, std::string(kWriteFailed) + why.what());
           }

@@ -177,6 +177,39 @@ TEST_F(ShareHang, ATeachersDeleteWaitsUnderTheCoverAndIsDoneOnceWhenTheShareAnsw
   EXPECT_TRUE(cover->isHidden());
 }
 
+// The share goes as a teacher deletes a record: before anything is replaced, the teacher is told that
+// nothing changed; after the file was replaced but before its folder was flushed, never that.
+TEST_F(ShareHang, ADeleteCutShortByTheShareSaysWhetherTheFileWasReplaced) {
+  AddRecords(3);
+  for (const bool afterTheReplacement : {false, true}) {
+    SCOPED_TRACE(afterTheReplacement ? "at the folder's flush" : "before the temporary file's flush");
+    auto* records = screens.Show<screens::FrmData>();
+    DoEvents();
+    auto* list = records->findChild<screens::LineList*>(QStringLiteral("List1"));
+    const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    Settle();
+    ASSERT_TRUE(records->findChild<QWidget*>(QStringLiteral("Picture3"))->isVisible()) << "no record opened";
+    const int64_t before = RecordsOnDisk();
+    fakes.prompts.answers = {true};
+    fakes.prompts.messages.clear();
+    // The delete's durable steps: the temporary file's flush, then the folder's after the rename.
+    share->DropAtStep(afterTheReplacement ? 2 : 1, EIO);
+    records->findChild<QPushButton*>(QStringLiteral("Command3"))->click();
+    Settle();
+    share->Normal();
+    EXPECT_EQ(RecordsOnDisk(), afterTheReplacement ? before - 1 : before);
+    ASSERT_EQ(fakes.prompts.messages.size(), 2u) << "the question, then the failure";
+    const std::string& told = fakes.prompts.messages[1].text;
+    EXPECT_EQ(told.find("何も変更していません") == std::string::npos, afterTheReplacement) << told;
+    EXPECT_EQ(told.rfind("ファイルは書き換えましたが", 0) == 0, afterTheReplacement) << told;
+    EXPECT_EQ(endCode, -1) << "the program ended";
+    screens.Unload(records);
+    Settle();
+  }
+}
+
 TEST_F(ShareHang, TheSplashKeepsPaintingWhileTheStartReadsTheSchoolsFilesAndHandsOverWhenTheyCome) {
   AddRecords(3);
   WritePlayableSounds(inst.soundFolder());
