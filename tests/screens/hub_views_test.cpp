@@ -51,6 +51,13 @@ class HubLists : public ScreenTest {
     };
   }
   int printDialogs = 0;
+  // The teacher's hub on the personal display, printing to `pdf`.
+  seisekitime1* OpenPersonalDisplayPrintingTo(const std::string& pdf) {
+    PrintTo(pdf);
+    seisekitime1* hub = Open(2);
+    Option(hub, "Option2(2)")->click();
+    return hub;
+  }
   seisekitime1* Open(int student) {
     LogInAs(student);
     seisekitime1* hub = screens.Show<seisekitime1>();
@@ -162,9 +169,7 @@ TEST_F(HubLists, PersonalTimesListEveryRunAndTheChartMarksRecordsInRed) {
 TEST_F(HubLists, ATeacherPrintsTheChartsOfTheChosenChildrenOnePageEach) {
   TempDir out;
   const std::string pdf = out / "charts.pdf";
-  PrintTo(pdf);
-  seisekitime1* hub = Open(2);
-  Option(hub, "Option2(2)")->click();
+  seisekitime1* hub = OpenPersonalDisplayPrintingTo(pdf);
   Control<QPushButton>(hub, "Command17")->click();
   Control<QPushButton>(hub, "Command25")->click();
   auto* children = Control<LineList>(hub, "List2");
@@ -184,9 +189,7 @@ TEST_F(HubLists, ATeacherPrintsTheChartsOfTheChosenChildrenOnePageEach) {
 TEST_F(HubLists, PrintingBeforeTheChartViewWasOpenedPrintsItsFirstLevelsAndNoLevelChosenIsSaid) {
   TempDir out;
   const std::string pdf = out / "charts.pdf";
-  PrintTo(pdf);
-  seisekitime1* hub = Open(2);
-  Option(hub, "Option2(2)")->click();
+  seisekitime1* hub = OpenPersonalDisplayPrintingTo(pdf);
   // Refilling the personal list drops the level list's choice as well.
   Control<QPushButton>(hub, "Command16")->click();
   Settle();
